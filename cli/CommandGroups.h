@@ -1,6 +1,12 @@
 #pragma once
 
 #include "cli/CliCommand.h"
+#include "cli/CommCommands.h"
+#include "cli/KmlCommands.h"
+#include "cli/SettingsCommands.h"
+#include "cli/StoreCommands.h"
+#include "cli/TrackCommands.h"
+#include "cli/VportCommands.h"
 
 #include <array>
 #include <vector>
@@ -8,4 +14,5 @@
 // The command groups, each defined in its own file of cli/.
 using CommandGroup = std::vector<CliCommand> (*)();
 
-inline constexpr std::array<CommandGroup, 0> kCommandGroups = {};
+inline constexpr std::array<CommandGroup, 6> kCommandGroups = {
+    SettingsCommands, TrackCommands, StoreCommands, CommCommands, VportCommands, KmlCommands};

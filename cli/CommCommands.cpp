@@ -1,0 +1,325 @@
+#include "cli/CommCommands.h"
+
+#include "comm/ApplicationCore.h"
+#include "comm/HeadlessViewHost.h"
+#include "comm/PlaybackCursor.h"
+#include "platform/CalendarTime.h"
+#include "platform/GpsdProbe.h"
+#include "platform/PlatformPaths.h"
+#include "platform/RegistryStore.h"
+#include "platform/SettingsStore.h"
+#include "platform/TerminalPrompts.h"
+#include "tracks/StatisticsText.h"
+
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+extern const CliCommand kRecordCommand;
+extern const CliCommand kPlayCommand;
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int) {
+    g_interrupted = 1;
+}
+
+// Ctrl-C and SIGTERM end the command's loop, which then stops as the user's command would.
+void CatchInterrupts() {
+    g_interrupted = 0;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+constexpr std::string_view kSaveQuestion = "Do You want to save the currently-recorded Track";
+
+// The terminal's prompts, except that the question whether to keep a recording is answered as
+// the command line says.
+class RecordPrompts final : public IPrompts {
+public:
+    explicit RecordPrompts(bool keep) : m_keep(keep) {}
+    PromptAnswer Show(const PromptRequest& request) override {
+        if (request.buttons == PromptButtons::YesNo && request.text.starts_with(kSaveQuestion)) {
+            return m_keep ? PromptAnswer::Yes : PromptAnswer::No;
+        }
+        return m_terminal.Show(request);
+    }
+
+private:
+    bool m_keep;
+    TerminalPrompts m_terminal;
+};
+
+// What every command of this group runs on: the application core of a program without a
+// window, with the user's settings and folders.
+struct Session {
+    explicit Session(IPrompts& prompts)
+        : paths(PlatformPaths::FromEnvironment()),
+          registry(paths, &prompts, [this] { return GpsdAnswers(paths.gpsd); }),
+          settings(LoadSettings(registry)),
+          app(ApplicationServices{paths, registry, prompts, view, timers, clock}) {}
+    ~Session() { view.DropPosted(); }
+
+    PlatformPaths paths;
+    RegistryStore registry;
+    Settings settings;
+    HeadlessViewHost view;
+    HeadlessTimers timers;
+    SystemClock clock;
+    ApplicationCore app;
+};
+
+DistanceUnits UnitsOf(const Settings& settings) {
+    const int units = settings.general.distanceUnits;
+    return units == 1 || units == 2 ? static_cast<DistanceUnits>(units)
+                                    : DistanceUnits::NauticalMiles;
+}
+
+std::string PointText(const TrackPoint& point, DistanceUnits units) {
+    std::string text = FormatCalendarTime(point.Time(), "%Y-%m-%d %H:%M:%S") + "  " +
+                       point.Position().Latitude().DisplayText() + " " +
+                       point.Position().Longitude().DisplayText() + "  " +
+                       FormatSpeed(point.SpeedOverGround(), units);
+    char course[32];
+    std::snprintf(course, sizeof course, "  %.2f\xC2\xB0", point.CourseOverGround());
+    text += course;
+    if (point.HasAltitude()) {
+        text += "  " + FormatAltitude(point.Altitude(), units);
+    }
+    return text;
+}
+
+// One line of the live track: its newest fix and its statistics.
+std::string LiveLine(const CTrack& track, DistanceUnits units) {
+    std::string line = track.PointCount() == 0 ? std::string("no fix yet")
+                                               : PointText(track.PointAt(track.LastIndex()), units);
+    line += "  points " + std::to_string(track.PointCount());
+    for (const StatisticsLine& statistic : TrackStatisticsLines(track, units)) {
+        line += "  " + statistic.label + statistic.value;
+    }
+    return line;
+}
+
+int RunRecord(std::span<const std::string> args) {
+    std::optional<std::string> port;
+    bool keep = true;
+    for (const std::string& arg : args) {
+        if (arg == "--keep") {
+            keep = true;
+        } else if (arg == "--discard") {
+            keep = false;
+        } else if (!arg.starts_with("--") && !port) {
+            port = arg;
+        } else {
+            return PrintCommandUsage(kRecordCommand);
+        }
+    }
+    if (!port) {
+        return PrintCommandUsage(kRecordCommand);
+    }
+    RecordPrompts prompts(keep);
+    Session session(prompts);
+    ApplicationCore& app = session.app;
+    if (!app.Start(true)) {
+        return kExitFailure;
+    }
+    app.ApplySettings(session.settings);
+    app.SerialSource().SetPortName(*port);
+    CatchInterrupts();
+    app.RecordCommand();
+    SerialEndpoint& source = app.SerialSource();
+    if (!source.IsRunning()) {
+        return kExitFailure;
+    }
+    const std::filesystem::path recordFile = source.RecordFileName();
+    std::printf("recording from %s into %s\n", source.ConnectedName().c_str(), recordFile.c_str());
+    std::fflush(stdout);
+    const DistanceUnits units = UnitsOf(session.settings);
+    auto nextReport = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (g_interrupted == 0 && source.IsRunning()) {
+        session.view.RunPosted(std::chrono::milliseconds(100));
+        if (std::chrono::steady_clock::now() < nextReport) {
+            continue;
+        }
+        nextReport += std::chrono::seconds(1);
+        std::string line;
+        {
+            std::lock_guard lock(app.TrackLock(kEngineTrack2));
+            line = LiveLine(app.Document().Track(kEngineTrack2), units);
+        }
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+    }
+    if (source.IsRunning()) {
+        app.RecordCommand();
+    }
+    app.PlaybackReader().Stop();
+    app.CloseDocument();
+    const bool kept = !recordFile.empty() && std::filesystem::exists(recordFile);
+    std::printf("%s %s\n", kept ? "kept" : "deleted", recordFile.c_str());
+    return kExitOk;
+}
+
+std::optional<ApplicationCore::GoTo> StartPointOf(std::string_view name) {
+    using GoTo = ApplicationCore::GoTo;
+    if (name == "begin") {
+        return GoTo::Begin;
+    }
+    if (name == "end") {
+        return GoTo::End;
+    }
+    if (name == "max-speed") {
+        return GoTo::MaxSpeed;
+    }
+    if (name == "max-alt") {
+        return GoTo::MaxAltitude;
+    }
+    if (name == "min-alt") {
+        return GoTo::MinAltitude;
+    }
+    return std::nullopt;
+}
+
+struct PlayOptions {
+    std::string file;
+    std::string port;
+    int zoom = 1;
+    bool reverse = false;
+    std::optional<ApplicationCore::GoTo> from;
+    bool once = false;
+};
+
+std::optional<PlayOptions> ParsePlayOptions(std::span<const std::string> args) {
+    PlayOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--to" && hasValue) {
+            options.port = args[++i];
+        } else if (arg == "--zoom" && hasValue) {
+            const std::string& value = args[++i];
+            const auto [end, error] =
+                std::from_chars(value.data(), value.data() + value.size(), options.zoom);
+            if (error != std::errc() || end != value.data() + value.size() ||
+                !IsSpeedZoom(options.zoom)) {
+                return std::nullopt;
+            }
+        } else if (arg == "--reverse") {
+            options.reverse = true;
+        } else if (arg == "--from" && hasValue) {
+            options.from = StartPointOf(args[++i]);
+            if (!options.from) {
+                return std::nullopt;
+            }
+        } else if (arg == "--once") {
+            options.once = true;
+        } else if (!arg.starts_with("--") && options.file.empty()) {
+            options.file = arg;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (options.file.empty() || options.port.empty()) {
+        return std::nullopt;
+    }
+    return options;
+}
+
+int RunPlay(std::span<const std::string> args) {
+    const std::optional<PlayOptions> options = ParsePlayOptions(args);
+    if (!options) {
+        return PrintCommandUsage(kPlayCommand);
+    }
+    TerminalPrompts prompts;
+    Session session(prompts);
+    ApplicationCore& app = session.app;
+    if (!app.Start(false)) {
+        return kExitFailure;
+    }
+    app.ApplySettings(session.settings);
+    app.LoadRecordFile(options->file, std::filesystem::path(options->file).filename().string());
+    while (app.PlaybackReader().IsRunning() ||
+           session.view.RunPosted(std::chrono::milliseconds(0))) {
+        session.view.RunPosted(std::chrono::milliseconds(100));
+    }
+    CTrack& track = app.Document().Track(kEngineTrack1);
+    int count = 0;
+    {
+        std::lock_guard lock(app.TrackLock(kEngineTrack1));
+        count = track.PointCount();
+    }
+    if (count == 0) {
+        std::fprintf(stderr, "ppcObrin3-cli: %s holds no track point\n", options->file.c_str());
+        return kExitFailure;
+    }
+    // The options are for this run only: the track's controls are set, not the settings.
+    session.view.SelectView(command_ids::kViewRecordedTrack);
+    track.SetPlaybackMode(PlaybackMode::Play);
+    track.SetSpeedZoom(options->zoom);
+    track.SetPlaybackDirection(options->reverse ? PlaybackDirection::Reverse
+                                                : PlaybackDirection::Forward);
+    if (options->from) {
+        app.GoToPoint(*options->from);
+    }
+    const DistanceUnits units = UnitsOf(session.settings);
+    std::atomic<bool> reachedEnd{false};
+    session.view.OnMarker([&](int, const TrackPoint& point) {
+        int index = 0;
+        {
+            std::lock_guard lock(app.TrackLock(kEngineTrack1));
+            index = track.CurrentIndex();
+        }
+        std::printf("sent %d/%d  %s\n", index, count - 1, PointText(point, units).c_str());
+        std::fflush(stdout);
+        const int last = options->reverse ? 0 : count - 1;
+        if (index == last) {
+            reachedEnd = true;
+        }
+    });
+    app.SerialDestination().SetPortName(options->port);
+    CatchInterrupts();
+    app.PlaybackToCommand();
+    SerialEndpoint& destination = app.SerialDestination();
+    if (!destination.IsRunning()) {
+        return kExitFailure;
+    }
+    while (g_interrupted == 0 && destination.IsRunning() && !(options->once && reachedEnd)) {
+        session.view.RunPosted(std::chrono::milliseconds(100));
+    }
+    if (destination.IsRunning()) {
+        app.PlaybackToCommand();
+    }
+    return kExitOk;
+}
+
+const CliCommand kRecordCommand = {
+    "record", "PORT [--keep | --discard]",
+    "record from PORT (a device-folder name such as COM1:, GPD0: for gpsd, or a path) into a "
+    "record file of the documents folder, printing the live fix once per second until Ctrl-C; "
+    "the file is kept unless --discard",
+    RunRecord};
+
+const CliCommand kPlayCommand = {
+    "play",
+    "FILE --to PORT [--zoom N] [--reverse] [--from begin|end|max-speed|max-alt|min-alt] "
+    "[--once]",
+    "play a record file to PORT, one burst of GGA, GSA, GSV, RMC, VTG and GLL per second, "
+    "printing each point sent; --once stops at the end of the track",
+    RunPlay};
+
+} // namespace
+
+std::vector<CliCommand> CommCommands() {
+    return {kRecordCommand, kPlayCommand};
+}

@@ -1,0 +1,339 @@
+#include "cli/KmlCommands.h"
+
+#include "navigation/DefaultNames.h"
+#include "navigation/NavigationDataBase.h"
+#include "navigation/RegistryNavigationSettings.h"
+#include "navigation/TextFormat.h"
+#include "platform/DocumentsFolder.h"
+#include "platform/PlatformPaths.h"
+#include "platform/RegistryStore.h"
+#include "platform/SettingsStore.h"
+#include "platform/TerminalPrompts.h"
+#include "tracks/KmlExport.h"
+#include "tracks/KmlImport.h"
+#include "tracks/RecordLineReader.h"
+#include "tracks/StatisticsText.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+int RunKml(std::span<const std::string> args);
+int RunImport(std::span<const std::string> args);
+
+const CliCommand kKml = {
+    "kml", "RECORD_FILE OUT.kml|OUT.kmz [--plain] [--absolute] [--units km|mi|nmi]",
+    "exports a record file as KML, or KMZ by the extension; coloured by speed unless --plain, "
+    "altitudes absolute with --absolute (defaults from the settings)",
+    RunKml};
+const CliCommand kImport = {
+    "import",
+    "FILE.kml|FILE.kmz [--store PATH] [--kind walk|drive|flight] [--points] "
+    "[--replace|--rename|--skip]",
+    "imports point placemarks into a new route of the navigation store (default: NaviStor.zrv "
+    "in the documents folder; name conflicts skipped unless --replace or --rename) and lines "
+    "into a track, and prints its statistics (--points: its points as CSV)",
+    RunImport};
+
+constexpr const char* kTimePattern = "%Y-%m-%d %H:%M:%S";
+
+std::optional<DistanceUnits> ParseUnits(std::string_view text) {
+    if (text == "km") {
+        return DistanceUnits::Kilometres;
+    }
+    if (text == "mi") {
+        return DistanceUnits::StatuteMiles;
+    }
+    if (text == "nmi") {
+        return DistanceUnits::NauticalMiles;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> ParseKind(std::string_view text) {
+    if (text == "walk") {
+        return 1;
+    }
+    if (text == "drive") {
+        return 2;
+    }
+    if (text == "flight") {
+        return 3;
+    }
+    return std::nullopt;
+}
+
+// The General settings of the user's registry file.
+GeneralSettings LoadGeneralSettings(IPrompts& prompts) {
+    RegistryStore registry(PlatformPaths::FromEnvironment(), &prompts);
+    return LoadSettings(registry).general;
+}
+
+// Loads a record file into the track as playback loads track 1.
+bool LoadRecordFile(const std::string& path, CTrack& track) {
+    track.Reset();
+    track.SetFileName(path);
+    track.SetDisplayName(std::filesystem::path(path).filename().string());
+    RecordLineReader reader;
+    if (!reader.Open(path)) {
+        std::fprintf(stderr, "ppcObrin3-cli: %s: %s\n", path.c_str(), reader.Error().c_str());
+        return false;
+    }
+    std::string_view line;
+    while (reader.NextLine(line)) {
+        bool outOfMemory = false;
+        track.DecodeLine(line, outOfMemory);
+        if (outOfMemory) {
+            std::fprintf(stderr, "ppcObrin3-cli: %s: Out of memory\n", path.c_str());
+            return false;
+        }
+    }
+    if (reader.Failed()) {
+        std::fprintf(stderr, "ppcObrin3-cli: %s: %s\n", path.c_str(), reader.Error().c_str());
+        return false;
+    }
+    return true;
+}
+
+int RunKml(std::span<const std::string> args) {
+    std::vector<std::string> files;
+    std::optional<bool> plain;
+    std::optional<bool> absolute;
+    std::optional<DistanceUnits> units;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--plain") {
+            plain = true;
+        } else if (arg == "--absolute") {
+            absolute = true;
+        } else if (arg == "--units" && i + 1 < args.size()) {
+            units = ParseUnits(args[++i]);
+            if (!units) {
+                return PrintCommandUsage(kKml);
+            }
+        } else if (arg.starts_with("-")) {
+            return PrintCommandUsage(kKml);
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.size() != 2) {
+        return PrintCommandUsage(kKml);
+    }
+    TerminalPrompts prompts;
+    const GeneralSettings settings = LoadGeneralSettings(prompts);
+    KmlExportOptions options;
+    options.speedColoured = plain ? false : settings.googleTrackLineColored != 0;
+    options.altitudeMode = (absolute || settings.antennaAltitudeMode == 2)
+                               ? KmlAltitudeMode::Absolute
+                               : KmlAltitudeMode::ClampedToGround;
+    options.units = units.value_or(static_cast<DistanceUnits>(
+        settings.distanceUnits >= 1 && settings.distanceUnits <= 3 ? settings.distanceUnits : 3));
+
+    const auto track = std::make_unique<CTrack>();
+    if (!LoadRecordFile(files[0], *track)) {
+        return kExitFailure;
+    }
+    const std::string error = ExportTrackToFile(*track, files[1], options, SystemClock().Now());
+    if (!error.empty()) {
+        std::fprintf(stderr, "ppcObrin3-cli: %s\n", error.c_str());
+        return kExitFailure;
+    }
+    std::printf("%s\n", FillMessage(kKmlSavedMessage, files[1]).c_str());
+    return kExitOk;
+}
+
+enum class Conflicts { Skip, Replace, Rename };
+
+// The terminal's prompts, except that the name-conflict questions are answered as the command
+// line says: "...Replace?" and then "...Save with an another name?".
+class ConflictPrompts final : public IPrompts {
+public:
+    explicit ConflictPrompts(Conflicts policy) : m_policy(policy) {}
+
+    PromptAnswer Show(const PromptRequest& request) override {
+        if (request.buttons != PromptButtons::YesNo) {
+            return m_terminal.Show(request);
+        }
+        const std::string_view text = request.text;
+        bool yes = false;
+        if (text.ends_with("Replace?")) {
+            yes = m_policy == Conflicts::Replace;
+        } else if (text.ends_with("Save with an another name?")) {
+            yes = m_policy == Conflicts::Rename;
+        }
+        return yes ? PromptAnswer::Yes : PromptAnswer::No;
+    }
+
+private:
+    Conflicts m_policy;
+    TerminalPrompts m_terminal;
+};
+
+struct ImportOptions {
+    std::string file;
+    std::optional<std::string> store;
+    std::optional<int> kind;
+    bool points = false;
+    Conflicts conflicts = Conflicts::Skip;
+};
+
+std::optional<ImportOptions> ParseImportOptions(std::span<const std::string> args) {
+    ImportOptions options;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--store" && i + 1 < args.size()) {
+            options.store = args[++i];
+        } else if (arg == "--kind" && i + 1 < args.size()) {
+            options.kind = ParseKind(args[++i]);
+            if (!options.kind) {
+                return std::nullopt;
+            }
+        } else if (arg == "--points") {
+            options.points = true;
+        } else if (arg == "--replace") {
+            options.conflicts = Conflicts::Replace;
+        } else if (arg == "--rename") {
+            options.conflicts = Conflicts::Rename;
+        } else if (arg == "--skip") {
+            options.conflicts = Conflicts::Skip;
+        } else if (arg.starts_with("-")) {
+            return std::nullopt;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.size() != 1) {
+        return std::nullopt;
+    }
+    options.file = files[0];
+    return options;
+}
+
+// Stores the points as a new route of the store file and saves it.
+bool ImportRoute(const std::vector<KmlPosition>& points, const std::filesystem::path& path,
+                 const ImportOptions& options, int defaultKind) {
+    ConflictPrompts prompts(options.conflicts);
+    const PlatformPaths paths = PlatformPaths::FromEnvironment();
+    RegistryStore registry(paths, &prompts);
+    RegistryNavigationSettings settings(registry);
+    CNavigationDataBase store(prompts, settings);
+    std::filesystem::path storePath;
+    if (options.store) {
+        storePath = *options.store;
+    } else {
+        const auto documents = FindDocumentsFolder(paths, prompts);
+        if (!documents) {
+            return false;
+        }
+        storePath = *documents / CNavigationDataBase::kStoreFileName;
+    }
+    StoreFile file(std::filesystem::absolute(storePath));
+    if (const auto error = file.Open(StoreFile::Access::ReadWrite)) {
+        std::fprintf(stderr, "ppcObrin3-cli: cannot open %s: %s\n", error->context.c_str(),
+                     std::strerror(error->error));
+        return false;
+    }
+    if (!store.Load(file)) {
+        return false;
+    }
+    store.ResetLastImportKind();
+    const KmlRouteImport imported =
+        StoreKmlRoute(points, path, options.kind.value_or(defaultKind), store, MillisecondTicks());
+    if (!store.IsSaved() && store.Save(file).has_value()) {
+        return false;
+    }
+    if (imported.routeIndex < 0) {
+        std::printf("No route was stored (%d of %zu points stored as waypoints).\n",
+                    imported.waypointsStored, points.size());
+        return true;
+    }
+    std::printf("Route '%s': %d waypoints from %zu points.\n",
+                store.Route(imported.routeIndex).Name().c_str(), imported.waypointsStored,
+                points.size());
+    return true;
+}
+
+// Shortest text that reads back as the same double.
+std::string NumberText(double value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+std::string CountText(int count) {
+    return count == kUnknownCount ? std::string() : std::to_string(count);
+}
+
+void PrintTrack(const CTrack& track, bool points, DistanceUnits units) {
+    if (points) {
+        std::printf("index,time,latitude,longitude,speed_kn,course_deg,altitude_m,"
+                    "satellites_in_use,satellites_in_view,trip_nmi\n");
+        for (int i = 0; i < track.PointCount(); ++i) {
+            const TrackPoint point = track.PointAt(i);
+            std::printf("%d,%s,%.9f,%.9f,%s,%s,%s,%s,%s,%s\n", i,
+                        FormatCalendarTime(point.Time(), kTimePattern).c_str(),
+                        point.Position().Latitude().DecimalDegrees(),
+                        point.Position().Longitude().DecimalDegrees(),
+                        NumberText(point.SpeedOverGround()).c_str(),
+                        NumberText(point.CourseOverGround()).c_str(),
+                        point.HasAltitude() ? NumberText(point.Altitude()).c_str() : "",
+                        CountText(point.SatellitesInUse()).c_str(),
+                        CountText(point.SatellitesInView()).c_str(),
+                        NumberText(point.TripDistance()).c_str());
+        }
+        return;
+    }
+    std::printf("Track '%s'\n  Points: %d\n", track.DisplayName().c_str(), track.PointCount());
+    for (const StatisticsLine& line : TrackStatisticsLines(track, units)) {
+        std::printf("  %s%s\n", line.label.c_str(), line.value.c_str());
+    }
+}
+
+int RunImport(std::span<const std::string> args) {
+    const auto options = ParseImportOptions(args);
+    if (!options) {
+        return PrintCommandUsage(kImport);
+    }
+    TerminalPrompts prompts;
+    const std::filesystem::path path = std::filesystem::absolute(options->file);
+    const auto geometry = ReadKmlGeometry(path, prompts);
+    if (!geometry) {
+        return kExitFailure;
+    }
+    if (geometry->points.empty() && geometry->lines.empty()) {
+        std::printf("The file holds no point and no line.\n");
+        return kExitOk;
+    }
+    const GeneralSettings settings = LoadGeneralSettings(prompts);
+    if (!geometry->points.empty() &&
+        !ImportRoute(geometry->points, path, *options, settings.kindOfRouteGuidance)) {
+        return kExitFailure;
+    }
+    if (!geometry->lines.empty()) {
+        const auto track = std::make_unique<CTrack>();
+        const bool complete = FillTrackFromKmlLines(geometry->lines, path, *track, prompts);
+        const int units =
+            settings.distanceUnits >= 1 && settings.distanceUnits <= 3 ? settings.distanceUnits : 3;
+        PrintTrack(*track, options->points, static_cast<DistanceUnits>(units));
+        if (!complete) {
+            return kExitFailure;
+        }
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+std::vector<CliCommand> KmlCommands() {
+    return {kKml, kImport};
+}

@@ -1,0 +1,637 @@
+#include "cli/StoreCommands.h"
+
+#include "cli/JsonText.h"
+
+#include "navigation/LegTable.h"
+#include "navigation/ListCommands.h"
+#include "navigation/NavigationDataBase.h"
+#include "navigation/NearestWaypoints.h"
+#include "navigation/RegistryNavigationSettings.h"
+#include "navigation/RouteGuidance.h"
+#include "navigation/TextFormat.h"
+#include "platform/DocumentsFolder.h"
+#include "platform/PlatformPaths.h"
+#include "platform/RegistryStore.h"
+#include "platform/SystemError.h"
+#include "platform/TerminalPrompts.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+extern const CliCommand kStoreCommand;
+extern const CliCommand kGuideCommand;
+
+enum class Conflicts { Skip, Replace, Rename };
+
+// The terminal's prompts, except that the name-conflict questions are answered as the command
+// line says: "...Replace?" and then "...Save with an another name?".
+class ConflictPrompts final : public IPrompts {
+public:
+    explicit ConflictPrompts(Conflicts policy) : m_policy(policy) {}
+
+    PromptAnswer Show(const PromptRequest& request) override {
+        if (request.buttons != PromptButtons::YesNo) {
+            return m_terminal.Show(request);
+        }
+        const std::string_view text = request.text;
+        bool yes = false;
+        if (text.ends_with("Replace?")) {
+            yes = m_policy == Conflicts::Replace;
+        } else if (text.ends_with("Save with an another name?")) {
+            yes = m_policy == Conflicts::Rename;
+        }
+        return yes ? PromptAnswer::Yes : PromptAnswer::No;
+    }
+
+private:
+    Conflicts m_policy;
+    TerminalPrompts m_terminal;
+};
+
+struct Options {
+    std::optional<std::string> file;
+    DistanceUnit unit = DistanceUnit::NauticalMiles;
+    bool json = false;
+    Conflicts conflicts = Conflicts::Skip;
+    std::vector<std::string> words;
+};
+
+std::optional<DistanceUnit> ParseUnit(std::string_view text) {
+    if (text == "km") {
+        return DistanceUnit::Kilometers;
+    }
+    if (text == "mi") {
+        return DistanceUnit::StatuteMiles;
+    }
+    if (text == "nmi") {
+        return DistanceUnit::NauticalMiles;
+    }
+    return std::nullopt;
+}
+
+std::optional<double> ParseNumber(std::string_view text) {
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Signed decimal degrees, latitude then longitude.
+std::optional<CLatLong> ParsePosition(std::string_view latitude, std::string_view longitude) {
+    const auto lat = ParseNumber(latitude);
+    const auto lon = ParseNumber(longitude);
+    if (!lat || !lon || *lat < -90.0 || *lat > 90.0 || *lon < -180.0 || *lon > 180.0) {
+        return std::nullopt;
+    }
+    return CLatLong::FromDecimalDegrees(*lat, *lon);
+}
+
+int Usage(const char* message) {
+    std::fprintf(stderr, "ppcObrin3-cli store: %s\n", message);
+    return PrintCommandUsage(kStoreCommand);
+}
+
+std::optional<Options> ParseStoreOptions(std::span<const std::string> args) {
+    Options options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--file" && i + 1 < args.size()) {
+            options.file = args[++i];
+        } else if (arg == "--units" && i + 1 < args.size()) {
+            const auto unit = ParseUnit(args[++i]);
+            if (!unit) {
+                return std::nullopt;
+            }
+            options.unit = *unit;
+        } else if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--replace") {
+            options.conflicts = Conflicts::Replace;
+        } else if (arg == "--rename") {
+            options.conflicts = Conflicts::Rename;
+        } else if (arg == "--skip") {
+            options.conflicts = Conflicts::Skip;
+        } else if (arg.starts_with("--")) {
+            return std::nullopt;
+        } else {
+            options.words.push_back(arg);
+        }
+    }
+    return options;
+}
+
+std::string JsonOptional(const std::optional<double>& value) {
+    return value ? JsonNumber(*value) : "null";
+}
+
+// "all" or a positive count of rows.
+std::optional<std::size_t> ParseCount(std::string_view text) {
+    if (text == "all") {
+        return kAllWaypoints;
+    }
+    unsigned long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value == 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(value);
+}
+
+// What is wrong with the subcommand and its arguments, checked before the store is opened;
+// null when nothing is.
+const char* UsageProblem(const std::vector<std::string>& words) {
+    const std::string& what = words.front();
+    const std::size_t count = words.size();
+    if (what == "waypoints" || what == "routes") {
+        return count == 1 ? nullptr : "waypoints and routes take no arguments";
+    }
+    if (what == "legs") {
+        return count == 2 ? nullptr : "legs takes a route name";
+    }
+    if (what == "import") {
+        return count == 2 ? nullptr : "import takes a FILE";
+    }
+    if (what == "export-route") {
+        return count == 3 ? nullptr : "export-route takes ROUTE FILE";
+    }
+    if (what == "nearest") {
+        if (count != 3 && count != 4) {
+            return "nearest takes LAT LON [N|all]";
+        }
+        if (!ParsePosition(words[1], words[2])) {
+            return "LAT and LON are signed decimal degrees";
+        }
+        return count == 3 || ParseCount(words[3]) ? nullptr : "N is a positive count or \"all\"";
+    }
+    if (what == "add-waypoint") {
+        if (count != 4) {
+            return "add-waypoint takes NAME LAT LON";
+        }
+        return ParsePosition(words[2], words[3]) ? nullptr
+                                                 : "LAT and LON are signed decimal degrees";
+    }
+    return "unknown subcommand";
+}
+
+// The store and what it needs, opened from the command line's file or the documents folder.
+class CliStore {
+public:
+    CliStore(Conflicts conflicts)
+        : m_paths(PlatformPaths::FromEnvironment()), m_prompts(conflicts),
+          m_registry(m_paths, &m_prompts), m_settings(m_registry), m_store(m_prompts, m_settings) {}
+
+    // Opens and reads the store; false (with the reason on stderr) when it cannot be read.
+    bool Open(const std::optional<std::string>& file, bool forWriting) {
+        std::filesystem::path path;
+        if (file) {
+            path = *file;
+        } else {
+            const auto documents = FindDocumentsFolder(m_paths, m_prompts);
+            if (!documents) {
+                return false;
+            }
+            path = *documents / CNavigationDataBase::kStoreFileName;
+        }
+        m_file.emplace(std::filesystem::absolute(path));
+        const auto access = forWriting ? StoreFile::Access::ReadWrite : StoreFile::Access::ReadOnly;
+        if (const auto error = m_file->Open(access)) {
+            std::fprintf(stderr, "ppcObrin3-cli: cannot open %s: %s\n", error->context.c_str(),
+                         std::strerror(error->error));
+            return false;
+        }
+        return m_store.Load(*m_file);
+    }
+
+    bool Save() { return !m_store.Save(*m_file).has_value(); }
+
+    CNavigationDataBase& Store() { return m_store; }
+
+private:
+    PlatformPaths m_paths;
+    ConflictPrompts m_prompts;
+    RegistryStore m_registry;
+    RegistryNavigationSettings m_settings;
+    CNavigationDataBase m_store;
+    std::optional<StoreFile> m_file;
+};
+
+int ListWaypoints(CNavigationDataBase& store, const Options& options) {
+    if (options.json) {
+        std::printf("[");
+        const char* separator = "";
+        store.ForEachWaypoint([&](const CWaypoint& waypoint) {
+            const CLatLong& p = waypoint.Position();
+            std::printf("%s\n{\"name\":%s,\"latitude\":%s,\"longitude\":%s,\"placeToStore\":%s}",
+                        separator, JsonString(waypoint.Name()).c_str(),
+                        JsonNumber(p.Latitude().DecimalDegrees()).c_str(),
+                        JsonNumber(p.Longitude().DecimalDegrees()).c_str(),
+                        JsonString(waypoint.PlaceToStore()).c_str());
+            separator = ",";
+        });
+        std::printf("\n]\n");
+        return kExitOk;
+    }
+    if (store.Count(NavItemKind::Waypoint) == 0) {
+        std::printf("%s\n", kNoWaypoints);
+        return kExitOk;
+    }
+    std::printf("Waypoint name\tLatitude\tLongitude\tPlace to store waypoints\n");
+    store.ForEachWaypoint([](const CWaypoint& waypoint) {
+        std::printf("%s\t%s\t%s\t%s\n", waypoint.Name().c_str(),
+                    waypoint.Position().Latitude().DisplayText().c_str(),
+                    waypoint.Position().Longitude().DisplayText().c_str(),
+                    waypoint.PlaceToStore().c_str());
+    });
+    return kExitOk;
+}
+
+int ListRoutes(CNavigationDataBase& store, const Options& options) {
+    if (options.json) {
+        std::printf("[");
+        const char* separator = "";
+        store.ForEachRoute([&](const CRoute& route) {
+            std::string names;
+            for (const std::string& name : route.WaypointNames()) {
+                names += (names.empty() ? "" : ",") + JsonString(name);
+            }
+            std::printf("%s\n{\"name\":%s,\"placeToStore\":%s,\"waypoints\":[%s]}", separator,
+                        JsonString(route.Name()).c_str(), JsonString(route.PlaceToStore()).c_str(),
+                        names.c_str());
+            separator = ",";
+        });
+        std::printf("\n]\n");
+        return kExitOk;
+    }
+    if (store.Count(NavItemKind::Route) == 0) {
+        std::printf("%s\n", kNoRoutes);
+        return kExitOk;
+    }
+    std::printf("Route name\tPlace to store routes\n");
+    store.ForEachRoute([](const CRoute& route) {
+        std::printf("%s\t%s\n", route.Name().c_str(), route.PlaceToStore().c_str());
+    });
+    return kExitOk;
+}
+
+int ShowLegs(CNavigationDataBase& store, const Options& options) {
+    const int route = store.FindRoute(options.words[1]);
+    if (route < 0) {
+        std::fprintf(stderr, "ppcObrin3-cli: no route '%s'\n", options.words[1].c_str());
+        return kExitFailure;
+    }
+    const LegTable table = BuildLegTable(store, route);
+    if (options.json) {
+        std::printf("{\"route\":%s,\"totalDistance\":%s,\"rows\":[",
+                    JsonString(options.words[1]).c_str(), JsonNumber(table.totalDistance).c_str());
+        const char* separator = "";
+        for (const LegRow& row : table.rows) {
+            std::printf("%s\n{\"number\":%d,\"name\":%s,\"desiredTrack\":%s,\"legDistance\":%s,"
+                        "\"fromBegin\":%s,\"toEnd\":%s}",
+                        separator, row.number, JsonString(row.name).c_str(),
+                        JsonOptional(row.desiredTrack).c_str(),
+                        JsonOptional(row.legDistance).c_str(), JsonOptional(row.fromBegin).c_str(),
+                        JsonOptional(row.toEnd).c_str());
+            separator = ",";
+        }
+        std::printf("\n]}\n");
+        return kExitOk;
+    }
+    std::printf("%s\n", LegTableTitle(options.words[1]).c_str());
+    if (table.rows.empty()) {
+        std::printf("%s\n", EmptyRouteText(options.words[1]).c_str());
+        return kExitOk;
+    }
+    std::printf("Number\tWaypoint name\tDesired Track of Leg\tLeg Distance\t"
+                "Distance from the Begin\tDistance to the End\n");
+    for (const LegRow& row : table.rows) {
+        const LegRowTexts t = LegRowText(row, options.unit);
+        std::printf("%s\t%s\t%s\t%s\t%s\t%s\n", t.number.c_str(), t.name.c_str(),
+                    t.desiredTrack.c_str(), t.legDistance.c_str(), t.fromBegin.c_str(),
+                    t.toEnd.c_str());
+    }
+    std::printf("Total Distance: %s\n", FormatDistance(table.totalDistance, options.unit).c_str());
+    return kExitOk;
+}
+
+int ShowNearest(CNavigationDataBase& store, const Options& options) {
+    const CLatLong reference = *ParsePosition(options.words[1], options.words[2]);
+    const std::size_t count = options.words.size() == 4 ? *ParseCount(options.words[3]) : 10;
+    const std::vector<NearestRow> rows = NearestWaypoints(store, reference, count);
+    if (options.json) {
+        std::printf("[");
+        const char* separator = "";
+        for (const NearestRow& row : rows) {
+            const bool course = row.bearing >= 0.0;
+            std::printf(
+                "%s\n{\"name\":%s,\"distance\":%s,\"bearing\":%s}", separator,
+                JsonString(row.name).c_str(), JsonNumber(row.distance).c_str(),
+                JsonOptional(course ? std::optional<double>(row.bearing) : std::nullopt).c_str());
+            separator = ",";
+        }
+        std::printf("\n]\n");
+        return kExitOk;
+    }
+    if (rows.empty()) {
+        std::printf("%s\n", kNoNearestWaypoints);
+        return kExitOk;
+    }
+    std::printf("Waypoint name\tDST (%s)\tBRG\n", DistanceSuffix(options.unit));
+    for (const NearestRow& row : rows) {
+        const NearestRowTexts t = NearestRowText(row, options.unit);
+        std::printf("%s\t%s\t%s\n", t.name.c_str(), t.distance.c_str(), t.bearing.c_str());
+    }
+    return kExitOk;
+}
+
+int AddWaypoint(CliStore& cli, const Options& options) {
+    const auto position = ParsePosition(options.words[2], options.words[3]);
+    const int index =
+        cli.Store().StoreWaypoint(CWaypoint(options.words[1], *position), false, kSelfCreated);
+    if (index < 0) {
+        std::fprintf(stderr,
+                     "ppcObrin3-cli: a waypoint '%s' exists already (use --replace or "
+                     "--rename)\n",
+                     options.words[1].c_str());
+        return kExitFailure;
+    }
+    if (!cli.Save()) {
+        return kExitFailure;
+    }
+    std::printf("%s\n", cli.Store().Waypoint(index).Name().c_str());
+    return kExitOk;
+}
+
+int Import(CliStore& cli, const Options& options) {
+    const std::filesystem::path path = std::filesystem::absolute(options.words[1]);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "ppcObrin3-cli: cannot read %s: %s\n", path.c_str(),
+                     std::strerror(errno));
+        return kExitFailure;
+    }
+    const std::string content((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+    CNavigationDataBase& store = cli.Store();
+    store.ResetLastImportKind();
+    store.FeedContent(content, path.string());
+    if (!store.IsSaved() && !cli.Save()) {
+        return kExitFailure;
+    }
+    std::printf("The store holds %d waypoints and %d routes.\n", store.Count(NavItemKind::Waypoint),
+                store.Count(NavItemKind::Route));
+    return kExitOk;
+}
+
+int ExportRoute(CNavigationDataBase& store, const Options& options) {
+    const auto text = store.RouteExportText(store.FindRoute(options.words[1]));
+    if (!text) {
+        std::fprintf(stderr, "ppcObrin3-cli: no route '%s'\n", options.words[1].c_str());
+        return kExitFailure;
+    }
+    std::ofstream out(options.words[2], std::ios::binary | std::ios::trunc);
+    out.write(text->data(), static_cast<std::streamsize>(text->size()));
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "ppcObrin3-cli: cannot write %s: %s\n", options.words[2].c_str(),
+                     std::strerror(errno));
+        return kExitFailure;
+    }
+    std::printf("%s\n",
+                FillMessage("The file '%1' was successfully saved. Please! Use the File Explorer "
+                            "to copy or move the file.",
+                            options.words[2])
+                    .c_str());
+    return kExitOk;
+}
+
+int RunStore(std::span<const std::string> args) {
+    const auto options = ParseStoreOptions(args);
+    if (!options || options->words.empty()) {
+        return Usage("unknown option or missing subcommand");
+    }
+    if (const char* problem = UsageProblem(options->words)) {
+        return Usage(problem);
+    }
+    const std::string& what = options->words.front();
+    if (what == "add-waypoint") {
+        TerminalPrompts terminal;
+        if (!CheckTypedName(terminal, options->words[1])) {
+            return kExitUsage;
+        }
+    }
+    const bool writes = what == "add-waypoint" || what == "import";
+    CliStore cli(options->conflicts);
+    if (!cli.Open(options->file, writes)) {
+        return kExitFailure;
+    }
+    if (what == "waypoints") {
+        return ListWaypoints(cli.Store(), *options);
+    }
+    if (what == "routes") {
+        return ListRoutes(cli.Store(), *options);
+    }
+    if (what == "legs") {
+        return ShowLegs(cli.Store(), *options);
+    }
+    if (what == "nearest") {
+        return ShowNearest(cli.Store(), *options);
+    }
+    if (what == "add-waypoint") {
+        return AddWaypoint(cli, *options);
+    }
+    if (what == "import") {
+        return Import(cli, *options);
+    }
+    return ExportRoute(cli.Store(), *options);
+}
+
+// --- guide -------------------------------------------------------------------------------
+
+int GuideUsage(const char* message) {
+    std::fprintf(stderr, "ppcObrin3-cli guide: %s\n", message);
+    return PrintCommandUsage(kGuideCommand);
+}
+
+struct GuideOptions {
+    std::optional<std::string> store;
+    std::optional<std::string> to;
+    std::optional<std::string> along;
+    int activeRow = 1;
+    std::optional<CLatLong> at;
+    GuidanceFix fix;
+    bool speedGiven = false;
+    bool courseGiven = false;
+    GuidanceSettings settings;
+};
+
+std::optional<int> KindOf(std::string_view text) {
+    if (text == "walk") {
+        return 1;
+    }
+    if (text == "drive") {
+        return 2;
+    }
+    if (text == "flight") {
+        return 3;
+    }
+    return std::nullopt;
+}
+
+// Nothing and a message when the command line is wrong.
+std::optional<GuideOptions> ParseGuideOptions(std::span<const std::string> args,
+                                              const char*& problem) {
+    GuideOptions options;
+    problem = "unknown or incomplete option";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--store" && hasValue) {
+            options.store = args[++i];
+        } else if (arg == "--to" && hasValue) {
+            options.to = args[++i];
+        } else if (arg == "--along" && hasValue) {
+            options.along = args[++i];
+        } else if (arg == "--active" && hasValue) {
+            const auto row = ParseNumber(args[++i]);
+            if (!row || *row < 1 || *row != static_cast<int>(*row)) {
+                problem = "--active takes a row number from 1";
+                return std::nullopt;
+            }
+            options.activeRow = static_cast<int>(*row);
+        } else if (arg == "--at" && i + 2 < args.size()) {
+            options.at = ParsePosition(args[i + 1], args[i + 2]);
+            i += 2;
+            if (!options.at) {
+                problem = "--at takes LAT LON in signed decimal degrees";
+                return std::nullopt;
+            }
+        } else if (arg == "--speed" && hasValue) {
+            const auto speed = ParseNumber(args[++i]);
+            if (!speed) {
+                return std::nullopt;
+            }
+            options.fix.speed = *speed;
+            options.speedGiven = true;
+        } else if (arg == "--course" && hasValue) {
+            const auto course = ParseNumber(args[++i]);
+            if (!course || *course < 0.0 || *course >= 360.0) {
+                problem = "--course takes degrees from 0 to below 360";
+                return std::nullopt;
+            }
+            options.fix.track = *course;
+            options.courseGiven = true;
+        } else if (arg == "--units" && hasValue) {
+            const auto unit = ParseUnit(args[++i]);
+            if (!unit) {
+                return std::nullopt;
+            }
+            options.settings.unit = *unit;
+        } else if (arg == "--kind" && hasValue) {
+            const auto kind = KindOf(args[++i]);
+            if (!kind) {
+                return std::nullopt;
+            }
+            options.settings.kind = *kind;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!options.store || options.to.has_value() == options.along.has_value() || !options.at ||
+        !options.speedGiven || !options.courseGiven) {
+        problem = "--store, one of --to and --along, --at, --speed and --course are needed";
+        return std::nullopt;
+    }
+    options.fix.latitude = options.at->Latitude().DecimalDegrees();
+    options.fix.longitude = options.at->Longitude().DecimalDegrees();
+    return options;
+}
+
+int RunGuide(std::span<const std::string> args) {
+    const char* problem = nullptr;
+    const auto options = ParseGuideOptions(args, problem);
+    if (!options) {
+        return GuideUsage(problem);
+    }
+    CliStore cli(Conflicts::Skip);
+    if (!cli.Open(options->store, false)) {
+        return kExitFailure;
+    }
+    CNavigationDataBase& store = cli.Store();
+    if (options->to) {
+        const int waypoint = store.FindWaypoint(*options->to);
+        if (waypoint < 0) {
+            std::fprintf(stderr, "ppcObrin3-cli: no waypoint '%s'\n", options->to->c_str());
+            return kExitFailure;
+        }
+        store.SetNavigationTarget(static_cast<int>(NavItemKind::Waypoint), waypoint);
+    } else {
+        const int route = store.FindRoute(*options->along);
+        if (route < 0 || options->activeRow > store.Route(route).WaypointCount()) {
+            std::fprintf(stderr, "ppcObrin3-cli: no route '%s' with a row %d\n",
+                         options->along->c_str(), options->activeRow);
+            return kExitFailure;
+        }
+        store.SetNavigationTarget(static_cast<int>(NavItemKind::Route), route);
+        if (options->activeRow > 1) {
+            store.GoToRouteRow(route, options->activeRow - 1);
+        }
+    }
+    const SystemClock clock;
+    CRouteGuidance guidance(clock);
+    guidance.SetSettings(options->settings);
+    const GuidanceTarget target = store.CurrentGuidanceTarget();
+    const GuidanceDisplay display = guidance.Show(target, options->fix);
+    std::printf("%s\n", display.destinationLabel.c_str());
+    if (!display.hasDestination) {
+        return kExitOk;
+    }
+    const GuidanceValues values =
+        ComputeGuidanceValues(target, options->fix, options->settings.followTheRoute);
+    std::printf("BRG: %s\nDST: %s\nTRK: %s\nSPD: %s\nIND: %s\n", display.bearing.c_str(),
+                display.distance.c_str(), display.track.c_str(), display.speed.c_str(),
+                IndicatorText(display.indicator).c_str());
+    if (display.nextIndicator) {
+        std::printf("IND(next): %s\n", IndicatorText(*display.nextIndicator).c_str());
+    }
+    for (int field = 1; field <= 7; ++field) {
+        const auto which = static_cast<GuidanceField>(field);
+        std::printf("%s: %s\n", guidance.FieldLabel(which, target).c_str(),
+                    guidance.FieldText(which, target, values, options->fix).c_str());
+    }
+    return kExitOk;
+}
+
+const CliCommand kStoreCommand{
+    "store",
+    "[--file PATH] [--units km|mi|nmi] [--json] [--replace|--rename|--skip] "
+    "(waypoints | routes | legs ROUTE | nearest LAT LON [N|all] | add-waypoint NAME LAT LON | "
+    "import FILE | export-route ROUTE FILE)",
+    "the navigation store (default: NaviStor.zrv in the documents folder); coordinates in "
+    "signed decimal degrees; name conflicts are skipped unless --replace or --rename",
+    RunStore};
+
+const CliCommand kGuideCommand{
+    "guide",
+    "--store PATH (--to WAYPOINT | --along ROUTE [--active N]) --at LAT LON --speed KN "
+    "--course DEG [--units km|mi|nmi] [--kind walk|drive|flight]",
+    "the route guidance values for a position, speed and course (N: the row number of the "
+    "route's leg table, from 1)",
+    RunGuide};
+
+} // namespace
+
+std::vector<CliCommand> StoreCommands() {
+    return {kStoreCommand, kGuideCommand};
+}

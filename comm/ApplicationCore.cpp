@@ -1,0 +1,366 @@
+#include "comm/ApplicationCore.h"
+
+#include "comm/PlaybackCursor.h"
+#include "platform/DocumentsFolder.h"
+#include "platform/Prompts.h"
+#include "platform/RegistryAccessor.h"
+#include "platform/Settings.h"
+#include "platform/SettingsKeys.h"
+
+#include <cerrno>
+#include <csignal>
+
+namespace {
+
+// The display name of track 2 while a recording runs.
+constexpr const char* kTrackRecordingName = "Track Recording";
+
+// The text after the last path separator.
+std::string FileTitle(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+ApplicationCore::ApplicationCore(const ApplicationServices& services)
+    : m_services(services), m_navigationSettings(services.registry),
+      m_document(services.prompts, m_navigationSettings, m_navigationLock, services.clock),
+      m_deviceFolder(services.paths), m_serialSource(services.calls),
+      m_serialDestination(services.calls) {
+    m_serialSource.SetApplication(this);
+    m_serialDestination.SetApplication(this);
+    m_playbackReader.SetPrompts(&services.prompts);
+    m_storeReader.SetPrompts(&services.prompts);
+    m_saveReader.SetPrompts(&services.prompts);
+}
+
+ApplicationCore::~ApplicationCore() {
+    m_playbackReader.Stop();
+    m_storeReader.Stop();
+    m_saveReader.Stop();
+    m_serialSource.ReceiveSlot().Stop();
+    m_serialSource.SendSlot().Stop();
+    m_serialDestination.ReceiveSlot().Stop();
+    m_serialDestination.SendSlot().Stop();
+}
+
+bool ApplicationCore::Start(bool loadStore) {
+    // A file-size limit must end a record file's growth with a failed write (reported, the
+    // file kept), not end the program with SIGXFSZ and lose the recording's close.
+    std::signal(SIGXFSZ, SIG_IGN);
+    const std::optional<std::filesystem::path> documents =
+        FindDocumentsFolder(m_services.paths, m_services.prompts);
+    if (!documents) {
+        return false;
+    }
+    m_documentsFolder = *documents;
+    // Without the folder the device names do not resolve; opening a port then says so.
+    m_deviceFolder.EnsureCreated();
+    if (!loadStore) {
+        return true;
+    }
+    const std::filesystem::path storePath = m_documentsFolder / CNavigationDataBase::kStoreFileName;
+    m_storeFile.emplace(storePath);
+    CNavigationDataBase& store = m_document.Store();
+    return m_storeReader.Start(
+        storePath.string(),
+        [this] {
+            const std::optional<StoreFileError> error =
+                m_storeFile->Open(StoreFile::Access::ReadWrite);
+            return error ? (error->error != 0 ? error->error : EIO) : 0;
+        },
+        [this, &store](WorkerThreadSlot&) {
+            return store.Load(*m_storeFile) ? FileCommunication::ReadEnd::EndOfFile
+                                            : FileCommunication::ReadEnd::Failed;
+        },
+        [](bool) {});
+}
+
+void ApplicationCore::ApplySettings(const Settings& settings) {
+    if (settings.source.kind == DeviceKind::SerialPort) {
+        m_serialSource.SetPortName(settings.source.serialPort);
+    }
+    if (settings.destination.kind == DeviceKind::SerialPort) {
+        m_serialDestination.SetPortName(settings.destination.serialPort);
+    }
+    m_virtualSerialPort = settings.general.vSerialPort;
+    const auto apply = [](CTrack& track, const PlaybackControlSettings& control) {
+        track.SetPlaybackMode(static_cast<PlaybackMode>(control.playbackMode));
+        track.SetPlaybackDirection(static_cast<PlaybackDirection>(control.playbackDirection));
+        track.SetSpeedZoom(control.speedZoom);
+    };
+    apply(m_document.Track(kEngineTrack1), settings.fromFile);
+    apply(m_document.Track(kEngineTrack2), settings.fromDirect);
+}
+
+void ApplicationCore::SaveChangesNow() {
+    // A store still being loaded is not saved: the half that is read would replace the file.
+    if (!m_storeFile || m_storeReader.IsRunning() || m_saveReader.IsRunning()) {
+        return;
+    }
+    CNavigationDataBase& store = m_document.Store();
+    m_saveReader.Start(
+        m_storeFile->Path().string(),
+        [this] {
+            if (m_storeFile->IsOpen()) {
+                return 0;
+            }
+            const std::optional<StoreFileError> error =
+                m_storeFile->Open(StoreFile::Access::ReadWrite);
+            return error ? (error->error != 0 ? error->error : EIO) : 0;
+        },
+        [this, &store](WorkerThreadSlot&) {
+            return store.Save(*m_storeFile) ? FileCommunication::ReadEnd::Failed
+                                            : FileCommunication::ReadEnd::EndOfFile;
+        },
+        [](bool) {});
+}
+
+void ApplicationCore::CloseDocument() {
+    m_storeReader.Stop();
+    m_saveReader.Stop();
+    CNavigationDataBase& store = m_document.Store();
+    if (m_storeFile && m_storeFile->IsOpen() && !store.IsSaved()) {
+        store.Save(*m_storeFile);
+    }
+}
+
+int ApplicationCore::ShownEngine() const {
+    return m_services.view.ShownEngine() == kEngineTrack1 ? kEngineTrack1 : kEngineTrack2;
+}
+
+void ApplicationCore::RecordCommand() {
+    IViewHost& view = m_services.view;
+    CTrack& track2 = m_document.Track(kEngineTrack2);
+    if (m_serialSource.IsRunning()) {
+        const std::string kept = m_serialSource.Close();
+        {
+            std::lock_guard lock(m_track2Lock);
+            track2.Reset();
+            track2.SetDisplayName(kApplicationName);
+        }
+        if (ShownEngine() == kEngineTrack2) {
+            view.RefreshTitle();
+        }
+        if (!kept.empty()) {
+            LoadRecordFile(kept, FileTitle(kept));
+        }
+        return;
+    }
+    if (m_serialSource.GetPortName().empty() ||
+        !m_serialSource.Open(SourceSerialRecvProc, SourceSerialSendProc, true)) {
+        return;
+    }
+    {
+        std::lock_guard lock(m_track2Lock);
+        track2.SetDisplayName(kTrackRecordingName);
+    }
+    if (ShownEngine() == kEngineTrack2) {
+        view.RefreshTitle();
+    }
+    view.StartRefreshTimer();
+    view.SelectView(m_document.Store().Mode() != NavigationMode::None
+                        ? command_ids::kViewRouteGuidance
+                        : command_ids::kViewRecordingTrack);
+}
+
+void ApplicationCore::PlaybackToCommand() {
+    if (m_serialDestination.IsRunning()) {
+        m_serialDestination.Close();
+        return;
+    }
+    if (!m_serialDestination.GetPortName().empty()) {
+        m_serialDestination.Open(DestinationSerialRecvProc, DestinationSerialSendProc, false);
+    }
+}
+
+void ApplicationCore::StopAfterDeviceFailure(CommEndpoint& endpoint, unsigned run) {
+    if (endpoint.RunNumber() != run || !endpoint.IsRunning()) {
+        return;
+    }
+    if (&endpoint == &m_serialSource) {
+        RecordCommand();
+    } else if (&endpoint == &m_serialDestination) {
+        PlaybackToCommand();
+    }
+}
+
+void ApplicationCore::LoadRecordFile(const std::string& path, const std::string& title) {
+    m_playbackReader.Stop();
+    CTrack& track1 = m_document.Track(kEngineTrack1);
+    {
+        std::lock_guard lock(m_track1Lock);
+        track1.Reset();
+    }
+    m_document.Store().ResetLastImportKind();
+    const bool started = m_playbackReader.Start(
+        path, [this, path] { return m_playbackLines.Open(path) ? 0 : EIO; },
+        [this, path](WorkerThreadSlot& slot) { return ReadPlaybackFile(slot, path); },
+        [this](bool reachedEnd) { FinishPlaybackReading(reachedEnd); });
+    if (!started) {
+        return;
+    }
+    {
+        std::lock_guard lock(m_track1Lock);
+        track1.SetFileName(path);
+        track1.SetDisplayName(title);
+    }
+    if (!m_services.timers.SetTimer(kTimerKeepAwakePlayback, kKeepAwakePeriodMs)) {
+        m_services.prompts.ShowError("SetTimer failed");
+    }
+    if (ShownEngine() == kEngineTrack1) {
+        m_services.view.RefreshTitle();
+    }
+    m_services.view.SelectView(command_ids::kViewRecordedTrack);
+}
+
+FileCommunication::ReadEnd ApplicationCore::ReadPlaybackFile(WorkerThreadSlot& slot,
+                                                             const std::string& path) {
+    CTrack& track1 = m_document.Track(kEngineTrack1);
+    int shownProgress = -1;
+    std::string_view line;
+    while (m_playbackLines.NextLine(line)) {
+        if (const int progress = m_playbackLines.Progress(); progress != shownProgress) {
+            shownProgress = progress;
+            std::string name;
+            {
+                std::lock_guard lock(m_track1Lock);
+                name = track1.DisplayName();
+            }
+            m_services.view.ShowLoadingProgress(progress, name);
+        }
+        bool outOfMemory = false;
+        m_document.DecodeLine(kEngineStore, line, outOfMemory, path);
+        {
+            std::lock_guard lock(m_track1Lock);
+            m_document.DecodeLine(kEngineTrack1, line, outOfMemory, {});
+        }
+        if (outOfMemory) {
+            m_services.prompts.ShowError("Out of memory");
+            return FileCommunication::ReadEnd::Failed;
+        }
+        if (!slot.KeepRunning()) {
+            return FileCommunication::ReadEnd::Stopped;
+        }
+    }
+    return m_playbackLines.Failed() ? FileCommunication::ReadEnd::Failed
+                                    : FileCommunication::ReadEnd::EndOfFile;
+}
+
+void ApplicationCore::FinishPlaybackReading(bool reachedEnd) {
+    m_services.view.Post([this, reachedEnd] {
+        IViewHost& view = m_services.view;
+        m_services.timers.KillTimer(kTimerKeepAwakePlayback);
+        view.ClearStatistics();
+        CTrack& track1 = m_document.Track(kEngineTrack1);
+        bool empty = false;
+        {
+            std::lock_guard lock(m_track1Lock);
+            empty = track1.PointCount() == 0;
+            if (empty) {
+                track1.SetDisplayName(kApplicationName);
+            }
+        }
+        if (ShownEngine() == kEngineTrack1 && view.ShownKind() != kViewKindRouteGuidance) {
+            view.RedrawTrack(kEngineTrack1);
+            if (empty) {
+                view.RefreshTitle();
+            }
+        }
+        if (!reachedEnd) {
+            return;
+        }
+        view.StartAlert(AlertKind::Long);
+        switch (m_document.Store().LastImportKind()) {
+        case ImportKind::OneWaypoint:
+        case ImportKind::SeveralWaypoints:
+            view.PostCommand(command_ids::kWaypointList);
+            break;
+        case ImportKind::OneRoute:
+        case ImportKind::SeveralRoutes:
+            view.PostCommand(command_ids::kRouteList);
+            break;
+        case ImportKind::Nothing:
+            break;
+        }
+    });
+}
+
+void ApplicationCore::WritePlaybackSetting(const char* valueName, std::int32_t track1Value,
+                                           std::int32_t track2Value) {
+    CRegistryAccessor accessor(m_services.registry);
+    accessor.SetRoot(RegistryRoot::CurrentUser);
+    accessor.SetValueName(valueName);
+    accessor.SetKey(settings_keys::kPlaybackFromFile);
+    accessor.WriteDword(static_cast<std::uint32_t>(track1Value));
+    accessor.SetKey(settings_keys::kPlaybackFromDirect);
+    accessor.WriteDword(static_cast<std::uint32_t>(track2Value));
+}
+
+void ApplicationCore::SetPlaybackMode(PlaybackMode mode) {
+    m_document.Track(ShownEngine()).SetPlaybackMode(mode);
+    WritePlaybackSetting(
+        settings_keys::kPlaybackMode,
+        static_cast<std::int32_t>(m_document.Track(kEngineTrack1).GetPlaybackMode()),
+        static_cast<std::int32_t>(m_document.Track(kEngineTrack2).GetPlaybackMode()));
+}
+
+void ApplicationCore::SetPlaybackDirection(PlaybackDirection direction) {
+    m_document.Track(ShownEngine()).SetPlaybackDirection(direction);
+    WritePlaybackSetting(
+        settings_keys::kPlaybackDirection,
+        static_cast<std::int32_t>(m_document.Track(kEngineTrack1).GetPlaybackDirection()),
+        static_cast<std::int32_t>(m_document.Track(kEngineTrack2).GetPlaybackDirection()));
+}
+
+void ApplicationCore::SetSpeedZoom(int zoom) {
+    m_document.Track(ShownEngine()).SetSpeedZoom(zoom);
+    WritePlaybackSetting(settings_keys::kSpeedZoom, m_document.Track(kEngineTrack1).GetSpeedZoom(),
+                         m_document.Track(kEngineTrack2).GetSpeedZoom());
+}
+
+void ApplicationCore::GoToPoint(GoTo target) {
+    const int engine = ShownEngine();
+    CTrack& track = m_document.Track(engine);
+    TrackPoint point;
+    {
+        std::lock_guard lock(TrackLock(engine));
+        bool moved = false;
+        switch (target) {
+        case GoTo::Begin:
+            moved = GoToBegin(track);
+            break;
+        case GoTo::End:
+            moved = GoToEnd(track);
+            break;
+        case GoTo::MaxSpeed:
+            moved = GoToMaxSpeedPoint(track);
+            break;
+        case GoTo::MaxAltitude:
+            moved = GoToMaxAltitudePoint(track);
+            break;
+        case GoTo::MinAltitude:
+            moved = GoToMinAltitudePoint(track);
+            break;
+        case GoTo::Next:
+            moved = GoToNextPoint(track);
+            break;
+        case GoTo::Previous:
+            moved = GoToPreviousPoint(track);
+            break;
+        }
+        if (!moved) {
+            return;
+        }
+        point = track.CurrentPoint();
+    }
+    // With a destination running the next burst moves the marker.
+    if (!IsDestinationRunning()) {
+        m_services.view.MovePlaybackMarker(engine, point);
+    }
+}
+
+ResolvedDevice ApplicationCore::ResolvePort(const std::string& name) {
+    return ResolveDeviceName(name, m_deviceFolder, m_services.paths.gpsd);
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "comm/FileCommunication.h"
+#include "comm/Obrin2Doc.h"
+#include "comm/SerialEndpoint.h"
+#include "comm/SystemCalls.h"
+#include "comm/ViewHost.h"
+#include "navigation/NavigationDataBase.h"
+#include "navigation/RegistryNavigationSettings.h"
+#include "navigation/StoreFile.h"
+#include "platform/DeviceFolder.h"
+#include "platform/DeviceName.h"
+#include "platform/PlatformPaths.h"
+#include "tracks/RecordLineReader.h"
+
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+
+class IClock;
+class IPrompts;
+class RegistryStore;
+struct Settings;
+
+// What the application core is given by the program around it (the window, the command-line
+// companion or a test).
+struct ApplicationServices {
+    PlatformPaths paths;
+    RegistryStore& registry;
+    IPrompts& prompts;
+    IViewHost& view;
+    ITimers& timers;
+    const IClock& clock;
+    ISystemCalls& calls = RealSystemCalls();
+};
+
+// The application object without its window: it owns, for the whole run, the document, the
+// serial source and destination, the three file readers and the three locks, and carries out
+// the commands of recording (record from the source) and playback (load a record file, play
+// it to the destination, move the cursor). The window and the command-line companion drive it
+// from their user-interface thread; its worker threads reach everything through it.
+class ApplicationCore {
+public:
+    explicit ApplicationCore(const ApplicationServices& services);
+    ~ApplicationCore();
+    ApplicationCore(const ApplicationCore&) = delete;
+    ApplicationCore& operator=(const ApplicationCore&) = delete;
+
+    // Start-up: the documents folder (reported when missing), the device folder, and with
+    // `loadStore` the navigation store loaded by the store reader. False when it failed.
+    bool Start(bool loadStore);
+    // The loaded settings that belong here: the serial source and destination, the virtual
+    // serial port, and the playback controls of both tracks.
+    void ApplySettings(const Settings& settings);
+    // "Save Changes Now": writes the navigation store with the save reader.
+    void SaveChangesNow();
+    // Closing the document: waits for the store readers and saves an unsaved store.
+    void CloseDocument();
+
+    // --- Recording and playback commands (user-interface thread) --------------------------
+
+    // Record from: stops a running source (keeping or deleting its file, loading a kept one as
+    // track 1, emptying track 2), or starts the configured source.
+    void RecordCommand();
+    // Playback to: stops a running destination, or starts the configured one.
+    void PlaybackToCommand();
+    // Loads a record file as track 1 with the playback reader.
+    void LoadRecordFile(const std::string& path, const std::string& title);
+
+    // Playback controls of the track the view shows; each change is written to the settings
+    // for both tracks.
+    void SetPlaybackMode(PlaybackMode mode);
+    void SetPlaybackDirection(PlaybackDirection direction);
+    void SetSpeedZoom(int zoom);
+    enum class GoTo { Begin, End, MaxSpeed, MaxAltitude, MinAltitude, Next, Previous };
+    void GoToPoint(GoTo target);
+
+    // After a device failure in run `run` of an endpoint: stops it as its command would, unless
+    // it was stopped (or started anew) meanwhile.
+    void StopAfterDeviceFailure(CommEndpoint& endpoint, unsigned run);
+
+    // --- What the worker threads and the window reach through the application -------------
+
+    CObrin2Doc& Document() { return m_document; }
+    SerialEndpoint& SerialSource() { return m_serialSource; }
+    SerialEndpoint& SerialDestination() { return m_serialDestination; }
+    FileCommunication& PlaybackReader() { return m_playbackReader; }
+    bool IsDestinationRunning() const { return m_serialDestination.IsRunning(); }
+
+    NavigationLock& NavigationLockOf() { return m_navigationLock; }
+    // The lock of track 1 or track 2.
+    std::mutex& TrackLock(int engine) {
+        return engine == kEngineTrack1 ? m_track1Lock : m_track2Lock;
+    }
+
+    IPrompts& Prompts() { return m_services.prompts; }
+    IViewHost& View() { return m_services.view; }
+    ITimers& Timers() { return m_services.timers; }
+    const IClock& Clock() const { return m_services.clock; }
+    const PlatformPaths& Paths() const { return m_services.paths; }
+    // Empty until Start found it.
+    const std::filesystem::path& DocumentsFolder() const { return m_documentsFolder; }
+
+    // What a port name stands for (device folder, gpsd, absolute path).
+    ResolvedDevice ResolvePort(const std::string& name);
+    // The index of the virtual serial port, -1 when none is set.
+    int VirtualSerialPortIndex() const { return m_virtualSerialPort; }
+
+private:
+    void FinishPlaybackReading(bool reachedEnd);
+    FileCommunication::ReadEnd ReadPlaybackFile(WorkerThreadSlot& slot, const std::string& path);
+    void WritePlaybackSetting(const char* valueName, std::int32_t track1Value,
+                              std::int32_t track2Value);
+    int ShownEngine() const;
+
+    ApplicationServices m_services;
+    RegistryNavigationSettings m_navigationSettings;
+    NavigationLock m_navigationLock;
+    std::mutex m_track1Lock;
+    std::mutex m_track2Lock;
+    CObrin2Doc m_document;
+    DeviceFolder m_deviceFolder;
+    std::filesystem::path m_documentsFolder;
+    int m_virtualSerialPort = -1;
+    RecordLineReader m_playbackLines;
+    std::optional<StoreFile> m_storeFile;
+
+    SerialEndpoint m_serialSource;
+    SerialEndpoint m_serialDestination;
+    FileCommunication m_playbackReader;
+    FileCommunication m_storeReader;
+    FileCommunication m_saveReader;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "comm/SystemCalls.h"
+#include "platform/CalendarTime.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// The record file of a running source: every received sentence is appended with one write(2)
+// as soon as it is complete, so that what was received is with the operating system before the
+// next sentence is read, and a crash of the program loses nothing already received.
+//
+// A write that fails (a full disk, a file-size limit, a vanished volume) is reported once to
+// the caller; the file is cut back to its last complete sentence, so what was written stays
+// readable, and later sentences are no longer written.
+class RecordFile {
+public:
+    explicit RecordFile(ISystemCalls& calls = RealSystemCalls()) : m_calls(calls) {}
+    ~RecordFile();
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+
+    // "2009_01_27_14_09_01_Tue.txt" for a recording started at that time: four-digit year,
+    // month, day, hour, minute, second and the weekday ("Sun", "Mon", "Tue", "Wed", "Thu",
+    // "Fr", "Sat").
+    static std::string FileName(CalendarTime start);
+
+    // Creates the file for writing; an existing file is never opened, so a recording can never
+    // write over another one. 0 or the system's error number.
+    int Create(const std::filesystem::path& path);
+    bool IsOpen() const { return m_fd >= 0; }
+    const std::filesystem::path& Path() const { return m_path; }
+
+    enum class Outcome {
+        Written,
+        NotWritten,   // not open, nothing to write, or writing stopped after a failure
+        FirstFailure, // this write failed; FailureError() tells why
+    };
+    Outcome Append(std::string_view bytes);
+    int FailureError() const { return m_failureError; }
+    // Bytes in the file, all of them complete sentences.
+    std::uint64_t Size() const { return m_size; }
+
+    void Close();
+    // Closes the file if open and deletes it; 0 or the system's error number.
+    int Delete();
+    // Forgets the path (after the file was kept or deleted).
+    void ForgetPath() { m_path.clear(); }
+
+private:
+    ISystemCalls& m_calls;
+    int m_fd = -1;
+    std::filesystem::path m_path;
+    std::uint64_t m_size = 0;
+    int m_failureError = 0;
+};

@@ -1,0 +1,295 @@
+#include "comm/SerialEndpoint.h"
+
+#include "comm/ApplicationCore.h"
+#include "comm/PlaybackBurst.h"
+#include "comm/PlaybackCursor.h"
+#include "comm/SentenceAssembler.h"
+#include "nmea/ProprietarySentences.h"
+#include "platform/SystemError.h"
+
+#include <thread>
+
+namespace {
+
+constexpr auto kKeepAlivePeriod = std::chrono::milliseconds(10000);
+constexpr auto kBurstPeriod = std::chrono::milliseconds(1000);
+constexpr auto kOpenCleanUpPause = std::chrono::milliseconds(500);
+constexpr auto kClosePause = std::chrono::milliseconds(100);
+// Bytes taken from the port per read; each is assembled as it comes.
+constexpr std::size_t kReadBlock = 4096;
+
+constexpr std::string_view kDevicePrefix = "$device\\";
+
+// Receives until the port fails or a stop is requested. Every complete sentence goes to
+// `handOver`, which returns false to end the thread. Exit codes: `failed` after a port failure,
+// 11 when a stop was seen after a read, 12 when it ended a wait, 13 when handOver ended it.
+template <typename HandOver>
+int ReceiveLoop(SerialEndpoint& endpoint, int failed, HandOver&& handOver) {
+    WorkerThreadSlot& slot = endpoint.ReceiveSlot();
+    SentenceAssembler assembler;
+    char buffer[kReadBlock];
+    for (;;) {
+        const SerialPort::ReadResult result =
+            endpoint.Port().Read(buffer, sizeof buffer, slot.StopDescriptor());
+        if (result.status == SerialPort::Status::Failed) {
+            endpoint.ReportDeviceFailure(result.failure, endpoint.RunningPortName());
+            return failed;
+        }
+        if (result.status == SerialPort::Status::Stopped) {
+            slot.KeepRunning();
+            return 12;
+        }
+        for (std::size_t i = 0; i < result.size; ++i) {
+            if (assembler.Push(buffer[i]) && !handOver(assembler.Sentence())) {
+                return 13;
+            }
+        }
+        if (!slot.KeepRunning()) {
+            return 11;
+        }
+    }
+}
+
+// The start-up checks shared by the threads of an endpoint: 0 when all is there.
+int CheckStart(ApplicationCore* application, SerialEndpoint& endpoint, int noHandleCode) {
+    if (application == nullptr) {
+        return 1;
+    }
+    if (endpoint.RunningPortName().empty()) {
+        return 3;
+    }
+    if (!endpoint.Port().IsOpen()) {
+        return noHandleCode;
+    }
+    return 0;
+}
+
+} // namespace
+
+SerialEndpoint::SerialEndpoint(ISystemCalls& calls) : CommEndpoint(calls), m_port(calls) {}
+
+SerialEndpoint::~SerialEndpoint() {
+    m_receiveSlot.Stop();
+    m_sendSlot.Stop();
+}
+
+bool SerialEndpoint::SetPortName(const std::string& name) {
+    constexpr std::size_t kShortestLongName = 6; // "COM10:"
+    const std::string stored = name.starts_with("COM") && name.size() >= kShortestLongName
+                                   ? std::string(kDevicePrefix) + name
+                                   : name;
+    // Compared in the stored form, so that choosing port 10 or above again is no change.
+    if (stored == m_portName) {
+        return false;
+    }
+    m_portName = stored;
+    return true;
+}
+
+bool SerialEndpoint::IsComPort() const {
+    return m_portName.starts_with("COM");
+}
+
+bool SerialEndpoint::IsRunning() const {
+    return CommEndpoint::IsRunning() || m_port.IsOpen();
+}
+
+bool SerialEndpoint::Open(ThreadProcedure receive, ThreadProcedure send, bool record) {
+    if (m_application == nullptr || m_portName.empty() || receive == nullptr || send == nullptr ||
+        (record && IsRecordFileOpen())) {
+        return false;
+    }
+    ApplicationCore& application = *m_application;
+    BeginRun();
+    const ResolvedDevice device = application.ResolvePort(m_portName);
+    if (const std::optional<PortFailure> failure = m_port.Open(device, IsComPort())) {
+        ReportSystemError(application.Prompts(), failure->call, failure->error, m_portName);
+        CleanUpFailedOpen();
+        return false;
+    }
+    m_runningPortName = m_portName;
+    m_runningOnComPort = IsComPort();
+    m_recording = record;
+    if (record && !CreateRecordFile()) {
+        CleanUpFailedOpen();
+        return false;
+    }
+    if (!StartThreads(receive, send, "RecvFromSerialPortReceiverProc()",
+                      "SendToSerialPortReceiverProc()")) {
+        CleanUpFailedOpen();
+        return false;
+    }
+    m_connectedName = m_portName;
+    return true;
+}
+
+void SerialEndpoint::CleanUpFailedOpen() {
+    m_sendSlot.Stop();
+    std::this_thread::sleep_for(kOpenCleanUpPause);
+    m_receiveSlot.Stop();
+    std::this_thread::sleep_for(kOpenCleanUpPause);
+    m_port.Close();
+    // A record file created before a thread failed to start holds nothing: without this the
+    // next start would find it open and refuse.
+    if (IsRecordFileOpen()) {
+        m_recordFile.Delete();
+        m_recordFile.ForgetPath();
+    }
+    m_recording = false;
+}
+
+std::string SerialEndpoint::Close() {
+    m_receiveSlot.Stop();
+    std::this_thread::sleep_for(kClosePause);
+    m_sendSlot.Stop();
+    std::this_thread::sleep_for(kClosePause);
+    m_port.Close();
+    const std::string kept = CloseRecordFile();
+    ApplicationCore& application = *m_application;
+    if (!application.IsDestinationRunning()) {
+        application.View().RedrawTrack(application.View().ShownEngine());
+    }
+    m_connectedName.clear();
+    // Only a recording keeps the device awake with timer 6; a playback that ends must not
+    // stop it while a recording goes on.
+    if (m_recording) {
+        application.Timers().KillTimer(kTimerKeepAwakeRecording);
+    }
+    m_recording = false;
+    return kept;
+}
+
+int SourceSerialRecvProc(ApplicationCore* application) {
+    if (application == nullptr) {
+        return 1;
+    }
+    SerialEndpoint& endpoint = application->SerialSource();
+    if (const int code = CheckStart(application, endpoint, 4); code != 0) {
+        return code;
+    }
+    if (endpoint.IsRecordFileOpen()) {
+        endpoint.WriteRecordLine(ProductVersionLine(), false);
+        endpoint.WriteRecordLine(NoticeLine(), false);
+        if (const std::optional<std::string> source = SourceLine(endpoint.RunningPortName())) {
+            endpoint.WriteRecordLine(*source, false);
+        }
+    }
+    if (!endpoint.ReceiveSlot().KeepRunning()) {
+        return 6;
+    }
+    return ReceiveLoop(endpoint, 9, [&](std::string_view sentence) {
+        return endpoint.HandOverSentence(sentence);
+    });
+}
+
+int SourceSerialSendProc(ApplicationCore* application) {
+    if (application == nullptr) {
+        return 1;
+    }
+    SerialEndpoint& endpoint = application->SerialSource();
+    if (const int code = CheckStart(application, endpoint, 5); code != 0) {
+        return code;
+    }
+    const std::string keepAlive = KeepAliveLine();
+    WorkerThreadSlot& slot = endpoint.SendSlot();
+    for (;;) {
+        if (endpoint.RunningOnComPort()) {
+            const SerialPort::WriteResult result =
+                endpoint.Port().Write(keepAlive, slot.StopDescriptor());
+            if (result.status == SerialPort::Status::Failed) {
+                endpoint.ReportDeviceFailure(result.failure, endpoint.RunningPortName());
+                return 6;
+            }
+        }
+        // The pause waits on the stop event, so a stop is seen at once, not after 10 s.
+        if (!slot.SleepUnlessStopped(kKeepAlivePeriod)) {
+            return 7;
+        }
+    }
+}
+
+int DestinationSerialRecvProc(ApplicationCore* application) {
+    if (application == nullptr) {
+        return 1;
+    }
+    SerialEndpoint& endpoint = application->SerialDestination();
+    if (const int code = CheckStart(application, endpoint, 4); code != 0) {
+        return code;
+    }
+    // The virtual port's buffer is shared by all its users: the application never reads it.
+    if (application->VirtualSerialPortIndex() != -1) {
+        return 6;
+    }
+    if (!endpoint.ReceiveSlot().KeepRunning()) {
+        return 7;
+    }
+    return ReceiveLoop(endpoint, 10, [](std::string_view) { return true; });
+}
+
+int DestinationSerialSendProc(ApplicationCore* application) {
+    if (application == nullptr) {
+        return 2;
+    }
+    SerialEndpoint& endpoint = application->SerialDestination();
+    if (endpoint.RunningPortName().empty()) {
+        return 4;
+    }
+    if (!endpoint.Port().IsOpen()) {
+        return 5;
+    }
+    WorkerThreadSlot& slot = endpoint.SendSlot();
+    if (!slot.KeepRunning()) {
+        return 7;
+    }
+    CObrin2Doc& document = application->Document();
+    IViewHost& view = application->View();
+    const auto write = [&](std::string_view bytes) {
+        return endpoint.Port().Write(bytes, slot.StopDescriptor());
+    };
+    int cycle = 0;
+    for (;;) {
+        const bool withSatellites = cycle == 0;
+        cycle = (cycle + 1) % kBurstsPerSatelliteReport;
+        std::int32_t route = -1;
+        if (endpoint.PollUploadRequest(route)) {
+            if (const int code =
+                    endpoint.UploadRoute(route, slot, write, endpoint.RunningPortName());
+                code != 0) {
+                return code;
+            }
+        } else if (!endpoint.IsListPlayback()) {
+            const int engine = view.ShownEngine();
+            TrackPoint point;
+            std::string burst;
+            {
+                // Only composing holds the track's lock; the write may wait for a slow device
+                // and must not hold up the live track's decoding meanwhile.
+                std::lock_guard lock(application->TrackLock(engine));
+                point = FetchAndAdvance(document.Track(engine));
+                burst = document.ComposeTrackBurst(engine, withSatellites);
+            }
+            if (!burst.empty()) {
+                const SerialPort::WriteResult result = write(burst);
+                if (result.status == SerialPort::Status::Failed) {
+                    endpoint.ReportDeviceFailure(result.failure, endpoint.RunningPortName());
+                    return 13;
+                }
+                if (result.status == SerialPort::Status::Data) {
+                    view.MovePlaybackMarker(engine, point);
+                }
+            }
+        } else {
+            const std::string burst = document.ComposeNavigationBurst(withSatellites);
+            if (!burst.empty()) {
+                const SerialPort::WriteResult result = write(burst);
+                if (result.status == SerialPort::Status::Failed) {
+                    endpoint.ReportDeviceFailure(result.failure, endpoint.RunningPortName());
+                    return 12;
+                }
+            }
+        }
+        if (!slot.KeepRunning() || !slot.SleepUnlessStopped(kBurstPeriod)) {
+            return 14;
+        }
+    }
+}

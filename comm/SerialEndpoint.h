@@ -1,0 +1,51 @@
+#pragma once
+
+#include "comm/CommEndpoint.h"
+#include "comm/SerialPort.h"
+
+#include <string>
+
+// A serial port endpoint: a source or destination on a tty, a pseudo-terminal, a device-folder
+// name ("COMn:", "$device\COMn:") or the built-in GPS ("GPDn:", read from gpsd).
+class SerialEndpoint final : public CommEndpoint {
+public:
+    explicit SerialEndpoint(ISystemCalls& calls = RealSystemCalls());
+    ~SerialEndpoint() override;
+
+    // Stores the port name; true when it differs from the stored one. Names of port 10 and
+    // above ("COM" + number + ":" longer than 5 characters) are stored as "$device\" + name,
+    // which is opened without the serial configuration; the comparison is in that form.
+    bool SetPortName(const std::string& name);
+    const std::string& GetPortName() const { return m_portName; }
+    // The name begins with "COM": configured as a serial line, sent the keep-alive.
+    bool IsComPort() const;
+
+    // The port name of the running threads, fixed when the endpoint opened: the stored name
+    // may change while they run (a new port is chosen before the restart).
+    const std::string& RunningPortName() const { return m_runningPortName; }
+    bool RunningOnComPort() const { return m_runningOnComPort; }
+
+    SerialPort& Port() { return m_port; }
+
+    // Refuses without a message when the application or its parts, the port name or a
+    // procedure is missing, or when `record` is set while a record file is open. Failures to
+    // open or configure the port, to create the record file or to start a thread are reported.
+    bool Open(ThreadProcedure receive, ThreadProcedure send, bool record) override;
+    std::string Close() override;
+    bool IsRunning() const override;
+
+private:
+    void CleanUpFailedOpen();
+
+    SerialPort m_port;
+    std::string m_portName;
+    std::string m_runningPortName;
+    bool m_runningOnComPort = false;
+    bool m_recording = false;
+};
+
+// The four serial thread procedures.
+int SourceSerialRecvProc(ApplicationCore* application);
+int SourceSerialSendProc(ApplicationCore* application);
+int DestinationSerialRecvProc(ApplicationCore* application);
+int DestinationSerialSendProc(ApplicationCore* application);

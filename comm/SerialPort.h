@@ -1,0 +1,65 @@
+#pragma once
+
+#include "comm/GpsdStreamFilter.h"
+#include "comm/SystemCalls.h"
+#include "platform/DeviceName.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// A failed port operation: the name of the platform call that the messages use for it
+// ("CreateFile", "SetCommState", "WaitCommEvent", "ReadFile", "WriteFile") and the system's
+// error number.
+struct PortFailure {
+    std::string call;
+    int error = 0;
+};
+
+// One open port: a tty or pseudo-terminal (in raw mode, as the handheld's ports had no line
+// discipline), any other file that opens for reading and writing, or a connection to gpsd that
+// delivers its raw NMEA stream. Reads and writes wait in poll(2) together with a stop
+// descriptor, so a stop request ends a wait at once even on a silent port.
+class SerialPort {
+public:
+    explicit SerialPort(ISystemCalls& calls = RealSystemCalls()) : m_calls(calls) {}
+    ~SerialPort();
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+
+    // Opens the device. `serialSettings`: also set 57600 baud, 8 data bits, no parity, one stop
+    // bit (a tty is put in raw mode either way). On failure nothing stays open.
+    std::optional<PortFailure> Open(const ResolvedDevice& device, bool serialSettings);
+    void Close();
+    bool IsOpen() const { return m_fd >= 0; }
+    int Descriptor() const { return m_fd; }
+
+    enum class Status { Data, Stopped, Failed };
+    struct ReadResult {
+        Status status = Status::Data;
+        std::size_t size = 0; // bytes stored; may be 0 with Status::Data
+        PortFailure failure;
+    };
+    // Waits until bytes arrive or `stopFd` polls readable, and reads what is there. A device
+    // that hung up or vanished is a failure (EIO for a tty, ECONNRESET for gpsd).
+    ReadResult Read(char* buffer, std::size_t size, int stopFd);
+
+    struct WriteResult {
+        Status status = Status::Data;
+        PortFailure failure;
+    };
+    // Writes all of `data`, waiting while the device's output buffer is full. A device that
+    // does not take the data within 1000 ms + 10 ms per byte ends the write early without a
+    // failure, as the port's write time-outs did.
+    WriteResult Write(std::string_view data, int stopFd);
+
+private:
+    std::optional<PortFailure> Configure(bool serialSettings);
+    int HangUpError() const;
+
+    ISystemCalls& m_calls;
+    int m_fd = -1;
+    bool m_isGpsd = false;
+    GpsdStreamFilter m_filter;
+};

@@ -1,0 +1,113 @@
+#include "comm/VirtualPortRegistration.h"
+
+#include "comm/DeviceManager.h"
+#include "platform/Prompts.h"
+#include "platform/RegistryAccessor.h"
+#include "platform/SettingsKeys.h"
+#include "platform/SystemError.h"
+
+namespace keys = settings_keys;
+
+namespace {
+
+constexpr const char* kHandleUnreadable =
+    "The service handle for ppcZRV3SerialDrv.dll could not be read from registry";
+
+CRegistryAccessor HandleValue(RegistryStore& registry) {
+    CRegistryAccessor accessor(registry);
+    accessor.SetKey(keys::kVirtualSerialPort);
+    accessor.SetValueName(keys::kServiceHandle);
+    return accessor;
+}
+
+CRegistryAccessor IndexValue(RegistryStore& registry) {
+    CRegistryAccessor accessor(registry);
+    accessor.SetKey(keys::kGeneral);
+    accessor.SetValueName(keys::kVSerialPort);
+    return accessor;
+}
+
+void WriteServiceHandle(RegistryStore& registry, std::uint32_t handle) {
+    HandleValue(registry).WriteDword(handle);
+}
+
+std::uint32_t Register(const VirtualPortServices& services, int index, int& error) {
+    return services.devices.RegisterService(kVirtualPortPrefix, index, kSerialDriverFileName, 0,
+                                            error);
+}
+
+} // namespace
+
+std::string VirtualPortName(int index) {
+    return kVirtualPortPrefix + std::to_string(index) + ":";
+}
+
+int ReadVirtualPortIndex(RegistryStore& registry) {
+    std::uint32_t stored = static_cast<std::uint32_t>(kNoVirtualPort);
+    IndexValue(registry).ReadDword(stored);
+    return static_cast<std::int32_t>(stored);
+}
+
+std::uint32_t ReadServiceHandle(RegistryStore& registry) {
+    std::uint32_t handle = 0;
+    HandleValue(registry).ReadDword(handle);
+    return handle;
+}
+
+StartupRegistration RegisterVirtualPortAtStartup(const VirtualPortServices& services, int index) {
+    using Outcome = StartupRegistration::Outcome;
+    StartupRegistration result;
+    if (index == kNoVirtualPort) {
+        std::uint32_t handle = 0;
+        if (HandleValue(services.registry).ReadDword(handle) != 0 || handle == 0) {
+            return result;
+        }
+        int error = 0;
+        if (!services.devices.DeregisterService(handle, error)) {
+            result.error = error;
+        }
+        WriteServiceHandle(services.registry, 0);
+        result.outcome = Outcome::Deregistered;
+        return result;
+    }
+    if (services.devices.DeviceExists(kVirtualPortPrefix, index)) {
+        result.outcome = Outcome::AlreadyPresent;
+        return result;
+    }
+    result.handle = Register(services, index, result.error);
+    if (result.handle == 0) {
+        result.outcome = Outcome::Failed;
+        return result;
+    }
+    WriteServiceHandle(services.registry, result.handle);
+    result.outcome = Outcome::Registered;
+    return result;
+}
+
+VirtualPortChange ChangeVirtualSerialPort(const VirtualPortServices& services, int newIndex) {
+    VirtualPortChange result;
+    std::uint32_t handle = 0;
+    if (HandleValue(services.registry).ReadDword(handle) != 0) {
+        services.prompts.ShowInformation(kHandleUnreadable, kApplicationName);
+    } else if (handle != 0) {
+        int error = 0;
+        if (!services.devices.DeregisterService(handle, error)) {
+            result.deregistrationFailed = true;
+            ReportSystemError(services.prompts, "DeregisterService", error);
+        }
+        WriteServiceHandle(services.registry, 0);
+    }
+    if (newIndex != kNoVirtualPort) {
+        int error = 0;
+        const std::uint32_t registered = Register(services, newIndex, error);
+        if (registered != 0) {
+            WriteServiceHandle(services.registry, registered);
+            result.handle = registered;
+        } else {
+            result.registrationFailed = true;
+            ReportSystemError(services.prompts, "RegisterService", error);
+        }
+    }
+    IndexValue(services.registry).WriteDword(static_cast<std::uint32_t>(newIndex));
+    return result;
+}

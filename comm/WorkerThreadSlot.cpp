@@ -1,0 +1,82 @@
+#include "comm/WorkerThreadSlot.h"
+
+#include "platform/Prompts.h"
+
+#include <exception>
+#include <new>
+#include <string>
+#include <system_error>
+
+namespace {
+
+// The exit code of a thread that an exception ended.
+constexpr int kExitByException = -2;
+
+} // namespace
+
+WorkerThreadSlot::~WorkerThreadSlot() {
+    WorkerThreadSlot::Stop();
+}
+
+bool WorkerThreadSlot::Start(Procedure procedure) {
+    if (IsAlive()) {
+        return false;
+    }
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+    m_stop.Reset();
+    m_finished = false;
+    try {
+        m_thread = std::thread([this, procedure = std::move(procedure)] { Run(procedure); });
+    } catch (const std::system_error&) {
+        m_finished = true;
+        return false;
+    }
+    return true;
+}
+
+bool WorkerThreadSlot::IsAlive() const {
+    return m_thread.joinable() && !m_finished.load();
+}
+
+bool WorkerThreadSlot::KeepRunning() {
+    return !m_stop.Wait(std::chrono::milliseconds(0));
+}
+
+bool WorkerThreadSlot::SleepUnlessStopped(std::chrono::milliseconds pause) {
+    return !m_stop.Wait(pause);
+}
+
+void WorkerThreadSlot::Stop() {
+    if (m_thread.joinable()) {
+        if (IsAlive()) {
+            m_stop.Set();
+        }
+        m_thread.join();
+    }
+    m_stop.Reset();
+}
+
+void WorkerThreadSlot::Run(const Procedure& procedure) {
+    int code = kExitByException;
+    std::string failure;
+    try {
+        code = procedure();
+    } catch (const std::bad_alloc&) {
+        failure = "Out of memory";
+    } catch (const std::exception& e) {
+        failure = e.what();
+    } catch (...) {
+        failure = "Unknown error";
+    }
+    if (!failure.empty() && m_prompts != nullptr) {
+        try {
+            m_prompts->ShowError(failure);
+        } catch (...) {
+            // Nothing may leave the thread; the exit code still tells what happened.
+        }
+    }
+    m_exitCode = code;
+    m_finished = true;
+}

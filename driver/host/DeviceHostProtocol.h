@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// What a program that starts and stops device hosts needs to know about them.
+//
+// Start: ppcZRV3DeviceHost --driver LIBRARY --index N --link PATH --record PATH
+// The starting process returns once the port is served (exit 0) or could not be (below); the
+// host itself goes on in its own session and outlives whoever started it.
+//
+// The record file names the serving host (see HostIdentity) and is locked for the host's
+// whole life. The host answers on an abstract local socket whose name holds the record's
+// random token, so only a reader of the record can reach it, and a process that merely
+// inherited the host's process id can never answer in its place. Requests are one line:
+//   "STATUS\n" -> "OK pid=... device=COMn: slave=... opens=... closes=... written=...
+//                  delivered=...\n"
+//   "STOP\n"   -> "OK stopping\n"; the connection then stays open until the host has removed
+//                 its link and record and ended, so end of stream means it is gone.
+// Anything else gets "ERR unknown request\n". Only the host's own user (or root) is answered.
+
+enum HostExit : int {
+    kHostServing = 0,   // the port is served
+    kHostFailure = 1,   // it could not be served; stderr says why
+    kHostUsage = 2,     // bad command line; the usage was printed
+    kHostPortTaken = 3, // a live host serves it already, or the name belongs to another device
+};
+
+inline constexpr std::string_view kStatusRequest = "STATUS\n";
+inline constexpr std::string_view kStopRequest = "STOP\n";
+
+// The abstract socket name (without its leading NUL) of the host holding this token.
+inline std::string ControlSocketName(std::string_view token) {
+    return "ppcZRV3DeviceHost-" + std::string(token);
+}

@@ -1,0 +1,159 @@
+#include "driver/host/PortServer.h"
+
+#include "driver/host/DeviceHostProtocol.h"
+
+#include <cerrno>
+#include <sys/inotify.h>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kBufferSize = 64 * 1024;
+// Reads from the master per round, so that delivery to readers keeps pace with a fast writer.
+constexpr int kReadsPerRound = 4;
+
+enum Slot : std::size_t { kSignals, kUsage, kMaster, kControl };
+
+} // namespace
+
+PortServer::PortServer(const StreamEntryPoints& driver, std::uint32_t deviceContext,
+                       PseudoTerminal& terminal, ControlChannel& control, int signalFd,
+                       std::string statusPrefix)
+    : m_driver(driver), m_deviceContext(deviceContext), m_terminal(terminal), m_control(control),
+      m_signalFd(signalFd), m_statusPrefix(std::move(statusPrefix)),
+      m_outbox(new std::uint8_t[kBufferSize]), m_inbox(new std::uint8_t[kBufferSize]) {
+    m_usage.Reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    if (!m_usage ||
+        inotify_add_watch(m_usage.Get(), m_terminal.SlavePath().c_str(), IN_OPEN | IN_CLOSE) < 0) {
+        throw std::system_error(errno, std::generic_category(), "watching the terminal");
+    }
+}
+
+bool PortServer::Run() {
+    std::vector<pollfd> entries;
+    while (!m_stopping) {
+        entries.clear();
+        entries.push_back({m_signalFd, POLLIN, 0});
+        entries.push_back({m_usage.Get(), POLLIN, 0});
+        const short masterEvents =
+            m_outboxSent < m_outboxLength ? static_cast<short>(POLLIN | POLLOUT) : POLLIN;
+        entries.push_back({m_terminal.Master(), masterEvents, 0});
+        m_control.AddPollEntries(entries);
+        if (poll(entries.data(), entries.size(), -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (entries[kSignals].revents != 0) {
+            return true;
+        }
+        if ((entries[kMaster].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+            return false;
+        }
+        if (entries[kUsage].revents != 0) {
+            HandleUsage();
+        }
+        if ((entries[kMaster].revents & POLLIN) != 0) {
+            TakeUserWrites();
+        }
+        DeliverQueued();
+        m_control.Service(std::span(entries).subspan(kControl),
+                          [this](std::string_view request) { return Answer(request); });
+    }
+    return true;
+}
+
+void PortServer::HandleUsage() {
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+        const ssize_t got = read(m_usage.Get(), buffer, sizeof buffer);
+        if (got <= 0) {
+            return;
+        }
+        for (ssize_t at = 0; at < got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if ((event->mask & IN_OPEN) != 0) {
+                m_openContext = m_driver.open(m_deviceContext, 0, 0);
+                ++m_counters.opens;
+                DiscardQueued();
+            }
+            // A full event queue lost opens or closes; emptying as a close does is the safe
+            // side, since every one of them would have emptied the queue.
+            if ((event->mask & (IN_CLOSE | IN_Q_OVERFLOW)) != 0) {
+                m_driver.close(m_openContext);
+                ++m_counters.closes;
+                DiscardQueued();
+            }
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+}
+
+void PortServer::TakeUserWrites() {
+    for (int round = 0; round < kReadsPerRound; ++round) {
+        const ssize_t got = read(m_terminal.Master(), m_inbox.get(), kBufferSize);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return;
+        }
+        m_counters.written +=
+            m_driver.write(m_openContext, m_inbox.get(), static_cast<std::uint32_t>(got));
+        if (static_cast<std::size_t>(got) < kBufferSize) {
+            return; // the master is drained; another read would only say so
+        }
+    }
+}
+
+void PortServer::DeliverQueued() {
+    bool modesChecked = false;
+    for (;;) {
+        if (m_outboxSent == m_outboxLength) {
+            m_outboxLength = m_driver.read(m_openContext, m_outbox.get(),
+                                           static_cast<std::uint32_t>(kBufferSize));
+            m_outboxSent = 0;
+            if (m_outboxLength == 0) {
+                return;
+            }
+        }
+        if (!modesChecked) {
+            m_terminal.KeepRaw();
+            modesChecked = true;
+        }
+        const ssize_t put = write(m_terminal.Master(), m_outbox.get() + m_outboxSent,
+                                  m_outboxLength - m_outboxSent);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return;
+        }
+        m_outboxSent += static_cast<std::size_t>(put);
+        m_counters.delivered += static_cast<std::uint64_t>(put);
+    }
+}
+
+void PortServer::DiscardQueued() {
+    m_outboxLength = 0;
+    m_outboxSent = 0;
+    m_terminal.DiscardUnread();
+}
+
+ControlReply PortServer::Answer(std::string_view request) {
+    if (request == kStopRequest) {
+        m_stopping = true;
+        return {"OK stopping\n", true};
+    }
+    if (request == kStatusRequest) {
+        return {"OK " + m_statusPrefix + " opens=" + std::to_string(m_counters.opens) +
+                    " closes=" + std::to_string(m_counters.closes) +
+                    " written=" + std::to_string(m_counters.written) +
+                    " delivered=" + std::to_string(m_counters.delivered) + "\n",
+                false};
+    }
+    return {"ERR unknown request\n", false};
+}

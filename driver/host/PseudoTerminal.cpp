@@ -1,0 +1,97 @@
+#include "driver/host/PseudoTerminal.h"
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <grp.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <termios.h>
+#include <vector>
+
+namespace {
+
+[[noreturn]] void ThrowErrno(const char* what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+// The termios flags that make the line discipline echo, translate, interpret or hold bytes.
+constexpr tcflag_t kCookedInput =
+    IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IUCLC;
+constexpr tcflag_t kCookedLocal = ECHO | ECHONL | ICANON | ISIG | IEXTEN;
+
+bool IsRaw(const termios& modes) {
+    return (modes.c_iflag & kCookedInput) == 0 && (modes.c_oflag & OPOST) == 0 &&
+           (modes.c_lflag & kCookedLocal) == 0 && (modes.c_cflag & (CSIZE | PARENB)) == CS8;
+}
+
+void MakeRaw(termios& modes) {
+    modes.c_iflag &= ~kCookedInput;
+    modes.c_oflag &= ~OPOST;
+    modes.c_lflag &= ~kCookedLocal;
+    modes.c_cflag &= ~(CSIZE | PARENB);
+    modes.c_cflag |= CS8;
+}
+
+// Serial devices belong to "dialout"; programs such as gpsd read them as that group. Where
+// the host may not hand the terminal to that group, it stays its user's own.
+void OpenToSerialGroup(int slave) {
+    if (fchmod(slave, 0660) != 0) {
+        ThrowErrno("setting the terminal's mode");
+    }
+    std::vector<char> buffer(16384);
+    group entry{};
+    group* found = nullptr;
+    if (getgrnam_r("dialout", &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr) {
+        static_cast<void>(fchown(slave, static_cast<uid_t>(-1), found->gr_gid));
+    }
+}
+
+} // namespace
+
+PseudoTerminal::PseudoTerminal() {
+    m_master.Reset(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!m_master) {
+        ThrowErrno("posix_openpt");
+    }
+    if (grantpt(m_master.Get()) != 0 || unlockpt(m_master.Get()) != 0) {
+        ThrowErrno("unlocking the terminal");
+    }
+    char name[PATH_MAX];
+    if (ptsname_r(m_master.Get(), name, sizeof name) != 0) {
+        ThrowErrno("ptsname_r");
+    }
+    m_slavePath = name;
+    m_slave.Reset(ioctl(m_master.Get(), TIOCGPTPEER, O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!m_slave) {
+        ThrowErrno("opening the terminal");
+    }
+    const int flags = fcntl(m_master.Get(), F_GETFL);
+    if (flags < 0 || fcntl(m_master.Get(), F_SETFL, flags | O_NONBLOCK) != 0) {
+        ThrowErrno("fcntl");
+    }
+    OpenToSerialGroup(m_slave.Get());
+    termios modes{};
+    if (tcgetattr(m_slave.Get(), &modes) != 0) {
+        ThrowErrno("tcgetattr");
+    }
+    MakeRaw(modes);
+    if (tcsetattr(m_slave.Get(), TCSANOW, &modes) != 0) {
+        ThrowErrno("tcsetattr");
+    }
+}
+
+void PseudoTerminal::KeepRaw() {
+    termios modes{};
+    if (tcgetattr(m_slave.Get(), &modes) == 0 && !IsRaw(modes)) {
+        MakeRaw(modes);
+        tcsetattr(m_slave.Get(), TCSANOW, &modes);
+    }
+}
+
+void PseudoTerminal::DiscardUnread() {
+    tcflush(m_slave.Get(), TCIFLUSH);
+}

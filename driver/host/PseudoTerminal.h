@@ -1,0 +1,32 @@
+#pragma once
+
+#include "driver/host/UniqueFd.h"
+
+#include <string>
+
+// The terminal pair that stands for the port. Users open the slave by its path (through the
+// device link); the host works the master. The host also keeps one slave descriptor of its
+// own, taken from the master before anyone watches the path, so that it can discard and set
+// modes without showing up as a user, and so that the master never hangs up between users.
+class PseudoTerminal {
+public:
+    // Creates the pair with the slave raw and open to its owner and the "dialout" group, as
+    // serial devices are. Throws std::system_error.
+    PseudoTerminal();
+
+    int Master() const { return m_master.Get(); }
+    const std::string& SlavePath() const { return m_slavePath; }
+
+    // The port has no line discipline, whatever a user asked for: echo would send what the
+    // host hands to readers back to it as if a user had written it, and the translations
+    // would change the bytes. Restores raw mode when a user changed it; speeds stay as set.
+    void KeepRaw();
+
+    // Discards what users have not read yet.
+    void DiscardUnread();
+
+private:
+    UniqueFd m_master;
+    UniqueFd m_slave;
+    std::string m_slavePath;
+};

@@ -1,0 +1,179 @@
+// The navigation store's files: reading lines into the store, the store file's and the route
+// export file's text, and saving.
+#include "navigation/NavigationDataBase.h"
+
+#include "navigation/StoreFileFormat.h"
+#include "navigation/TextFormat.h"
+#include "platform/Prompts.h"
+#include "platform/SystemError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <new>
+
+namespace {
+
+constexpr const char* kHeldByOther = "The navigation store '%1' is used by another program. Its "
+                                     "waypoints and routes are shown, but changes cannot be "
+                                     "saved.";
+constexpr const char* kNotSavedHeld =
+    "The navigation store '%1' is used by another program. The changes were not saved.";
+constexpr const char* kNotSavedUnread =
+    "The navigation store '%1' could not be read. The changes were not saved.";
+
+using Guard = std::unique_lock<NavigationLock>;
+
+void ShowWarning(IPrompts& prompts, const std::string& text) {
+    prompts.Show({text, kApplicationName, PromptIcon::Exclamation, PromptButtons::Ok, false});
+}
+
+void Report(IPrompts& prompts, const StoreFileError& error) {
+    ReportSystemError(prompts, error.call, error.error, error.context);
+}
+
+void AppendWaypointLine(std::string& text, CWplSentence& writer, const CWaypoint& waypoint,
+                        std::vector<char>* written) {
+    CSentence sentence;
+    writer.Write(sentence, waypoint.View());
+    const bool fits = AppendSentenceLine(text, sentence.Text());
+    if (written != nullptr) {
+        written->push_back(fits);
+    }
+}
+
+// Every RTE sentence of the route, or none when one of them does not fit a line: a route with
+// a sentence missing could not be read back at all.
+void AppendRouteLines(std::string& text, const CRoute& route, std::vector<char>* written) {
+    CRteSentence writer;
+    CSentence sentence;
+    const StoreItemView view = route.View();
+    std::string lines;
+    bool fits = true;
+    while (writer.Write(sentence, view)) {
+        fits = fits && AppendSentenceLine(lines, sentence.Text());
+    }
+    if (fits) {
+        text += lines;
+    }
+    if (written != nullptr) {
+        written->push_back(fits);
+    }
+}
+
+} // namespace
+
+void CNavigationDataBase::FeedContent(std::string_view content, const std::string& path) {
+    try {
+        {
+            // At most one waypoint per line.
+            Guard guard(*m_lock);
+            const auto lines =
+                static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n'));
+            m_waypoints.Reserve(static_cast<std::size_t>(m_waypoints.Count()) + lines + 1);
+        }
+        ForEachFileLine(content, [&](std::string_view line) { FeedLine(line, path); });
+    } catch (const std::bad_alloc&) {
+        m_prompts.ShowError("Out of memory");
+    }
+}
+
+bool CNavigationDataBase::Load(StoreFile& file) {
+    if (!file.IsOpen()) {
+        if (const auto error = file.Open(StoreFile::Access::ReadWrite)) {
+            Report(m_prompts, *error);
+            return false;
+        }
+    }
+    if (file.IsHeldByOther()) {
+        ShowWarning(m_prompts, FillMessage(kHeldByOther, file.Path().string()));
+    }
+    try {
+        std::string content;
+        if (const auto error = file.ReadAll(content)) {
+            Report(m_prompts, *error);
+            return false;
+        }
+        SetStorePath(file.Path().string());
+        ResetLastImportKind();
+        FeedContent(content, file.Path().string());
+    } catch (const std::bad_alloc&) {
+        m_prompts.ShowError("Out of memory");
+    }
+    ApplyRememberedLastUsed();
+    return true;
+}
+
+std::string CNavigationDataBase::BuildStoreText(std::vector<char>* waypointsWritten,
+                                                std::vector<char>* routesWritten) const {
+    Guard guard(*m_lock);
+    std::string text = StoreFileHeader();
+    text.reserve(text.size() + static_cast<std::size_t>(m_waypoints.Count()) * 48);
+    CWplSentence writer;
+    m_waypoints.ForEach([&](const CWaypoint& waypoint) {
+        AppendWaypointLine(text, writer, waypoint, waypointsWritten);
+    });
+    m_routes.ForEach([&](const CRoute& route) { AppendRouteLines(text, route, routesWritten); });
+    return text;
+}
+
+std::string CNavigationDataBase::StoreFileText() const {
+    return BuildStoreText(nullptr, nullptr);
+}
+
+std::optional<std::string> CNavigationDataBase::RouteExportText(int routeIndex) const {
+    Guard guard(*m_lock);
+    if (!m_routes.IsValidIndex(routeIndex)) {
+        return std::nullopt;
+    }
+    const CRoute& route = m_routes.At(routeIndex);
+    std::string text = RouteExportHeader();
+    CWplSentence writer;
+    for (const std::string& name : route.WaypointNames()) {
+        if (const CWaypoint* waypoint = m_waypoints.FindItem(name)) {
+            AppendWaypointLine(text, writer, *waypoint, nullptr);
+        }
+    }
+    AppendRouteLines(text, route, nullptr);
+    return text;
+}
+
+std::optional<StoreFileError> CNavigationDataBase::Save(StoreFile& file) {
+    if (!file.CanWrite()) {
+        const char* message = file.IsHeldByOther() ? kNotSavedHeld : kNotSavedUnread;
+        ShowWarning(m_prompts, FillMessage(message, file.Path().string()));
+        return StoreFileError{"LockFile", file.IsOpen() ? EWOULDBLOCK : EBADF,
+                              file.Path().string()};
+    }
+    std::optional<StoreFileError> failure;
+    try {
+        Guard guard(*m_lock);
+        std::vector<char> waypointsWritten;
+        std::vector<char> routesWritten;
+        const std::string text = BuildStoreText(&waypointsWritten, &routesWritten);
+        failure = file.Replace(text);
+        if (!failure) {
+            std::size_t i = 0;
+            m_waypoints.ForEach(
+                [&](CWaypoint& waypoint) { waypoint.SetStored(waypointsWritten[i++] != 0); });
+            i = 0;
+            m_routes.ForEach([&](CRoute& route) { route.SetStored(routesWritten[i++] != 0); });
+            m_saved = true;
+            // The indices the settings keep refer to the order of the file just written.
+            for (const NavItemKind kind : {NavItemKind::Waypoint, NavItemKind::Route}) {
+                const int index = kind == NavItemKind::Waypoint
+                                      ? m_waypoints.Mark(ListMark::LastUsed)
+                                      : m_routes.Mark(ListMark::LastUsed);
+                if (index >= 0 || m_settings.LastUsedIndex(kind)) {
+                    m_settings.SetLastUsedIndex(kind, index);
+                }
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        m_prompts.ShowError("Out of memory");
+        return StoreFileError{"WriteFile", ENOMEM, file.Path().string()};
+    }
+    if (failure) {
+        Report(m_prompts, *failure);
+    }
+    return failure;
+}

@@ -1,0 +1,277 @@
+#include "navigation/StoreFile.h"
+
+#include "navigation/StoreFileFormat.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace {
+
+// The names the program has always reported its file operations with.
+constexpr const char* kCreateFile = "CreateFile";
+constexpr const char* kReadFile = "ReadFile";
+constexpr const char* kWriteFile = "WriteFile";
+constexpr const char* kMoveFile = "MoveFile";
+constexpr const char* kLockFile = "LockFile";
+
+StoreFileError ErrorOf(const char* call, const std::filesystem::path& path, int error = errno) {
+    return StoreFileError{call, error, path.string()};
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool ReadWhole(int fd, std::string& content) {
+    content.clear();
+    std::vector<char> block(1 << 16);
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t got = ::pread(fd, block.data(), block.size(), offset);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (got == 0) {
+            return true;
+        }
+        content.append(block.data(), static_cast<std::size_t>(got));
+        offset += got;
+    }
+}
+
+std::optional<std::string> ReadFile(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    std::string content;
+    const bool ok = ReadWhole(fd, content);
+    ::close(fd);
+    return ok ? std::optional<std::string>(std::move(content)) : std::nullopt;
+}
+
+// Makes the renames and links of a folder durable.
+void SyncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+struct Candidate {
+    std::filesystem::path path;
+    struct timespec modified {};
+};
+
+// A file left by an interrupted save that holds a whole store.
+std::optional<Candidate> CompleteCandidate(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size == 0) {
+        return std::nullopt;
+    }
+    const std::optional<std::string> content = ReadFile(path);
+    if (!content || !IsCompleteStoreText(*content)) {
+        return std::nullopt;
+    }
+    return Candidate{path, status.st_mtim};
+}
+
+bool Newer(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
+}
+
+} // namespace
+
+StoreFile::StoreFile(std::filesystem::path storePath) : m_path(std::move(storePath)) {}
+
+StoreFile::~StoreFile() {
+    Close();
+}
+
+std::filesystem::path StoreFile::BackupPath() const {
+    std::string backup = m_path.string();
+    if (!backup.empty()) {
+        backup.back() = '~';
+    }
+    return backup;
+}
+
+std::filesystem::path StoreFile::NewFilePath() const {
+    return m_path.string() + "~";
+}
+
+void StoreFile::Close() {
+    if (m_fd >= 0) {
+        ::close(m_fd); // releases the lock
+        m_fd = -1;
+    }
+    m_heldByOther = false;
+}
+
+std::optional<StoreFileError> StoreFile::Open(Access access) {
+    Close();
+    m_access = access;
+    m_recoveredFrom.reset();
+    if (access == Access::ReadOnly) {
+        m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (m_fd < 0) {
+            return ErrorOf(kCreateFile, m_path);
+        }
+        return std::nullopt;
+    }
+    m_fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m_fd < 0) {
+        return ErrorOf(kCreateFile, m_path);
+    }
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) {
+            m_heldByOther = true;
+            return std::nullopt;
+        }
+        const StoreFileError error = ErrorOf(kLockFile, m_path);
+        Close();
+        return error;
+    }
+    return RecoverIfEmpty();
+}
+
+std::optional<StoreFileError> StoreFile::RecoverIfEmpty() {
+    struct stat status {};
+    if (::fstat(m_fd, &status) != 0) {
+        return ErrorOf(kReadFile, m_path);
+    }
+    if (status.st_size != 0) {
+        return std::nullopt;
+    }
+    const std::optional<Candidate> fresh = CompleteCandidate(NewFilePath());
+    const std::optional<Candidate> backup = CompleteCandidate(BackupPath());
+    if (!fresh && !backup) {
+        return std::nullopt;
+    }
+    // The newest complete file; the unrenamed new file wins a tie, it was written last.
+    const Candidate& chosen =
+        fresh && (!backup || !Newer(backup->modified, fresh->modified)) ? *fresh : *backup;
+    if (chosen.path == NewFilePath()) {
+        const int fd = ::open(chosen.path.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const StoreFileError error = ErrorOf(kLockFile, chosen.path);
+            if (fd >= 0) {
+                ::close(fd);
+            }
+            return error;
+        }
+        if (auto error = MoveIntoPlace(chosen.path, fd)) {
+            return error;
+        }
+    } else {
+        // The backup keeps its name: it is copied through a new file.
+        const std::optional<std::string> content = ReadFile(chosen.path);
+        if (!content) {
+            return ErrorOf(kReadFile, chosen.path);
+        }
+        int fd = -1;
+        if (auto error = WriteNewFile(*content, fd)) {
+            return error;
+        }
+        if (auto error = MoveIntoPlace(NewFilePath(), fd)) {
+            return error;
+        }
+    }
+    m_recoveredFrom = chosen.path;
+    return std::nullopt;
+}
+
+std::optional<StoreFileError> StoreFile::ReadAll(std::string& content) const {
+    if (m_fd < 0 || !ReadWhole(m_fd, content)) {
+        return ErrorOf(kReadFile, m_path, m_fd < 0 ? EBADF : errno);
+    }
+    return std::nullopt;
+}
+
+std::optional<StoreFileError> StoreFile::Replace(std::string_view content) {
+    if (!CanWrite()) {
+        return ErrorOf(kLockFile, m_path, m_fd < 0 ? EBADF : EWOULDBLOCK);
+    }
+    int fd = -1;
+    if (auto error = WriteNewFile(content, fd)) {
+        return error;
+    }
+    if (auto error = KeepBackup()) {
+        ::close(fd);
+        return error;
+    }
+    return MoveIntoPlace(NewFilePath(), fd);
+}
+
+std::optional<StoreFileError> StoreFile::WriteNewFile(std::string_view content, int& fd) const {
+    const std::filesystem::path path = NewFilePath();
+    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return ErrorOf(kCreateFile, path);
+    }
+    // Locked before it becomes the store, so that the store is never unlocked.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !WriteAll(fd, content) || ::fsync(fd) != 0) {
+        const StoreFileError error = ErrorOf(kWriteFile, path);
+        ::close(fd);
+        fd = -1;
+        ::unlink(path.c_str());
+        return error;
+    }
+    return std::nullopt;
+}
+
+std::optional<StoreFileError> StoreFile::KeepBackup() const {
+    const std::filesystem::path backup = BackupPath();
+    if (::unlink(backup.c_str()) != 0 && errno != ENOENT) {
+        return ErrorOf(kMoveFile, backup);
+    }
+    if (::link(m_path.c_str(), backup.c_str()) == 0) {
+        return std::nullopt;
+    }
+    // A file system without hard links: the backup is a copy.
+    std::string old;
+    if (!ReadWhole(m_fd, old)) {
+        return ErrorOf(kReadFile, m_path);
+    }
+    const int fd = ::open(backup.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return ErrorOf(kCreateFile, backup);
+    }
+    const bool written = WriteAll(fd, old) && ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    return written ? std::nullopt
+                   : std::optional<StoreFileError>(ErrorOf(kWriteFile, backup, error));
+}
+
+std::optional<StoreFileError> StoreFile::MoveIntoPlace(const std::filesystem::path& from,
+                                                       int newFd) {
+    if (::rename(from.c_str(), m_path.c_str()) != 0) {
+        const StoreFileError error = ErrorOf(kMoveFile, from);
+        ::close(newFd);
+        return error;
+    }
+    SyncFolder(m_path.parent_path());
+    ::close(m_fd); // the old file and its lock
+    m_fd = newFd;
+    return std::nullopt;
+}

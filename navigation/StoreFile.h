@@ -1,0 +1,73 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Why a store file operation failed: the system call, its errno and the path concerned.
+struct StoreFileError {
+    std::string call;
+    int error = 0;
+    std::string context;
+};
+
+// The navigation store file "NaviStor.zrv" on disk, with its backup "NaviStor.zr~" and the new
+// file "NaviStor.zrv~" of a save.
+//
+// While open for writing the file is held with an exclusive lock, so that a second program
+// (another window, the command-line companion) cannot write over it; that program may still
+// open it for reading.
+//
+// A save writes the new file completely, flushes it to the disk, makes the backup a second
+// name of the old file and then renames the new file over the store in one step: at every
+// moment "NaviStor.zrv" is a complete file, old or new. When a crash of an older version left
+// the store missing or empty beside a complete backup or new file, opening for writing first
+// puts the newest complete one back in place.
+class StoreFile {
+public:
+    enum class Access { ReadWrite, ReadOnly };
+
+    // `storePath` is the full path of "NaviStor.zrv".
+    explicit StoreFile(std::filesystem::path storePath);
+    ~StoreFile();
+    StoreFile(const StoreFile&) = delete;
+    StoreFile& operator=(const StoreFile&) = delete;
+
+    // ReadWrite creates a missing file empty (never truncating one), recovers as described
+    // above and takes the lock; when another program holds the lock the file is open for
+    // reading only (IsHeldByOther). ReadOnly opens an existing file for reading.
+    std::optional<StoreFileError> Open(Access access);
+    void Close();
+
+    bool IsOpen() const { return m_fd >= 0; }
+    // Open, and another program holds the store.
+    bool IsHeldByOther() const { return m_heldByOther; }
+    // Open for writing with the lock held.
+    bool CanWrite() const { return m_fd >= 0 && m_access == Access::ReadWrite && !m_heldByOther; }
+    // The file that Open put back in place of a missing or empty store.
+    const std::optional<std::filesystem::path>& RecoveredFrom() const { return m_recoveredFrom; }
+
+    // The whole content of the open file.
+    std::optional<StoreFileError> ReadAll(std::string& content) const;
+    // Replaces the store with `content` as described above; needs CanWrite.
+    std::optional<StoreFileError> Replace(std::string_view content);
+
+    const std::filesystem::path& Path() const { return m_path; }
+    // "NaviStor.zr~": the store path with its last character replaced by "~".
+    std::filesystem::path BackupPath() const;
+    // "NaviStor.zrv~": the store path with "~" appended.
+    std::filesystem::path NewFilePath() const;
+
+private:
+    std::optional<StoreFileError> RecoverIfEmpty();
+    std::optional<StoreFileError> WriteNewFile(std::string_view content, int& fd) const;
+    std::optional<StoreFileError> KeepBackup() const;
+    std::optional<StoreFileError> MoveIntoPlace(const std::filesystem::path& from, int newFd);
+
+    std::filesystem::path m_path;
+    int m_fd = -1;
+    Access m_access = Access::ReadOnly;
+    bool m_heldByOther = false;
+    std::optional<std::filesystem::path> m_recoveredFrom;
+};

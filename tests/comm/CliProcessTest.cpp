@@ -1,0 +1,189 @@
+#include "nmea/ProprietarySentences.h"
+#include "tests/comm/AppFixture.h"
+#include "tests/comm/ChildProcess.h"
+#include "tests/comm/PseudoTerminal.h"
+#include "tests/comm/TestLogs.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <numeric>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The companion run in a home of its own.
+class Companion {
+public:
+    ChildProcess Run(std::vector<std::string> arguments,
+                     std::optional<long long> fileSizeLimit = std::nullopt) {
+        return ChildProcess(
+            ZRV_CLI,
+            {std::move(arguments),
+             {"HOME=" + home.Path().string(), "XDG_CONFIG_HOME=" + (home / "config").string(),
+              "XDG_DOCUMENTS_DIR=" + Documents().string()},
+             fileSizeLimit},
+            home.Path());
+    }
+    std::filesystem::path Documents() const { return home / "Documents"; }
+
+    testpaths::TempDir home;
+};
+
+std::string Kept(const std::string& stream) {
+    const auto sentences = testlogs::KeptSentences(stream);
+    return std::accumulate(sentences.begin(), sentences.end(), std::string());
+}
+
+std::string Headers(const std::string& port) {
+    return ProductVersionLine() + NoticeLine() + SourceLine(port).value_or("");
+}
+
+// The record file named in "recording from PORT into PATH".
+std::filesystem::path RecordFileOf(const ChildProcess& process) {
+    const std::string out = process.Stdout();
+    const std::size_t into = out.find(" into ");
+    const std::size_t end = out.find('\n', into);
+    if (into == std::string::npos) {
+        return {};
+    }
+    return out.substr(into + 6, end - into - 6);
+}
+
+bool FileReaches(const std::filesystem::path& path, std::size_t size) {
+    return WaitUntil([&] {
+        std::error_code error;
+        return std::filesystem::file_size(path, error) >= size && !error;
+    });
+}
+
+TEST(RecordCommandLine, StopsCleanlyOnSigtermAndKeepsOrDiscardsTheFile) {
+    for (const bool discard : {false, true}) {
+        Companion companion;
+        PseudoTerminal receiver;
+        std::vector<std::string> arguments = {"record", receiver.SlavePath()};
+        if (discard) {
+            arguments.push_back("--discard");
+        }
+        ChildProcess process = companion.Run(arguments);
+        ASSERT_TRUE(process.WaitForOutput(" into ", 20s)) << process.Stderr();
+        const std::filesystem::path file = RecordFileOf(process);
+        const std::string stream = testlogs::SyntheticDrive(30) + "$";
+        receiver.Write(stream);
+        const std::string expected = Headers(receiver.SlavePath()) + Kept(stream);
+        ASSERT_TRUE(FileReaches(file, expected.size()));
+        // The live fix is printed once per second.
+        ASSERT_TRUE(process.WaitForOutput("points 30", 20s)) << process.Stdout();
+        process.Signal(SIGTERM);
+        EXPECT_EQ(process.Wait(20s), 0);
+        if (discard) {
+            EXPECT_NE(process.Stdout().find("deleted " + file.string()), std::string::npos);
+            EXPECT_FALSE(std::filesystem::exists(file));
+        } else {
+            EXPECT_NE(process.Stdout().find("kept " + file.string()), std::string::npos);
+            EXPECT_EQ(testpaths::ReadFileBytes(file), expected);
+        }
+    }
+}
+
+TEST(RecordCommandLine, AKilledRecorderLeavesEverySentenceItReceived) {
+    Companion companion;
+    PseudoTerminal receiver;
+    ChildProcess process = companion.Run({"record", receiver.SlavePath()});
+    ASSERT_TRUE(process.WaitForOutput(" into ", 20s)) << process.Stderr();
+    const std::filesystem::path file = RecordFileOf(process);
+    const std::string stream = testlogs::SyntheticDrive(50) + "$";
+    receiver.Write(stream);
+    const std::string expected = Headers(receiver.SlavePath()) + Kept(stream);
+    ASSERT_TRUE(FileReaches(file, expected.size()));
+    process.Signal(SIGKILL);
+    EXPECT_EQ(process.Wait(20s), 128 + SIGKILL);
+    EXPECT_EQ(testpaths::ReadFileBytes(file), expected);
+}
+
+TEST(RecordCommandLine, AFileSizeLimitIsReportedOnceAndTheFileKeepsWholeSentences) {
+    Companion companion;
+    PseudoTerminal receiver;
+    const std::string stream = testlogs::SyntheticDrive(60) + "$";
+    const std::vector<std::string> sentences = testlogs::KeptSentences(stream);
+    const std::string headers = Headers(receiver.SlavePath());
+    constexpr long long kLimit = 4096;
+    std::string fits = headers;
+    for (const std::string& sentence : sentences) {
+        if (fits.size() + sentence.size() > static_cast<std::size_t>(kLimit)) {
+            break;
+        }
+        fits += sentence;
+    }
+    ChildProcess process = companion.Run({"record", receiver.SlavePath()}, kLimit);
+    ASSERT_TRUE(process.WaitForOutput(" into ", 20s)) << process.Stderr();
+    const std::filesystem::path file = RecordFileOf(process);
+    receiver.Write(stream);
+    ASSERT_TRUE(process.WaitForOutput("points 60", 20s)) << process.Stdout();
+    process.Signal(SIGINT);
+    EXPECT_EQ(process.Wait(20s), 0);
+    const std::string errors = process.Stderr();
+    const std::string report = "WriteFile failed, error 27: File too large";
+    EXPECT_NE(errors.find(report), std::string::npos) << errors;
+    EXPECT_EQ(errors.find(report), errors.rfind(report)) << errors;
+    EXPECT_EQ(testpaths::ReadFileBytes(file), fits);
+}
+
+TEST(RecordCommandLine, APortThatDoesNotExistFailsWithTheSystemsReason) {
+    Companion companion;
+    ChildProcess process = companion.Run({"record", "COM42:"});
+    EXPECT_EQ(process.Wait(20s), 1);
+    EXPECT_NE(process.Stderr().find("CreateFile failed, error 2: No such file or directory"),
+              std::string::npos)
+        << process.Stderr();
+}
+
+TEST(CommCommandLines, BadUsageExitsWithTwo) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"record"},
+        {"record", "COM1:", "--loud"},
+        {"play", "file.txt"},
+        {"play", "file.txt", "--to", "COM1:", "--zoom", "7"},
+        {"play", "file.txt", "--to", "COM1:", "--from", "middle"},
+        {"play", "--to", "COM1:"},
+    };
+    for (const auto& arguments : cases) {
+        Companion companion;
+        ChildProcess process = companion.Run(arguments);
+        EXPECT_EQ(process.Wait(20s), 2) << arguments[0] << " " << arguments.size();
+        EXPECT_NE(process.Stderr().find("usage: ppcObrin3-cli"), std::string::npos);
+    }
+}
+
+TEST(PlayCommandLine, PlaysOneBurstPerSecondAndStopsAtTheEndWithOnce) {
+    Companion companion;
+    PseudoTerminal consumer;
+    const auto file = companion.home / "drive.txt";
+    testpaths::WriteFileBytes(file, testlogs::SyntheticDrive(250));
+    ChildProcess process = companion.Run(
+        {"play", file.string(), "--to", consumer.SlavePath(), "--zoom", "100", "--once"});
+    EXPECT_EQ(process.Wait(30s), 0) << process.Stderr();
+    const std::string out = process.Stdout();
+    const std::size_t first = out.find("sent 100/249");
+    const std::size_t second = out.find("sent 200/249");
+    const std::size_t last = out.find("sent 249/249");
+    EXPECT_NE(first, std::string::npos) << out;
+    EXPECT_LT(first, second);
+    EXPECT_LT(second, last);
+    EXPECT_EQ(last, out.rfind("sent ")) << out;
+    const std::string received = consumer.ReadUntilQuiet(200ms);
+    EXPECT_EQ(received.rfind("$GPGGA,073140,4806.6000,N,01130.6000,E,", 0), 0u)
+        << received.substr(0, 80);
+}
+
+TEST(PlayCommandLine, AFileWithoutPointsFails) {
+    Companion companion;
+    const auto file = companion.home / "empty.txt";
+    testpaths::WriteFileBytes(file, "$GPTXT,nothing*00\r\n");
+    ChildProcess process = companion.Run({"play", file.string(), "--to", "/dev/null"});
+    EXPECT_EQ(process.Wait(20s), 1);
+    EXPECT_NE(process.Stderr().find("holds no track point"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,201 @@
+#include "nmea/Sentence.h"
+#include "platform/RegistryStore.h"
+#include "platform/SettingsKeys.h"
+#include "tests/comm/AppFixture.h"
+#include "tests/comm/PseudoTerminal.h"
+#include "tests/comm/TestLogs.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The mnemonics of the sentences in a stream, in order.
+std::vector<std::string> Mnemonics(const std::string& stream) {
+    std::vector<std::string> out;
+    for (std::size_t at = stream.find('$'); at != std::string::npos;
+         at = stream.find('$', at + 1)) {
+        out.push_back(stream.substr(at + 3, 3));
+    }
+    return out;
+}
+
+std::uint32_t RegistryDword(RegistryStore& registry, const char* key, const char* name) {
+    RegistryValue value;
+    if (registry.Read(RegistryRoot::CurrentUser, key, name, value) != 0) {
+        return 0;
+    }
+    return value.AsDword().value_or(0);
+}
+
+class Playback : public ::testing::Test {
+protected:
+    void SetUp() override {
+        recordFile = f.home / "drive.txt";
+        testpaths::WriteFileBytes(recordFile, testlogs::SyntheticDrive(250));
+        f.app->LoadRecordFile(recordFile.string(), "drive.txt");
+        f.WaitForPlaybackLoaded();
+        ASSERT_EQ(f.Points(1).size(), 250u);
+        f.LinkPort("COM2:", consumer.SlavePath());
+        f.app->SerialDestination().SetPortName("COM2:");
+    }
+    void TearDown() override {
+        if (f.app->SerialDestination().IsRunning()) {
+            f.app->PlaybackToCommand();
+        }
+    }
+
+    AppFixture f;
+    PseudoTerminal consumer;
+    std::filesystem::path recordFile;
+};
+
+TEST_F(Playback, LoadingARecordFileFillsTrack1AndShowsIt) {
+    const CTrack& track1 = f.app->Document().Track(1);
+    EXPECT_EQ(track1.DisplayName(), "drive.txt");
+    EXPECT_EQ(track1.FileName(), recordFile.string());
+    EXPECT_EQ(f.view.SelectedViews().back(), 32781);
+    ASSERT_FALSE(f.view.Progress().empty());
+    EXPECT_EQ(f.view.Progress().back(), 100);
+    EXPECT_FALSE(f.timers.IsRunning(kTimerKeepAwakePlayback)); // stopped when reading ended
+    EXPECT_EQ(f.view.Alerts(), std::vector<AlertKind>{AlertKind::Long});
+}
+
+TEST_F(Playback, AFileThatDoesNotOpenIsReportedAndLeavesTrack1Empty) {
+    const std::string missing = (f.home / "missing.txt").string();
+    f.app->LoadRecordFile(missing, "missing.txt");
+    f.WaitForPlaybackLoaded();
+    EXPECT_TRUE(f.Points(1).empty());
+    ASSERT_EQ(f.prompts.Texts().size(), 1u);
+    EXPECT_EQ(f.prompts.Texts()[0], "File open for " + missing + " failed");
+}
+
+TEST_F(Playback, ControlsActOnTheShownTrackAndAreStoredForBothTracks) {
+    f.view.Show(1, 1);
+    f.app->SetPlaybackMode(PlaybackMode::Play);
+    f.app->SetSpeedZoom(100);
+    f.app->SetPlaybackDirection(PlaybackDirection::Reverse);
+    const CTrack& track1 = f.app->Document().Track(1);
+    const CTrack& track2 = f.app->Document().Track(2);
+    EXPECT_EQ(track1.GetSpeedZoom(), 100);
+    EXPECT_EQ(track2.GetSpeedZoom(), 1);
+    using namespace settings_keys;
+    RegistryStore& registry = *f.registry;
+    EXPECT_EQ(RegistryDword(registry, kPlaybackFromFile, kPlaybackMode), 2u);
+    EXPECT_EQ(RegistryDword(registry, kPlaybackFromFile, kSpeedZoom), 100u);
+    EXPECT_EQ(RegistryDword(registry, kPlaybackFromFile, kPlaybackDirection), 2u);
+    EXPECT_EQ(RegistryDword(registry, kPlaybackFromDirect, kPlaybackMode), 1u);
+    EXPECT_EQ(RegistryDword(registry, kPlaybackFromDirect, kSpeedZoom), 1u);
+    EXPECT_EQ(RegistryDword(registry, kPlaybackFromDirect, kPlaybackDirection), 1u);
+}
+
+TEST_F(Playback, GoToCommandsWithoutADestinationMoveTheMarkerAtOnce) {
+    f.view.Show(1, 1);
+    f.app->GoToPoint(ApplicationCore::GoTo::End);
+    f.app->GoToPoint(ApplicationCore::GoTo::Begin);
+    // Track 2 is empty: nothing moves.
+    f.view.Show(2, 1);
+    f.app->GoToPoint(ApplicationCore::GoTo::End);
+    const auto markers = f.view.WaitForMarkers(2, 0ms);
+    ASSERT_EQ(markers.size(), 2u);
+    EXPECT_EQ(markers[0].engine, 1);
+    EXPECT_EQ(markers[0].point.Time(), f.Points(1)[249].Time());
+    EXPECT_EQ(markers[1].point.Time(), f.Points(1)[0].Time());
+}
+
+TEST_F(Playback, BurstsOncePerSecondFollowTheCursorAndCarryGsvEveryFifthBurst) {
+    f.view.Show(1, 1);
+    f.app->SetPlaybackMode(PlaybackMode::Play);
+    f.app->SetSpeedZoom(100);
+    f.app->PlaybackToCommand();
+    ASSERT_TRUE(f.app->SerialDestination().IsRunning());
+    const auto markers = f.view.WaitForMarkers(4, 20s);
+    ASSERT_GE(markers.size(), 4u);
+    const std::vector<TrackPoint> points = f.Points(1);
+    const int expected[] = {100, 200, 249, 249};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(markers[i].engine, 1);
+        EXPECT_EQ(markers[i].point.Time(), points[expected[i]].Time()) << "burst " << i;
+    }
+    auto stopped = std::async(std::launch::async, [&] { f.app->PlaybackToCommand(); });
+    ASSERT_EQ(stopped.wait_for(5s), std::future_status::ready);
+
+    const std::string sent = consumer.ReadUntilQuiet(200ms);
+    const std::vector<std::string> mnemonics = Mnemonics(sent);
+    ASSERT_GE(mnemonics.size(), 6u + 3 * 5);
+    const std::vector<std::string> firstBurst(mnemonics.begin(), mnemonics.begin() + 8);
+    // GSV is composed over several lines; the simulated sky has 12 satellites (3 lines).
+    EXPECT_EQ(firstBurst,
+              (std::vector<std::string>{"GGA", "GSA", "GSV", "GSV", "GSV", "RMC", "VTG", "GLL"}));
+    const std::vector<std::string> secondBurst(mnemonics.begin() + 8, mnemonics.begin() + 13);
+    EXPECT_EQ(secondBurst, (std::vector<std::string>{"GGA", "GSA", "RMC", "VTG", "GLL"}));
+    // Every line the destination got is a finished sentence.
+    for (std::size_t at = 0; at < sent.size();) {
+        const std::size_t end = sent.find('\n', at) + 1;
+        EXPECT_TRUE(IsSingleSentence(std::string_view(sent).substr(at, end - at)));
+        at = end;
+    }
+}
+
+TEST_F(Playback, ARouteUploadSendsItsWaypointsThenItsRouteAndReportsCompletion) {
+    CNavigationDataBase& store = f.app->Document().Store();
+    store.StoreWaypoint(CWaypoint("HOME", CLatLong::FromDecimalDegrees(48.1, 11.5)), true, "t");
+    store.StoreWaypoint(CWaypoint("WORK", CLatLong::FromDecimalDegrees(48.2, 11.6)), true, "t");
+    CRoute route("COMMUTE", {"HOME", "WORK"});
+    route.SetComplete(true);
+    ASSERT_EQ(store.StoreRoute(route, true, "t"), 0);
+
+    f.view.Show(2, 1); // track 2 is empty: no bursts, only the upload is sent
+    f.app->PlaybackToCommand();
+    f.app->SerialDestination().PostUploadRequest(0);
+    std::int32_t done = -1;
+    ASSERT_TRUE(f.app->SerialDestination().WaitUploadDone(done, 20s));
+    EXPECT_EQ(done, 1);
+    const std::string sent = consumer.ReadUntilQuiet(200ms);
+    EXPECT_EQ(Mnemonics(sent), (std::vector<std::string>{"WPL", "WPL", "RTE"}));
+    EXPECT_NE(sent.find(",HOME*"), std::string::npos);
+    EXPECT_NE(sent.find("COMMUTE,HOME,WORK*"), std::string::npos);
+}
+
+TEST_F(Playback, ListPlaybackSendsTheNavigationTarget) {
+    CNavigationDataBase& store = f.app->Document().Store();
+    store.StoreWaypoint(CWaypoint("GOAL", CLatLong::FromDecimalDegrees(47.5, 10.25)), true, "t");
+    store.SetNavigationTarget(1, 0);
+    f.app->SerialDestination().SetListPlayback();
+    f.app->PlaybackToCommand();
+    const std::string sent = consumer.Read(40, 10s);
+    EXPECT_EQ(sent.rfind("$GPGGA,", 0), 0u);
+    EXPECT_NE(sent.find(",4730.0000,N,01015.0000,E,"), std::string::npos) << sent;
+}
+
+TEST_F(Playback, StoppingPlaybackLeavesTheRecordingsKeepAwakeTimer) {
+    PseudoTerminal receiver;
+    f.LinkPort("COM1:", receiver.SlavePath());
+    f.app->SerialSource().SetPortName("COM1:");
+    f.app->RecordCommand();
+    f.app->PlaybackToCommand();
+    ASSERT_TRUE(f.app->SerialSource().IsRunning());
+    ASSERT_TRUE(f.app->SerialDestination().IsRunning());
+    f.app->PlaybackToCommand();
+    EXPECT_TRUE(f.timers.IsRunning(kTimerKeepAwakeRecording));
+    f.app->RecordCommand();
+    EXPECT_FALSE(f.timers.IsRunning(kTimerKeepAwakeRecording));
+}
+
+TEST_F(Playback, AVanishedDestinationEndsWithOneBoxAndIsStopped) {
+    f.view.Show(1, 1);
+    f.app->PlaybackToCommand();
+    ASSERT_FALSE(f.view.WaitForMarkers(1, 20s).empty());
+    consumer.CloseMaster();
+    ASSERT_TRUE(f.view.RunPosted(20s));
+    EXPECT_FALSE(f.app->SerialDestination().IsRunning());
+    const std::vector<std::string> texts = f.prompts.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0].find(" failed, error 5: Input/output error\nContext: COM2:"),
+              std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// NMEA streams for the tests that play a receiver.
+namespace testlogs {
+
+// A drive of `seconds` fixes, one GGA, GSA and RMC per second (CR LF line ends, correct
+// checksums), heading north-east at about 20 knots from 2026-05-01 07:30:00.
+std::string SyntheticDrive(int seconds);
+
+// A receiver log of the shared corpus as the receiver sent it: its "#" comment lines, which
+// the capturing project added, are left out.
+std::string ReceiverBytes(const std::filesystem::path& log);
+
+// What the sentence assembly keeps of a stream, worked out independently of it: the texts from
+// each "$" to the next one that are shorter than 82 bytes; the text after the last "$" is not
+// complete.
+std::vector<std::string> KeptSentences(const std::string& stream);
+
+} // namespace testlogs

@@ -1,0 +1,96 @@
+// A program that uses a serial port the way GPS readers do: plain open and termios.
+//
+//   vport_peer PATH COUNT [--cooked] [--hold]
+//
+// Opens PATH, sets 57600 baud raw mode (with --cooked: echo, canonical input, CR to NL,
+// signals and flow control instead, as a careless program might), writes "open\n" to stdout,
+// with --hold waits for a byte on stdin, then copies exactly COUNT bytes from the port to
+// stdout. Afterwards it keeps the port open until its stdin ends. Exit 0 on success, 1 when the
+// port failed or stayed silent for ten seconds, 2 on bad usage.
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t put = write(fd, data, size);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return false;
+        }
+        data += put;
+        size -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+bool SetModes(int fd, bool cooked) {
+    termios modes{};
+    if (tcgetattr(fd, &modes) != 0) {
+        return false;
+    }
+    cfmakeraw(&modes);
+    if (cooked) {
+        modes.c_lflag |= ECHO | ICANON | ISIG;
+        modes.c_iflag |= ICRNL | IXON;
+    }
+    modes.c_cc[VMIN] = 1;
+    modes.c_cc[VTIME] = 0;
+    cfsetispeed(&modes, B57600);
+    cfsetospeed(&modes, B57600);
+    return tcsetattr(fd, TCSANOW, &modes) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bool cooked = false;
+    bool hold = false;
+    for (int i = 3; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option != "--cooked" && option != "--hold") {
+            return 2;
+        }
+        (option == "--cooked" ? cooked : hold) = true;
+    }
+    if (argc < 3) {
+        return 2;
+    }
+    const std::size_t count = std::strtoul(argv[2], nullptr, 10);
+    const int port = open(argv[1], O_RDWR | O_NOCTTY);
+    if (port < 0 || !SetModes(port, cooked) || !WriteAll(STDOUT_FILENO, "open\n", 5)) {
+        return 1;
+    }
+    char buffer[4096];
+    if (hold && read(STDIN_FILENO, buffer, 1) != 1) {
+        return 1;
+    }
+    for (std::size_t done = 0; done < count;) {
+        pollfd entry{port, POLLIN, 0};
+        if (poll(&entry, 1, 10000) <= 0) {
+            return 1;
+        }
+        const ssize_t got = read(port, buffer, std::min(sizeof buffer, count - done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0 || !WriteAll(STDOUT_FILENO, buffer, static_cast<std::size_t>(got))) {
+            return 1;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    close(STDOUT_FILENO);
+    while (read(STDIN_FILENO, buffer, sizeof buffer) > 0) {
+    }
+    close(port);
+    return 0;
+}

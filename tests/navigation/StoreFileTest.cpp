@@ -1,0 +1,291 @@
+#include "navigation/StoreFile.h"
+#include "navigation/StoreFileFormat.h"
+#include "tests/navigation/StoreTestSupport.h"
+#include "tests/support/TestPaths.h"
+
+#include <gmock/gmock.h>
+
+#include <chrono>
+#include <filesystem>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kHeader = "$PZRVPVD,Velmora Recorder 3,v3.9.91*7F\r\n"
+                            "$PZRVCRT,Copyright (c) 2009 Velmora Records,All rights reserved*21\r\n"
+                            "$PZRVWRG,WARNING!,Please!,Do NOT change or delete this file!*59\r\n"
+                            "$PZRVWRG,WARNING!,The file contains the DATA BASE of -*03\r\n"
+                            "$PZRVWRG,WARNING!,- Navigation System.*2B\r\n"
+                            "$PZRVWRG,WARNING!,If you definitely removed the software from "
+                            "system,-*40\r\n"
+                            "$PZRVWRG,WARNING!,-, you could remove the file too.*17\r\n";
+const std::string kHome = "$GPWPL,4916.4500,N,12311.1200,W,HOME*5E\r\n";
+const std::string kWork = "$GPWPL,0000.5000,S,00000.2500,E,WORK*55\r\n";
+const std::string kRoute = "$GPRTE,1,1,C,R1,HOME,WORK*7A\r\n";
+
+// A store over a file in a folder of its own.
+class StoreFileTest : public StoreTest {
+protected:
+    fs::path StorePath() const { return folder / CNavigationDataBase::kStoreFileName; }
+    std::string Stored() const { return testpaths::ReadFileBytes(StorePath()); }
+
+    // Another program's view of the same file.
+    struct Other {
+        ScriptedPrompts prompts;
+        MemorySettings settings;
+        CNavigationDataBase store{prompts, settings};
+    };
+
+    testpaths::TempDir folder;
+    StoreFile file{StorePath()};
+};
+
+TEST_F(StoreFileTest, ASavedStoreIsExactlyItsLinesAndReadsBackTheSame) {
+    for (const std::string& line : {kHome, kWork, kRoute}) {
+        store.FeedLine(line, "/data/gps.txt");
+    }
+    ASSERT_TRUE(store.Load(file)); // a new, empty store file
+    ASSERT_FALSE(store.IsSaved());
+
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_EQ(Stored(), kHeader + kHome + kWork + kRoute);
+    EXPECT_TRUE(store.IsSaved());
+    EXPECT_TRUE(store.Waypoint(0).IsStored());
+    EXPECT_TRUE(store.Route(0).IsStored());
+    file.Close();
+
+    Other again;
+    StoreFile reopened(StorePath());
+    ASSERT_TRUE(again.store.Load(reopened));
+    EXPECT_TRUE(again.store.IsSaved());
+    EXPECT_EQ(again.store.Count(NavItemKind::Waypoint), 2);
+    EXPECT_EQ(again.store.Route(0).WaypointNames(), (std::vector<std::string>{"HOME", "WORK"}));
+    EXPECT_EQ(again.store.Waypoint(1).PlaceToStore(), StorePath().string());
+    EXPECT_EQ(again.store.StoreFileText(), kHeader + kHome + kWork + kRoute);
+    EXPECT_EQ(again.store.LastImportKind(), ImportKind::OneRoute);
+}
+
+TEST_F(StoreFileTest, AFileOfOnlyTheHeaderLoadsAsAnEmptyStore) {
+    testpaths::WriteFileBytes(StorePath(), kHeader);
+    ASSERT_TRUE(store.Load(file));
+    EXPECT_EQ(store.Count(NavItemKind::Waypoint), 0);
+    EXPECT_EQ(store.Count(NavItemKind::Route), 0);
+    EXPECT_TRUE(store.IsSaved());
+    EXPECT_EQ(Stored(), kHeader); // opened, never truncated
+}
+
+TEST_F(StoreFileTest, LinesWrittenOnUnixLoadToo) {
+    std::string unix = kHeader + kHome + kWork;
+    std::erase(unix, '\r');
+    testpaths::WriteFileBytes(StorePath(), unix);
+    ASSERT_TRUE(store.Load(file));
+    EXPECT_EQ(WaypointNames(), (std::vector<std::string>{"HOME", "WORK"}));
+}
+
+TEST_F(StoreFileTest, ASentenceTooLongForALineIsLeftOutAndNotMarkedStored) {
+    ASSERT_TRUE(store.Load(file));
+    AddWaypoint(std::string(50, 'X'), 1.0, 2.0);
+    AddWaypoint("SHORT", 1.0, 2.0);
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_THAT(Stored(), Not(HasSubstr("XXXXXXXXXX")));
+    EXPECT_THAT(Stored(), HasSubstr(",SHORT*"));
+    EXPECT_FALSE(store.Waypoint(0).IsStored());
+    EXPECT_TRUE(store.Waypoint(1).IsStored());
+}
+
+TEST_F(StoreFileTest, SavingKeepsTheOldFileAsBackupAndLeavesNoNewFileBehind) {
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
+    ASSERT_TRUE(store.Load(file));
+    AddWaypoint("B", 1.0, 1.0);
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_EQ(testpaths::ReadFileBytes(file.BackupPath()), kHeader + kHome);
+    EXPECT_EQ(file.BackupPath().filename(), "NaviStor.zr~");
+    EXPECT_FALSE(fs::exists(file.NewFilePath()));
+    EXPECT_THAT(Stored(), StartsWith(kHeader + kHome + "$GPWPL,0100.0000,N,00100.0000,E,B*"));
+}
+
+TEST_F(StoreFileTest, AFailedSaveIsReportedAndLeavesTheStoreFileAsItWas) {
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
+    ASSERT_TRUE(store.Load(file));
+    AddWaypoint("B", 1.0, 1.0);
+    fs::create_directory(file.NewFilePath()); // the new file cannot be created
+
+    const auto error = store.Save(file);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->error, EISDIR);
+    EXPECT_FALSE(store.IsSaved());
+    EXPECT_FALSE(store.Waypoint(1).IsStored());
+    EXPECT_EQ(Stored(), kHeader + kHome);
+    ASSERT_EQ(prompts.Shown().size(), 1u);
+    EXPECT_EQ(prompts.Shown()[0].caption, "Irreparable Error");
+    EXPECT_THAT(prompts.Shown()[0].text, StartsWith("CreateFile failed, error 21: "));
+    EXPECT_THAT(prompts.Shown()[0].text, HasSubstr("Context: " + file.NewFilePath().string()));
+}
+
+// ---- Recovery from an interrupted save ------------------------------------------------
+
+struct RecoveryCase {
+    const char* label;
+    std::optional<std::string> store;  // nothing: no file
+    std::optional<std::string> fresh;  // "NaviStor.zrv~"
+    std::optional<std::string> backup; // "NaviStor.zr~"
+    bool backupIsNewer;
+    std::vector<std::string> expectedWaypoints;
+    const char* expectedSource; // "new", "backup" or nullptr
+};
+
+TEST_F(StoreFileTest, OpeningRecoversFromTheNewestCompleteFileOfAnInterruptedSave) {
+    const std::string oldStore = kHeader + kHome;
+    const std::string newStore = kHeader + kHome + kWork;
+    const std::string cutShort = newStore.substr(0, newStore.size() - 7);
+    const RecoveryCase cases[] = {
+        {"moved to backup, new file not yet renamed",
+         std::nullopt,
+         newStore,
+         oldStore,
+         false,
+         {"HOME", "WORK"},
+         "new"},
+        {"store left empty by a start after the loss",
+         "",
+         std::nullopt,
+         oldStore,
+         false,
+         {"HOME"},
+         "backup"},
+        {"new file cut short", std::nullopt, cutShort, oldStore, false, {"HOME"}, "backup"},
+        {"backup newer than the new file",
+         std::nullopt,
+         newStore,
+         oldStore,
+         true,
+         {"HOME"},
+         "backup"},
+        {"store present: left alone", oldStore, newStore, std::nullopt, false, {"HOME"}, nullptr},
+        {"nothing to recover", std::nullopt, std::nullopt, std::nullopt, false, {}, nullptr},
+    };
+    for (const RecoveryCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        testpaths::TempDir dir;
+        const fs::path path = dir / CNavigationDataBase::kStoreFileName;
+        StoreFile crashed(path);
+        const auto write = [](const fs::path& p, const std::optional<std::string>& bytes) {
+            if (bytes) {
+                testpaths::WriteFileBytes(p, *bytes);
+            }
+        };
+        write(path, c.store);
+        write(crashed.NewFilePath(), c.fresh);
+        write(crashed.BackupPath(), c.backup);
+        const auto now = fs::file_time_type::clock::now();
+        if (c.fresh && c.backup) {
+            fs::last_write_time(crashed.NewFilePath(), now - std::chrono::hours(c.backupIsNewer));
+            fs::last_write_time(crashed.BackupPath(), now - std::chrono::hours(!c.backupIsNewer));
+        }
+
+        Other other;
+        ASSERT_TRUE(other.store.Load(crashed));
+        std::vector<std::string> names;
+        other.store.ForEachWaypoint([&](const CWaypoint& w) { names.push_back(w.Name()); });
+        EXPECT_EQ(names, c.expectedWaypoints);
+        if (c.expectedSource == nullptr) {
+            EXPECT_FALSE(crashed.RecoveredFrom());
+        } else {
+            const fs::path source = std::string(c.expectedSource) == "new" ? crashed.NewFilePath()
+                                                                           : crashed.BackupPath();
+            EXPECT_EQ(crashed.RecoveredFrom(), source);
+            EXPECT_TRUE(IsCompleteStoreText(testpaths::ReadFileBytes(path)));
+        }
+        if (c.backup) {
+            EXPECT_EQ(testpaths::ReadFileBytes(crashed.BackupPath()), *c.backup);
+        }
+        EXPECT_TRUE(fs::exists(path));
+        EXPECT_TRUE(crashed.CanWrite());
+    }
+}
+
+// ---- The lock -------------------------------------------------------------------------
+
+TEST_F(StoreFileTest, AStoreHeldByAnotherProgramCanBeReadButNotWritten) {
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
+    ASSERT_TRUE(store.Load(file));
+    ASSERT_TRUE(file.CanWrite());
+
+    Other second;
+    StoreFile secondFile(StorePath());
+    ASSERT_TRUE(second.store.Load(secondFile));
+    EXPECT_TRUE(secondFile.IsHeldByOther());
+    EXPECT_EQ(second.store.Count(NavItemKind::Waypoint), 1);
+    EXPECT_THAT(second.prompts.Texts(),
+                ElementsAre("The navigation store '" + StorePath().string() +
+                            "' is used by another program. Its waypoints and routes are shown, "
+                            "but changes cannot be saved."));
+
+    second.store.StoreWaypoint(CWaypoint("LOST", At(1.0, 1.0)), false, "/x.txt");
+    EXPECT_TRUE(second.store.Save(secondFile));
+    EXPECT_EQ(second.prompts.Texts().back(), "The navigation store '" + StorePath().string() +
+                                                 "' is used by another program. The changes "
+                                                 "were not saved.");
+    EXPECT_EQ(Stored(), kHeader + kHome);
+
+    // The first program's save replaces the file and keeps holding it.
+    AddWaypoint("B", 1.0, 1.0);
+    ASSERT_FALSE(store.Save(file));
+    StoreFile third(StorePath());
+    ASSERT_FALSE(third.Open(StoreFile::Access::ReadWrite));
+    EXPECT_TRUE(third.IsHeldByOther());
+    third.Close();
+
+    file.Close();
+    ASSERT_FALSE(third.Open(StoreFile::Access::ReadWrite));
+    EXPECT_TRUE(third.CanWrite());
+}
+
+// ---- Route export and real files --------------------------------------------------------
+
+TEST_F(StoreFileTest, TheRouteExportHoldsTheRouteWaypointsThatResolveAndTheRoute) {
+    store.FeedLine(kWork, "/data/gps.txt");
+    AddRoute("R1", {"HOME", "GONE", "WORK"});
+    EXPECT_EQ(store.RouteExportText(0),
+              "$PZRVPVD,Velmora Recorder 3,v3.9.91*7F\r\n"
+              "$PZRVCRT,Copyright (c) 2009 Velmora Records,All rights reserved*21\r\n"
+              "$PZRVWRG,WARNING!,Please!,Do NOT change or delete this file!*59\r\n"
+              "$PZRVWRG,WARNING!,The file contains the waypoints-*5F\r\n"
+              "$PZRVWRG,WARNING!,-of a route*1B\r\n" +
+                  kWork + "$GPRTE,1,1,C,R1,HOME,GONE,WORK*55\r\n");
+    EXPECT_FALSE(store.RouteExportText(1));
+}
+
+TEST_F(StoreFileTest, WaypointAndRouteFilesOfOtherProgramsLoadAsTheStoreReadsThem) {
+    CORPUS_DIR_OR_SKIP(corpus);
+    const auto feed = [&](const char* name) {
+        const fs::path path = corpus / "nmea" / name;
+        store.FeedContent(testpaths::ReadFileBytes(path), path.string());
+    };
+    feed("waypoints.nmea"); // nine geocaches, LF line ends
+    ASSERT_EQ(store.Count(NavItemKind::Waypoint), 9);
+    const CWaypoint first = store.Waypoint(0);
+    EXPECT_EQ(first.Name(), "GCEBB");
+    EXPECT_EQ(first.Position().Latitude().DisplayText(), "N 35\xC2\xB0"
+                                                         "58.3220'");
+    EXPECT_EQ(first.Position().Longitude().DisplayText(), "W 087\xC2\xB0"
+                                                          "08.0820'");
+    EXPECT_EQ(store.Waypoint(8).Name(), "GC317D");
+    EXPECT_EQ(store.LastImportKind(), ImportKind::SeveralWaypoints);
+
+    feed("GPSmap-76S.log"); // "$GPRTE,1,1,c,*37": a route without a name is no route
+    EXPECT_EQ(store.Count(NavItemKind::Route), 0);
+    feed("garmin38.log"); // "$GPRTE,1,1,c,0*07": route "0" without waypoints, five times
+    ASSERT_EQ(store.Count(NavItemKind::Route), 1);
+    EXPECT_EQ(store.Route(0).Name(), "0");
+    EXPECT_EQ(store.Route(0).WaypointCount(), 0);
+    EXPECT_TRUE(prompts.Texts().empty());
+}
+
+} // namespace

@@ -1,0 +1,119 @@
+#include "platform/PlatformPaths.h"
+#include "tests/support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliRun {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs ppcObrin3-cli with its configuration below `home`.
+class SettingsCommandsTest : public ::testing::Test {
+protected:
+    testpaths::TempDir home;
+
+    CliRun Cli(const std::string& arguments) {
+        const std::string command = "env HOME='" + home.Path().string() + "' XDG_CONFIG_HOME='" +
+                                    (home / "config").string() + "' '" ZRV_CLI_PATH "' " +
+                                    arguments + " >'" + (home / "out").string() + "' 2>'" +
+                                    (home / "err").string() + "'";
+        const int status = std::system(command.c_str());
+        CliRun run;
+        run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.out = testpaths::ReadFileBytes(home / "out");
+        run.err = testpaths::ReadFileBytes(home / "err");
+        return run;
+    }
+    fs::path UserFile() { return home / "config" / "Velmora Records2009" / "user.reg"; }
+};
+
+TEST_F(SettingsCommandsTest, SetGetListAndDeleteRoundTrip) {
+    EXPECT_EQ(Cli("settings set General VSerialPort dword -1").exit, 0);
+    EXPECT_EQ(Cli("settings set 'Communication\\Source' SerialPort string '$device\\COM12:'").exit,
+              0);
+    EXPECT_EQ(Cli("settings set 'Software\\Velmora Records2009\\Velmora "
+                  "Recorder3\\Settings\\Communication\\Source' RemoteDeviceAddress qword "
+                  "0xBCDEF0123456")
+                  .exit,
+              0);
+
+    CliRun run = Cli("settings get General VSerialPort");
+    EXPECT_EQ(run.exit, 0);
+    EXPECT_EQ(run.out, "4294967295\n");
+    run = Cli("settings get 'Communication\\Source' SerialPort");
+    EXPECT_EQ(run.out, "$device\\COM12:\n");
+    run = Cli("settings get 'HKEY_CURRENT_USER\\Software\\Velmora Records2009\\Velmora "
+              "Recorder3\\Settings\\Communication\\Source' RemoteDeviceAddress");
+    EXPECT_EQ(run.out, "207665696486486\n");
+
+    run = Cli("settings list");
+    EXPECT_EQ(run.exit, 0);
+    EXPECT_EQ(run.out, "Communication\\Source\tRemoteDeviceAddress\tqword\t207665696486486\n"
+                       "Communication\\Source\tSerialPort\tstring\t$device\\COM12:\n"
+                       "General\tVSerialPort\tdword\t4294967295\n");
+
+    EXPECT_EQ(Cli("settings delete Communication").exit, 0);
+    run = Cli("settings get 'Communication\\Source' SerialPort");
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(Cli("settings delete Communication").exit, 1);
+    EXPECT_EQ(Cli("settings").out, "General\tVSerialPort\tdword\t4294967295\n");
+}
+
+TEST_F(SettingsCommandsTest, BadInputChangesNothingAndExitsWithTwo) {
+    ASSERT_EQ(Cli("settings set General DistanceUnits dword 1").exit, 0);
+    const std::string before = testpaths::ReadFileBytes(UserFile());
+    const char* cases[] = {
+        "settings set General DistanceUnits float 1",
+        "settings set General DistanceUnits dword 4294967296",
+        "settings set General DistanceUnits dword -2147483649",
+        "settings set General DistanceUnits dword 12abc",
+        "settings set General DistanceUnits dword ''",
+        "settings set General Address qword -1",
+        "settings set 'General\\\\X' DistanceUnits dword 1",
+        "settings set General '' dword 1",
+        "settings set General DistanceUnits dword",
+        "settings get General",
+        "settings remove General",
+        "devices extra",
+    };
+    for (const char* arguments : cases) {
+        const CliRun run = Cli(arguments);
+        EXPECT_EQ(run.exit, 2) << arguments;
+        EXPECT_NE(run.err.find("usage:"), std::string::npos) << arguments << "\n" << run.err;
+    }
+    EXPECT_EQ(testpaths::ReadFileBytes(UserFile()), before);
+}
+
+TEST_F(SettingsCommandsTest, ADamagedFileIsReportedOnTheTerminal) {
+    fs::create_directories(UserFile().parent_path());
+    testpaths::WriteFileBytes(UserFile(), "garbage\n");
+    const CliRun run = Cli("settings get General KindOfView");
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_NE(run.err.find("could not be read"), std::string::npos) << run.err;
+    EXPECT_EQ(testpaths::ReadFileBytes(UserFile().string() + ".damaged"), "garbage\n");
+}
+
+TEST_F(SettingsCommandsTest, DevicesListsTargetsAndWhetherTheyOpen) {
+    const fs::path devices = home / "config" / "Velmora Records2009" / "devices";
+    fs::create_directories(devices);
+    testpaths::WriteFileBytes(home / "receiver", "");
+    fs::create_symlink(home / "receiver", devices / "COM2:");
+    fs::create_symlink(home / "unplugged", devices / "COM10:");
+    const CliRun run = Cli("devices");
+    EXPECT_EQ(run.exit, 0);
+    EXPECT_EQ(run.out, "COM2:\t" + (home / "receiver").string() + "\topens\n" + "COM10:\t" +
+                           (home / "unplugged").string() +
+                           "\tdoes not open: No such file or directory\n");
+}
+
+} // namespace

@@ -1,0 +1,94 @@
+#include "tracks/KmlCoordinates.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace {
+
+bool IsWhitespace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+std::u16string_view Trimmed(std::u16string_view text) {
+    while (!text.empty() && IsWhitespace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsWhitespace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// A number at the start of `text`, which moves past it.
+std::optional<double> TakeNumber(std::string_view& text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+    return value;
+}
+
+bool TakeComma(std::string_view& text) {
+    if (text.empty() || text.front() != ',') {
+        return false;
+    }
+    text.remove_prefix(1);
+    return true;
+}
+
+} // namespace
+
+std::optional<KmlPosition> ParseKmlPosition(std::u16string_view text) {
+    const std::u16string_view trimmed = Trimmed(text);
+    std::string ascii;
+    ascii.reserve(trimmed.size());
+    for (const char16_t c : trimmed) {
+        if (c > 0x7F) {
+            return std::nullopt;
+        }
+        ascii.push_back(static_cast<char>(c));
+    }
+    std::string_view rest = ascii;
+    const auto longitude = TakeNumber(rest);
+    if (!longitude || !TakeComma(rest)) {
+        return std::nullopt;
+    }
+    const auto latitude = TakeNumber(rest);
+    if (!latitude || std::fabs(*latitude) > 90.0 || std::fabs(*longitude) > 180.0) {
+        return std::nullopt;
+    }
+    KmlPosition position{*latitude, *longitude, std::nullopt};
+    if (TakeComma(rest)) {
+        position.altitude = TakeNumber(rest);
+        if (!position.altitude) {
+            return std::nullopt;
+        }
+    }
+    if (!rest.empty()) {
+        return std::nullopt;
+    }
+    return position;
+}
+
+std::vector<KmlPosition> ParseKmlCoordinateList(std::u16string_view text) {
+    std::vector<KmlPosition> positions;
+    std::size_t pieceStart = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!IsWhitespace(text[i])) {
+            continue;
+        }
+        if (i > pieceStart) {
+            if (const auto position = ParseKmlPosition(text.substr(pieceStart, i - pieceStart))) {
+                positions.push_back(*position);
+            }
+        }
+        pieceStart = i + 1;
+    }
+    return positions;
+}

@@ -1,0 +1,257 @@
+#include "tracks/KmlImport.h"
+
+#include "navigation/DefaultNames.h"
+#include "navigation/Geodesy.h"
+#include "navigation/NavigationDataBase.h"
+#include "navigation/RouteGuidance.h"
+#include "navigation/TextFormat.h"
+#include "platform/Prompts.h"
+#include "tracks/KmlFileText.h"
+
+#include <utility>
+
+namespace {
+
+constexpr int kLastNumberedPoint = 9999;
+constexpr std::size_t kPrefixCharacters = 6;
+constexpr std::size_t kRandomNameLength = 12;
+// Draws of a random name before one is taken even though it exists (the store then asks).
+constexpr int kRandomNameDraws = 1000;
+
+constexpr double kLineSpeedKnots = 60.0;
+constexpr int kLineSatellitesInUse = 12;
+constexpr double kLineAltitude = 75.0;
+constexpr double kLineGeoidalSeparation = 47.5;
+constexpr CalendarFields kLineTime{2008, 1, 1, 12, 0, 0};
+
+bool IsWhitespace(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+// A Point's coordinates: its first position, whether or not whitespace follows it.
+std::optional<KmlPosition> FirstPosition(std::u16string_view text) {
+    std::size_t start = 0;
+    while (start < text.size() && IsWhitespace(text[start])) {
+        ++start;
+    }
+    std::size_t end = start;
+    while (end < text.size() && !IsWhitespace(text[end])) {
+        ++end;
+    }
+    return ParseKmlPosition(text.substr(start, end - start));
+}
+
+// The LineStrings among the children of the current parent.
+void CollectLineStrings(CXmlMarkup& markup, KmlGeometry& geometry) {
+    while (markup.FindElement(u"LineString")) {
+        markup.EnterElement();
+        if (markup.FindElement(u"coordinates")) {
+            const auto positions = ParseKmlCoordinateList(markup.GetElementText());
+            geometry.lines.insert(geometry.lines.end(), positions.begin(), positions.end());
+        }
+        markup.LeaveElement();
+    }
+}
+
+// Inside a Placemark: its Point, or else its lines.
+void CollectPlacemark(CXmlMarkup& markup, KmlGeometry& geometry, bool pointsOnly) {
+    if (markup.FindElement(u"Point")) {
+        markup.EnterElement();
+        if (markup.FindElement(u"coordinates")) {
+            if (const auto position = FirstPosition(markup.GetElementText())) {
+                geometry.points.push_back(*position);
+            }
+        }
+        markup.LeaveElement();
+        return;
+    }
+    if (pointsOnly) {
+        return;
+    }
+    // A failed search moves nothing, so each search starts among all of the children.
+    if (markup.FindElement(u"MultiGeometry") || markup.FindElement(u"GeometryCollection")) {
+        markup.EnterElement();
+        CollectLineStrings(markup, geometry);
+        markup.LeaveElement();
+        return;
+    }
+    CollectLineStrings(markup, geometry);
+}
+
+void CollectPlacemarks(CXmlMarkup& markup, KmlGeometry& geometry, bool pointsOnly) {
+    while (markup.FindElement(u"Placemark")) {
+        markup.EnterElement();
+        CollectPlacemark(markup, geometry, pointsOnly);
+        markup.LeaveElement();
+    }
+}
+
+// The point placemarks of the Folders among the children of the current parent, and of the
+// Folders inside them, depth first. A loop, not recursion: Folders may nest arbitrarily deep.
+void CollectFolderPoints(CXmlMarkup& markup, KmlGeometry& geometry) {
+    int depth = 0;
+    for (;;) {
+        if (markup.FindElement(u"Folder")) {
+            markup.EnterElement();
+            CollectPlacemarks(markup, geometry, true);
+            // Back to the Folder and in again, so that its children are searched afresh.
+            markup.LeaveElement();
+            markup.EnterElement();
+            ++depth;
+            continue;
+        }
+        if (depth == 0) {
+            return;
+        }
+        markup.LeaveElement();
+        --depth;
+    }
+}
+
+std::string WaypointPrefix(const std::string& title) {
+    const std::string stem = title.substr(0, title.find('.'));
+    // Six characters, not bytes: a UTF-8 sequence is never cut.
+    std::size_t characters = 0;
+    std::size_t end = 0;
+    while (end < stem.size()) {
+        if ((static_cast<unsigned char>(stem[end]) & 0xC0) != 0x80) {
+            if (characters == kPrefixCharacters) {
+                break;
+            }
+            ++characters;
+        }
+        ++end;
+    }
+    return stem.substr(0, end);
+}
+
+// Successive names from one tick would all be the same; the seed moves on until the name is
+// free.
+std::string UnusedRandomName(const CNavigationDataBase& store, std::uint32_t& tick) {
+    std::string name;
+    for (int draw = 0; draw < kRandomNameDraws; ++draw) {
+        name = RandomName(kRandomNameLength, tick++);
+        if (store.FindWaypoint(name) < 0) {
+            break;
+        }
+    }
+    return name;
+}
+
+} // namespace
+
+KmlGeometry CollectKmlGeometry(CXmlMarkup& markup) {
+    KmlGeometry geometry;
+    if (!markup.FindElement(u"kml") || !markup.EnterElement()) {
+        return geometry;
+    }
+    if (!markup.FindElement(u"Document")) {
+        CollectFolderPoints(markup, geometry);
+        return geometry;
+    }
+    markup.EnterElement();
+    CollectPlacemarks(markup, geometry, false);
+    if (geometry.points.empty()) {
+        markup.LeaveElement();
+        markup.EnterElement();
+        CollectFolderPoints(markup, geometry);
+    }
+    return geometry;
+}
+
+std::optional<KmlGeometry> ReadKmlGeometry(const std::filesystem::path& path, IPrompts& prompts) {
+    CXmlMarkup markup;
+    const std::string error = LoadKmlDocument(path, markup);
+    if (!error.empty()) {
+        prompts.ShowError(error);
+        return std::nullopt;
+    }
+    return CollectKmlGeometry(markup);
+}
+
+std::string KmlFileTitle(const std::filesystem::path& path) {
+    return path.filename().string();
+}
+
+KmlRouteImport StoreKmlRoute(const std::vector<KmlPosition>& points,
+                             const std::filesystem::path& path, int guidanceKind,
+                             CNavigationDataBase& store, std::uint32_t tick) {
+    KmlRouteImport result;
+    const std::string title = KmlFileTitle(path);
+    const std::string prefix = WaypointPrefix(title);
+    const std::string placeToStore = path.string();
+    const double radius = RadiiForKind(guidanceKind).arrival;
+    std::vector<std::string> names;
+    const KmlPosition* previous = nullptr;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const KmlPosition& point = points[i];
+        const double distance = previous == nullptr
+                                    ? radius + 0.001
+                                    : GetDistance(previous->latitude, previous->longitude,
+                                                  point.latitude, point.longitude);
+        if (distance <= radius) {
+            continue;
+        }
+        const std::size_t number = i + 1;
+        std::string name = number <= kLastNumberedPoint
+                               ? Format("%s_%.4d", prefix.c_str(), static_cast<int>(number))
+                               : UnusedRandomName(store, tick);
+        const int index = store.StoreWaypoint(
+            CWaypoint(std::move(name),
+                      CLatLong::FromDecimalDegrees(point.latitude, point.longitude), placeToStore),
+            false, placeToStore);
+        if (index < 0) {
+            break;
+        }
+        // The user may have had it stored under another name.
+        names.push_back(store.Waypoint(index).Name());
+        previous = &point;
+        ++result.waypointsStored;
+    }
+    if (names.empty()) {
+        return result;
+    }
+    CRoute route(title, std::move(names));
+    route.SetPlaceToStore(placeToStore);
+    route.SetComplete(true);
+    result.routeIndex = store.StoreRoute(std::move(route), false, placeToStore);
+    return result;
+}
+
+TrackPoint KmlLineFix(const KmlPosition& position, const KmlPosition* previous) {
+    TrackPoint fix;
+    fix.ApplyEpochRule(MakeCalendarTime(kLineTime));
+    fix.SetPosition(CLatLong::FromDecimalDegrees(position.latitude, position.longitude));
+    fix.SetSpeedOverGround(kLineSpeedKnots);
+    fix.SetCourseOverGround(previous == nullptr
+                                ? 0.0
+                                : GetAzimuth(previous->latitude, previous->longitude,
+                                             position.latitude, position.longitude));
+    fix.SetSatellitesInUse(kLineSatellitesInUse);
+    fix.SetAltitude(kLineAltitude);
+    fix.SetGeoidalSeparation(kLineGeoidalSeparation);
+    fix.SetRmcDataPresent(true);
+    fix.SetGgaDataPresent(true);
+    fix.UpdateCompleteness();
+    return fix;
+}
+
+bool FillTrackFromKmlLines(const std::vector<KmlPosition>& lines, const std::filesystem::path& path,
+                           CTrack& track, IPrompts& prompts) {
+    track.Reset();
+    bool complete = true;
+    const KmlPosition* previous = nullptr;
+    for (const KmlPosition& position : lines) {
+        bool outOfMemory = false;
+        track.AddPoint(KmlLineFix(position, previous), outOfMemory);
+        if (outOfMemory) {
+            prompts.ShowError("Out of memory");
+            complete = false;
+            break;
+        }
+        previous = &position;
+    }
+    track.SetFileName(path.string());
+    track.SetDisplayName(KmlFileTitle(path));
+    return complete;
+}
