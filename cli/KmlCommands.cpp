@@ -1,5 +1,6 @@
 #include "cli/KmlCommands.h"
 
+#include "cli/ConflictPrompts.h"
 #include "navigation/DefaultNames.h"
 #include "navigation/NavigationDataBase.h"
 #include "navigation/RegistryNavigationSettings.h"
@@ -150,33 +151,6 @@ int RunKml(std::span<const std::string> args) {
     std::printf("%s\n", FillMessage(kKmlSavedMessage, files[1]).c_str());
     return kExitOk;
 }
-
-enum class Conflicts { Skip, Replace, Rename };
-
-// The terminal's prompts, except that the name-conflict questions are answered as the command
-// line says: "...Replace?" and then "...Save with an another name?".
-class ConflictPrompts final : public IPrompts {
-public:
-    explicit ConflictPrompts(Conflicts policy) : m_policy(policy) {}
-
-    PromptAnswer Show(const PromptRequest& request) override {
-        if (request.buttons != PromptButtons::YesNo) {
-            return m_terminal.Show(request);
-        }
-        const std::string_view text = request.text;
-        bool yes = false;
-        if (text.ends_with("Replace?")) {
-            yes = m_policy == Conflicts::Replace;
-        } else if (text.ends_with("Save with an another name?")) {
-            yes = m_policy == Conflicts::Rename;
-        }
-        return yes ? PromptAnswer::Yes : PromptAnswer::No;
-    }
-
-private:
-    Conflicts m_policy;
-    TerminalPrompts m_terminal;
-};
 
 struct ImportOptions {
     std::string file;
