@@ -1,8 +1,10 @@
 #include "cli/CommCommands.h"
 
 #include "comm/ApplicationCore.h"
+#include "comm/DeviceManager.h"
 #include "comm/HeadlessViewHost.h"
 #include "comm/PlaybackCursor.h"
+#include "comm/ServiceFiles.h"
 #include "platform/CalendarTime.h"
 #include "platform/GpsdProbe.h"
 #include "platform/PlatformPaths.h"
@@ -67,26 +69,28 @@ struct Session {
     explicit Session(IPrompts& prompts)
         : paths(PlatformPaths::FromEnvironment()),
           registry(paths, &prompts, [this] { return GpsdAnswers(paths.gpsd); }),
-          settings(LoadSettings(registry)),
+          settings(LoadSettings(registry)), devices(paths, DefaultServiceSearchFolders()),
           app(ApplicationServices{paths, registry, prompts, view, timers, clock}) {}
     ~Session() { view.DropPosted(); }
+
+    // The settings load of a start: the loaded settings applied, and the virtual serial port
+    // of the choice registered when missing (its failure is not shown, as at any start).
+    void ApplySettings() {
+        app.ApplySettings(settings);
+        app.RegisterVirtualPort(devices);
+    }
 
     PlatformPaths paths;
     RegistryStore registry;
     Settings settings;
+    DeviceManager devices;
     HeadlessViewHost view;
     HeadlessTimers timers;
     SystemClock clock;
     ApplicationCore app;
 };
 
-DistanceUnits UnitsOf(const Settings& settings) {
-    const int units = settings.general.distanceUnits;
-    return units == 1 || units == 2 ? static_cast<DistanceUnits>(units)
-                                    : DistanceUnits::NauticalMiles;
-}
-
-std::string PointText(const TrackPoint& point, DistanceUnits units) {
+std::string PointText(const TrackPoint& point, DistanceUnit units) {
     std::string text = FormatCalendarTime(point.Time(), "%Y-%m-%d %H:%M:%S") + "  " +
                        point.Position().Latitude().DisplayText() + " " +
                        point.Position().Longitude().DisplayText() + "  " +
@@ -101,7 +105,7 @@ std::string PointText(const TrackPoint& point, DistanceUnits units) {
 }
 
 // One line of the live track: its newest fix and its statistics.
-std::string LiveLine(const CTrack& track, DistanceUnits units) {
+std::string LiveLine(const CTrack& track, DistanceUnit units) {
     std::string line = track.PointCount() == 0 ? std::string("no fix yet")
                                                : PointText(track.PointAt(track.LastIndex()), units);
     line += "  points " + std::to_string(track.PointCount());
@@ -134,7 +138,7 @@ int RunRecord(std::span<const std::string> args) {
     if (!app.Start(true)) {
         return kExitFailure;
     }
-    app.ApplySettings(session.settings);
+    session.ApplySettings();
     app.SerialSource().SetPortName(*port);
     CatchInterrupts();
     app.RecordCommand();
@@ -145,7 +149,7 @@ int RunRecord(std::span<const std::string> args) {
     const std::filesystem::path recordFile = source.RecordFileName();
     std::printf("recording from %s into %s\n", source.ConnectedName().c_str(), recordFile.c_str());
     std::fflush(stdout);
-    const DistanceUnits units = UnitsOf(session.settings);
+    const DistanceUnit units = DistanceUnitOfSetting(session.settings.general.distanceUnits);
     auto nextReport = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     while (g_interrupted == 0 && source.IsRunning()) {
         session.view.RunPosted(std::chrono::milliseconds(100));
@@ -247,7 +251,7 @@ int RunPlay(std::span<const std::string> args) {
     if (!app.Start(false)) {
         return kExitFailure;
     }
-    app.ApplySettings(session.settings);
+    session.ApplySettings();
     app.LoadRecordFile(options->file, std::filesystem::path(options->file).filename().string());
     while (app.PlaybackReader().IsRunning() ||
            session.view.RunPosted(std::chrono::milliseconds(0))) {
@@ -272,7 +276,7 @@ int RunPlay(std::span<const std::string> args) {
     if (options->from) {
         app.GoToPoint(*options->from);
     }
-    const DistanceUnits units = UnitsOf(session.settings);
+    const DistanceUnit units = DistanceUnitOfSetting(session.settings.general.distanceUnits);
     std::atomic<bool> reachedEnd{false};
     session.view.OnMarker([&](int, const TrackPoint& point) {
         int index = 0;

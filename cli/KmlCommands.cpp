@@ -1,6 +1,8 @@
 #include "cli/KmlCommands.h"
 
+#include "cli/CommonOptions.h"
 #include "cli/ConflictPrompts.h"
+#include "cli/TrackOutput.h"
 #include "navigation/DefaultNames.h"
 #include "navigation/NavigationDataBase.h"
 #include "navigation/RegistryNavigationSettings.h"
@@ -16,7 +18,6 @@
 #include "tracks/StatisticsText.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -43,34 +44,6 @@ const CliCommand kImport = {
     "in the documents folder; name conflicts skipped unless --replace or --rename) and lines "
     "into a track, and prints its statistics (--points: its points as CSV)",
     RunImport};
-
-constexpr const char* kTimePattern = "%Y-%m-%d %H:%M:%S";
-
-std::optional<DistanceUnits> ParseUnits(std::string_view text) {
-    if (text == "km") {
-        return DistanceUnits::Kilometres;
-    }
-    if (text == "mi") {
-        return DistanceUnits::StatuteMiles;
-    }
-    if (text == "nmi") {
-        return DistanceUnits::NauticalMiles;
-    }
-    return std::nullopt;
-}
-
-std::optional<int> ParseKind(std::string_view text) {
-    if (text == "walk") {
-        return 1;
-    }
-    if (text == "drive") {
-        return 2;
-    }
-    if (text == "flight") {
-        return 3;
-    }
-    return std::nullopt;
-}
 
 // The General settings of the user's registry file.
 GeneralSettings LoadGeneralSettings(IPrompts& prompts) {
@@ -108,7 +81,7 @@ int RunKml(std::span<const std::string> args) {
     std::vector<std::string> files;
     std::optional<bool> plain;
     std::optional<bool> absolute;
-    std::optional<DistanceUnits> units;
+    std::optional<DistanceUnit> units;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--plain") {
@@ -116,7 +89,7 @@ int RunKml(std::span<const std::string> args) {
         } else if (arg == "--absolute") {
             absolute = true;
         } else if (arg == "--units" && i + 1 < args.size()) {
-            units = ParseUnits(args[++i]);
+            units = ParseUnitOption(args[++i]);
             if (!units) {
                 return PrintCommandUsage(kKml);
             }
@@ -136,8 +109,7 @@ int RunKml(std::span<const std::string> args) {
     options.altitudeMode = (absolute || settings.antennaAltitudeMode == 2)
                                ? KmlAltitudeMode::Absolute
                                : KmlAltitudeMode::ClampedToGround;
-    options.units = units.value_or(static_cast<DistanceUnits>(
-        settings.distanceUnits >= 1 && settings.distanceUnits <= 3 ? settings.distanceUnits : 3));
+    options.units = units.value_or(DistanceUnitOfSetting(settings.distanceUnits));
 
     const auto track = std::make_unique<CTrack>();
     if (!LoadRecordFile(files[0], *track)) {
@@ -168,7 +140,7 @@ std::optional<ImportOptions> ParseImportOptions(std::span<const std::string> arg
         if (arg == "--store" && i + 1 < args.size()) {
             options.store = args[++i];
         } else if (arg == "--kind" && i + 1 < args.size()) {
-            options.kind = ParseKind(args[++i]);
+            options.kind = ParseKindOption(args[++i]);
             if (!options.kind) {
                 return std::nullopt;
             }
@@ -237,40 +209,13 @@ bool ImportRoute(const std::vector<KmlPosition>& points, const std::filesystem::
     return true;
 }
 
-// Shortest text that reads back as the same double.
-std::string NumberText(double value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
-std::string CountText(int count) {
-    return count == kUnknownCount ? std::string() : std::to_string(count);
-}
-
-void PrintTrack(const CTrack& track, bool points, DistanceUnits units) {
+void PrintTrack(const CTrack& track, bool points, DistanceUnit units) {
     if (points) {
-        std::printf("index,time,latitude,longitude,speed_kn,course_deg,altitude_m,"
-                    "satellites_in_use,satellites_in_view,trip_nmi\n");
-        for (int i = 0; i < track.PointCount(); ++i) {
-            const TrackPoint point = track.PointAt(i);
-            std::printf("%d,%s,%.9f,%.9f,%s,%s,%s,%s,%s,%s\n", i,
-                        FormatCalendarTime(point.Time(), kTimePattern).c_str(),
-                        point.Position().Latitude().DecimalDegrees(),
-                        point.Position().Longitude().DecimalDegrees(),
-                        NumberText(point.SpeedOverGround()).c_str(),
-                        NumberText(point.CourseOverGround()).c_str(),
-                        point.HasAltitude() ? NumberText(point.Altitude()).c_str() : "",
-                        CountText(point.SatellitesInUse()).c_str(),
-                        CountText(point.SatellitesInView()).c_str(),
-                        NumberText(point.TripDistance()).c_str());
-        }
+        PrintTrackPointsCsv(track);
         return;
     }
     std::printf("Track '%s'\n  Points: %d\n", track.DisplayName().c_str(), track.PointCount());
-    for (const StatisticsLine& line : TrackStatisticsLines(track, units)) {
-        std::printf("  %s%s\n", line.label.c_str(), line.value.c_str());
-    }
+    PrintStatisticsLines(track, units);
 }
 
 int RunImport(std::span<const std::string> args) {
@@ -296,9 +241,7 @@ int RunImport(std::span<const std::string> args) {
     if (!geometry->lines.empty()) {
         const auto track = std::make_unique<CTrack>();
         const bool complete = FillTrackFromKmlLines(geometry->lines, path, *track, prompts);
-        const int units =
-            settings.distanceUnits >= 1 && settings.distanceUnits <= 3 ? settings.distanceUnits : 3;
-        PrintTrack(*track, options->points, static_cast<DistanceUnits>(units));
+        PrintTrack(*track, options->points, DistanceUnitOfSetting(settings.distanceUnits));
         if (!complete) {
             return kExitFailure;
         }

@@ -1,5 +1,6 @@
 #include "cli/StoreCommands.h"
 
+#include "cli/CommonOptions.h"
 #include "cli/JsonText.h"
 
 #include "cli/ConflictPrompts.h"
@@ -40,19 +41,6 @@ struct Options {
     std::vector<std::string> words;
 };
 
-std::optional<DistanceUnit> ParseUnit(std::string_view text) {
-    if (text == "km") {
-        return DistanceUnit::Kilometers;
-    }
-    if (text == "mi") {
-        return DistanceUnit::StatuteMiles;
-    }
-    if (text == "nmi") {
-        return DistanceUnit::NauticalMiles;
-    }
-    return std::nullopt;
-}
-
 std::optional<double> ParseNumber(std::string_view text) {
     double value = 0.0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -84,7 +72,7 @@ std::optional<Options> ParseStoreOptions(std::span<const std::string> args) {
         if (arg == "--file" && i + 1 < args.size()) {
             options.file = args[++i];
         } else if (arg == "--units" && i + 1 < args.size()) {
-            const auto unit = ParseUnit(args[++i]);
+            const auto unit = ParseUnitOption(args[++i]);
             if (!unit) {
                 return std::nullopt;
             }
@@ -450,19 +438,6 @@ struct GuideOptions {
     GuidanceSettings settings;
 };
 
-std::optional<int> KindOf(std::string_view text) {
-    if (text == "walk") {
-        return 1;
-    }
-    if (text == "drive") {
-        return 2;
-    }
-    if (text == "flight") {
-        return 3;
-    }
-    return std::nullopt;
-}
-
 // Nothing and a message when the command line is wrong.
 std::optional<GuideOptions> ParseGuideOptions(std::span<const std::string> args,
                                               const char*& problem) {
@@ -507,13 +482,13 @@ std::optional<GuideOptions> ParseGuideOptions(std::span<const std::string> args,
             options.fix.track = *course;
             options.courseGiven = true;
         } else if (arg == "--units" && hasValue) {
-            const auto unit = ParseUnit(args[++i]);
+            const auto unit = ParseUnitOption(args[++i]);
             if (!unit) {
                 return std::nullopt;
             }
             options.settings.unit = *unit;
         } else if (arg == "--kind" && hasValue) {
-            const auto kind = KindOf(args[++i]);
+            const auto kind = ParseKindOption(args[++i]);
             if (!kind) {
                 return std::nullopt;
             }

@@ -1,6 +1,8 @@
 #include "cli/TrackCommands.h"
 
+#include "cli/CommonOptions.h"
 #include "cli/JsonText.h"
+#include "cli/TrackOutput.h"
 #include "nmea/Coordinates.h"
 #include "tracks/LineDiagnosis.h"
 #include "tracks/RecordLineReader.h"
@@ -8,7 +10,6 @@
 #include "tracks/Track.h"
 
 #include <array>
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -72,19 +73,6 @@ bool LoadTrack(const std::string& path, CTrack& track, std::string& error) {
     });
 }
 
-std::optional<DistanceUnits> ParseUnits(std::string_view text) {
-    if (text == "km") {
-        return DistanceUnits::Kilometres;
-    }
-    if (text == "mi") {
-        return DistanceUnits::StatuteMiles;
-    }
-    if (text == "nmi") {
-        return DistanceUnits::NauticalMiles;
-    }
-    return std::nullopt;
-}
-
 std::string CoordinateText(double degrees, bool isLatitude) {
     if (isLatitude) {
         CLatitude latitude;
@@ -96,12 +84,10 @@ std::string CoordinateText(double degrees, bool isLatitude) {
     return longitude.DisplayText();
 }
 
-void PrintStatsText(const CTrack& track, DistanceUnits units) {
+void PrintStatsText(const CTrack& track, DistanceUnit units) {
     const bool empty = track.PointCount() == 0;
     std::printf("%s\n  Points: %d\n", track.FileName().c_str(), track.PointCount());
-    for (const StatisticsLine& line : TrackStatisticsLines(track, units)) {
-        std::printf("  %s%s\n", line.label.c_str(), line.value.c_str());
-    }
+    PrintStatisticsLines(track, units);
     const auto timeText = [&](CalendarTime time) {
         return empty ? std::string("Unknown") : FormatCalendarTime(time, kTimePattern);
     };
@@ -155,7 +141,7 @@ void PrintStatsJson(const CTrack& track) {
 
 int RunStats(std::span<const std::string> args) {
     std::vector<std::string> files;
-    DistanceUnits units = DistanceUnits::NauticalMiles;
+    DistanceUnit units = DistanceUnit::NauticalMiles;
     bool json = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -168,7 +154,7 @@ int RunStats(std::span<const std::string> args) {
             } else if (i + 1 < args.size()) {
                 value = args[++i];
             }
-            const std::optional<DistanceUnits> parsed = ParseUnits(value);
+            const std::optional<DistanceUnit> parsed = ParseUnitOption(value);
             if (!parsed) {
                 return PrintCommandUsage(kStats);
             }
@@ -201,17 +187,6 @@ int RunStats(std::span<const std::string> args) {
     return exitCode;
 }
 
-// Shortest text that reads back as the same double.
-std::string NumberText(double value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
-std::string CountText(int count) {
-    return count == kUnknownCount ? std::string() : std::to_string(count);
-}
-
 int RunPoints(std::span<const std::string> args) {
     if (args.size() != 1 || (args[0].starts_with("-") && args[0] != "-")) {
         return PrintCommandUsage(kPoints);
@@ -222,21 +197,7 @@ int RunPoints(std::span<const std::string> args) {
         ReportFileError(args[0], error);
         return kExitFailure;
     }
-    std::printf("index,time,latitude,longitude,speed_kn,course_deg,altitude_m,"
-                "satellites_in_use,satellites_in_view,trip_nmi\n");
-    for (int i = 0; i < track->PointCount(); ++i) {
-        const TrackPoint point = track->PointAt(i);
-        std::printf("%d,%s,%.9f,%.9f,%s,%s,%s,%s,%s,%s\n", i,
-                    FormatCalendarTime(point.Time(), kTimePattern).c_str(),
-                    point.Position().Latitude().DecimalDegrees(),
-                    point.Position().Longitude().DecimalDegrees(),
-                    NumberText(point.SpeedOverGround()).c_str(),
-                    NumberText(point.CourseOverGround()).c_str(),
-                    point.HasAltitude() ? NumberText(point.Altitude()).c_str() : "",
-                    CountText(point.SatellitesInUse()).c_str(),
-                    CountText(point.SatellitesInView()).c_str(),
-                    NumberText(point.TripDistance()).c_str());
-    }
+    PrintTrackPointsCsv(*track);
     return kExitOk;
 }
 

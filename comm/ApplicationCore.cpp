@@ -54,13 +54,12 @@ bool ApplicationCore::Start(bool loadStore) {
     if (!documents) {
         return false;
     }
-    m_documentsFolder = *documents;
     // Without the folder the device names do not resolve; opening a port then says so.
     m_deviceFolder.EnsureCreated();
     if (!loadStore) {
         return true;
     }
-    const std::filesystem::path storePath = m_documentsFolder / CNavigationDataBase::kStoreFileName;
+    const std::filesystem::path storePath = *documents / CNavigationDataBase::kStoreFileName;
     m_storeFile.emplace(storePath);
     CNavigationDataBase& store = m_document.Store();
     return m_storeReader.Start(
@@ -84,7 +83,7 @@ void ApplicationCore::ApplySettings(const Settings& settings) {
     if (settings.destination.kind == DeviceKind::SerialPort) {
         m_serialDestination.SetPortName(settings.destination.serialPort);
     }
-    m_virtualSerialPort = settings.general.vSerialPort;
+    SetVirtualSerialPortIndex(settings.general.vSerialPort);
     const auto apply = [](CTrack& track, const PlaybackControlSettings& control) {
         track.SetPlaybackMode(static_cast<PlaybackMode>(control.playbackMode));
         track.SetPlaybackDirection(static_cast<PlaybackDirection>(control.playbackDirection));
@@ -92,6 +91,11 @@ void ApplicationCore::ApplySettings(const Settings& settings) {
     };
     apply(m_document.Track(kEngineTrack1), settings.fromFile);
     apply(m_document.Track(kEngineTrack2), settings.fromDirect);
+}
+
+StartupRegistration ApplicationCore::RegisterVirtualPort(IDeviceManager& devices) {
+    return RegisterVirtualPortAtStartup({m_services.registry, devices, m_services.prompts},
+                                        VirtualSerialPortIndex());
 }
 
 void ApplicationCore::SaveChangesNow() {

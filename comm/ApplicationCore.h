@@ -5,6 +5,7 @@
 #include "comm/SerialEndpoint.h"
 #include "comm/SystemCalls.h"
 #include "comm/ViewHost.h"
+#include "comm/VirtualPortRegistration.h"
 #include "navigation/NavigationDataBase.h"
 #include "navigation/RegistryNavigationSettings.h"
 #include "navigation/StoreFile.h"
@@ -13,12 +14,14 @@
 #include "platform/PlatformPaths.h"
 #include "tracks/RecordLineReader.h"
 
+#include <atomic>
 #include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
 
 class IClock;
+class IDeviceManager;
 class IPrompts;
 class RegistryStore;
 struct Settings;
@@ -53,6 +56,9 @@ public:
     // The loaded settings that belong here: the serial source and destination, the virtual
     // serial port, and the playback controls of both tracks.
     void ApplySettings(const Settings& settings);
+    // The rest of the settings load: the virtual serial port of the loaded choice is
+    // registered when missing, or a stored registration withdrawn when none is chosen.
+    StartupRegistration RegisterVirtualPort(IDeviceManager& devices);
     // "Save Changes Now": writes the navigation store with the save reader.
     void SaveChangesNow();
     // Closing the document: waits for the store readers and saves an unsaved store.
@@ -88,7 +94,6 @@ public:
     FileCommunication& PlaybackReader() { return m_playbackReader; }
     bool IsDestinationRunning() const { return m_serialDestination.IsRunning(); }
 
-    NavigationLock& NavigationLockOf() { return m_navigationLock; }
     // The lock of track 1 or track 2.
     std::mutex& TrackLock(int engine) {
         return engine == kEngineTrack1 ? m_track1Lock : m_track2Lock;
@@ -99,13 +104,13 @@ public:
     ITimers& Timers() { return m_services.timers; }
     const IClock& Clock() const { return m_services.clock; }
     const PlatformPaths& Paths() const { return m_services.paths; }
-    // Empty until Start found it.
-    const std::filesystem::path& DocumentsFolder() const { return m_documentsFolder; }
 
     // What a port name stands for (device folder, gpsd, absolute path).
     ResolvedDevice ResolvePort(const std::string& name);
-    // The index of the virtual serial port, -1 when none is set.
-    int VirtualSerialPortIndex() const { return m_virtualSerialPort; }
+    // The index of the virtual serial port, -1 when none is set. The destination's receive
+    // thread reads it while the user-interface thread may change it.
+    int VirtualSerialPortIndex() const { return m_virtualSerialPort.load(); }
+    void SetVirtualSerialPortIndex(int index) { m_virtualSerialPort.store(index); }
 
 private:
     void FinishPlaybackReading(bool reachedEnd);
@@ -121,8 +126,7 @@ private:
     std::mutex m_track2Lock;
     CObrin2Doc m_document;
     DeviceFolder m_deviceFolder;
-    std::filesystem::path m_documentsFolder;
-    int m_virtualSerialPort = -1;
+    std::atomic<int> m_virtualSerialPort{kNoVirtualPort};
     RecordLineReader m_playbackLines;
     std::optional<StoreFile> m_storeFile;
 

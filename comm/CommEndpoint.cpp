@@ -130,14 +130,9 @@ int CommEndpoint::UploadRoute(std::int32_t route, WorkerThreadSlot& slot, const 
         PostUploadDone(0);
         return 0;
     }
-    struct Phase {
-        std::vector<std::string_view> sentences;
-        int writeFailedExit;
-        int stoppedExit;
-    };
-    const Phase phases[] = {{SentencesOf(*text, "WPL"), 8, 9}, {SentencesOf(*text, "RTE"), 10, 11}};
-    for (const Phase& phase : phases) {
-        for (std::string_view sentence : phase.sentences) {
+    // Sends one kind of sentence, one every 250 ms; 0, or the exit code that ends the thread.
+    const auto send = [&](std::string_view mnemonic, int writeFailed, int stopped) {
+        for (std::string_view sentence : SentencesOf(*text, mnemonic)) {
             if (sentence.size() >= kMaxSentenceLength) {
                 continue;
             }
@@ -145,18 +140,25 @@ int CommEndpoint::UploadRoute(std::int32_t route, WorkerThreadSlot& slot, const 
             if (result.status == SerialPort::Status::Failed) {
                 PostUploadDone(0);
                 ReportDeviceFailure(result.failure, context);
-                return phase.writeFailedExit;
+                return writeFailed;
             }
             if (result.status == SerialPort::Status::Stopped || !slot.KeepRunning() ||
                 !slot.SleepUnlessStopped(kUploadPause)) {
                 PostUploadDone(0);
-                return phase.stoppedExit;
+                return stopped;
             }
         }
-        if (&phase == &phases[0] && !slot.SleepUnlessStopped(kUploadPause)) {
-            PostUploadDone(0);
-            return phase.stoppedExit;
-        }
+        return 0;
+    };
+    if (const int code = send("WPL", 8, 9); code != 0) {
+        return code;
+    }
+    if (!slot.SleepUnlessStopped(kUploadPause)) {
+        PostUploadDone(0);
+        return 9;
+    }
+    if (const int code = send("RTE", 10, 11); code != 0) {
+        return code;
     }
     PostUploadDone(1);
     return 0;

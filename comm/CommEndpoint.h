@@ -67,7 +67,6 @@ public:
 
     bool IsRecordFileOpen() const { return m_recordFile.IsOpen(); }
     const std::filesystem::path& RecordFileName() const { return m_recordFile.Path(); }
-    bool SentenceRecorded() const { return m_sentenceRecorded.load(); }
     // Appends the text to the record file when it is open; `mark`: it is a received sentence.
     // A failed write is reported once (the file keeps what was written before).
     void WriteRecordLine(std::string_view text, bool mark);

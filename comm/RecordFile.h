@@ -40,8 +40,6 @@ public:
     };
     Outcome Append(std::string_view bytes);
     int FailureError() const { return m_failureError; }
-    // Bytes in the file, all of them complete sentences.
-    std::uint64_t Size() const { return m_size; }
 
     void Close();
     // Closes the file if open and deletes it; 0 or the system's error number.
@@ -53,6 +51,6 @@ private:
     ISystemCalls& m_calls;
     int m_fd = -1;
     std::filesystem::path m_path;
-    std::uint64_t m_size = 0;
+    std::uint64_t m_size = 0; // bytes written, all of them complete sentences
     int m_failureError = 0;
 };

@@ -27,9 +27,6 @@ public:
     // What is being collected (empty when nothing is).
     std::string_view Pending() const { return {m_buffer.data(), m_index}; }
 
-    // Drops everything collected.
-    void Clear() { m_index = 0; }
-
 private:
     std::array<char, kBufferSize> m_buffer{};
     std::size_t m_index = 0;

@@ -2,6 +2,11 @@
 
 #include "navigation/TextFormat.h"
 
+DistanceUnit DistanceUnitOfSetting(int value) {
+    return value == 1 || value == 2 ? static_cast<DistanceUnit>(value)
+                                    : DistanceUnit::NauticalMiles;
+}
+
 double ToDisplayUnit(double nauticalMiles, DistanceUnit unit) {
     switch (unit) {
     case DistanceUnit::Kilometers:

@@ -6,6 +6,9 @@
 // nautical miles and knots everywhere and converted only for display.
 enum class DistanceUnit : int { Kilometers = 1, StatuteMiles = 2, NauticalMiles = 3 };
 
+// The unit of the stored "DistanceUnits" value; anything but 1 or 2 is nautical miles.
+DistanceUnit DistanceUnitOfSetting(int value);
+
 // Nautical miles (or knots) to the display unit: x 1.852 for kilometres (km/h), x 1.15077945
 // for statute miles (mph), unchanged for nautical miles (knots).
 double ToDisplayUnit(double nauticalMiles, DistanceUnit unit);

@@ -230,37 +230,49 @@ void CSentence::IndexFrom(std::size_t from) {
         }
         return table;
     }();
+    // The text's characters may alias any member, so the loops keep their state in locals.
+    const char* text = m_text.data();
     const std::size_t size = m_text.size();
     std::size_t i = std::max<std::size_t>(from, 1);
+    std::uint8_t checksum = m_checksum;
+    bool checksumOpen = m_checksumOpen;
+    int commasBeforeStar = m_commasBeforeStar;
+    bool hasStar = m_hasStar;
+    bool hasNul = m_hasNul;
     // Up to the first "*", CR or LF every character enters the checksum, and no "*" is seen.
-    for (; m_checksumOpen && i < size; ++i) {
-        const auto c = static_cast<unsigned char>(m_text[i]);
+    for (; checksumOpen && i < size; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
         if (kSpecial[c]) {
             if (c == ',') {
                 m_separators.push_back(static_cast<std::uint32_t>(i));
-                ++m_commasBeforeStar;
+                ++commasBeforeStar;
             } else if (c == '\0') {
-                m_hasNul = true;
+                hasNul = true;
             } else {
-                m_checksumOpen = false;
+                checksumOpen = false;
                 break;
             }
         }
-        m_checksum ^= c;
+        checksum ^= c;
     }
     for (; i < size; ++i) {
-        const auto c = static_cast<unsigned char>(m_text[i]);
+        const auto c = static_cast<unsigned char>(text[i]);
         if (!kSpecial[c]) {
             continue;
         }
         if (c == ',' || c == '*') {
             m_separators.push_back(static_cast<std::uint32_t>(i));
-            m_commasBeforeStar += c == ',' && !m_hasStar ? 1 : 0;
-            m_hasStar = m_hasStar || c == '*';
+            commasBeforeStar += c == ',' && !hasStar ? 1 : 0;
+            hasStar = hasStar || c == '*';
         } else if (c == '\0') {
-            m_hasNul = true;
+            hasNul = true;
         }
     }
+    m_checksum = checksum;
+    m_checksumOpen = checksumOpen;
+    m_commasBeforeStar = commasBeforeStar;
+    m_hasStar = hasStar;
+    m_hasNul = hasNul;
 }
 
 int CSentence::DataFieldCount() const {

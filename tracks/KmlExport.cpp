@@ -106,18 +106,17 @@ void AppendKmlPosition(const TrackPoint& point, std::string& out) {
 std::string KmlSegmentLabel(const TrackPoint& start, const KmlExportOptions& options) {
     static constexpr const char* kDistance[] = {"%.3fkm", "%.3fmi", "%.3fnmi"};
     static constexpr const char* kSpeed[] = {"%.1fkmh", "%.1fmph", "%.1fkn"};
-    const DistanceUnits units = options.units;
+    const DistanceUnit units = options.units;
     const auto unit = static_cast<std::size_t>(std::clamp(static_cast<int>(units), 1, 3) - 1);
     char text[160];
     std::string label;
-    std::snprintf(text, sizeof text, kDistance[unit], DistanceInUnits(start.TripDistance(), units));
+    std::snprintf(text, sizeof text, kDistance[unit], ToDisplayUnit(start.TripDistance(), units));
     label += text;
     label += ", ";
-    std::snprintf(text, sizeof text, kSpeed[unit], DistanceInUnits(start.SpeedOverGround(), units));
+    std::snprintf(text, sizeof text, kSpeed[unit], ToDisplayUnit(start.SpeedOverGround(), units));
     label += text;
     if (options.altitudeMode == KmlAltitudeMode::Absolute) {
-        std::snprintf(text, sizeof text,
-                      units == DistanceUnits::Kilometres ? ", %.1fm" : ", %.1fft",
+        std::snprintf(text, sizeof text, units == DistanceUnit::Kilometers ? ", %.1fm" : ", %.1fft",
                       AltitudeInUnits(AltitudeOrDefault(start), units));
         label += text;
     }

@@ -27,7 +27,7 @@ enum class KmlAltitudeMode : int { ClampedToGround = 1, Absolute = 2 };
 struct KmlExportOptions {
     bool speedColoured = true; // GoogleTrackLineColored
     KmlAltitudeMode altitudeMode = KmlAltitudeMode::ClampedToGround;
-    DistanceUnits units = DistanceUnits::NauticalMiles; // of the segment labels
+    DistanceUnit units = DistanceUnit::NauticalMiles; // of the segment labels
 };
 
 // Appends "longitude,latitude,altitude " (degrees "%.6f", whole metres toward zero).

@@ -1,12 +1,10 @@
 #include "tracks/StatisticsText.h"
 
 #include <cstdio>
-#include <initializer_list>
+#include <span>
 
 namespace {
 
-constexpr double kKilometresPerNmi = 1.852;
-constexpr double kStatuteMilesPerNmi = 1.15077945;
 constexpr double kFeetPerMetre = 3.28083;
 constexpr const char* kUnknown = "Unknown";
 
@@ -16,52 +14,46 @@ std::string Printf(const char* format, double value) {
     return text;
 }
 
+constexpr int kEgnos[] = {33, 37, 39};
+constexpr int kWaas[] = {35, 47, 48, 51};
+constexpr int kMtsat1[] = {42};
+constexpr int kMtsat2[] = {50};
+
+// Satellite-based augmentation systems by the PRNs of their satellites, in the order shown.
 struct Augmentation {
     const char* name;
-    std::initializer_list<int> prns;
+    std::span<const int> prns;
 };
 
-const Augmentation kAugmentations[] = {
-    {"(EGNOS)", {33, 37, 39}},
-    {"(WAAS)", {35, 47, 48, 51}},
-    {"(MTSAT-1)", {42}},
-    {"(MTSAT-2)", {50}},
+constexpr Augmentation kAugmentations[] = {
+    {"(EGNOS)", kEgnos},
+    {"(WAAS)", kWaas},
+    {"(MTSAT-1)", kMtsat1},
+    {"(MTSAT-2)", kMtsat2},
 };
 
 } // namespace
 
-double DistanceInUnits(double nauticalMiles, DistanceUnits units) {
-    switch (units) {
-    case DistanceUnits::Kilometres:
-        return nauticalMiles * kKilometresPerNmi;
-    case DistanceUnits::StatuteMiles:
-        return nauticalMiles * kStatuteMilesPerNmi;
-    case DistanceUnits::NauticalMiles:
-        break;
-    }
-    return nauticalMiles;
+double AltitudeInUnits(double metres, DistanceUnit units) {
+    return units == DistanceUnit::Kilometers ? metres : metres * kFeetPerMetre;
 }
 
-double AltitudeInUnits(double metres, DistanceUnits units) {
-    return units == DistanceUnits::Kilometres ? metres : metres * kFeetPerMetre;
+std::string FormatTripDistance(double nauticalMiles, DistanceUnit units) {
+    const char* format = units == DistanceUnit::Kilometers     ? "%.1fkm"
+                         : units == DistanceUnit::StatuteMiles ? "%.1fmi"
+                                                               : "%.1fnmi";
+    return Printf(format, ToDisplayUnit(nauticalMiles, units));
 }
 
-std::string FormatDistance(double nauticalMiles, DistanceUnits units) {
-    const char* format = units == DistanceUnits::Kilometres     ? "%.1fkm"
-                         : units == DistanceUnits::StatuteMiles ? "%.1fmi"
-                                                                : "%.1fnmi";
-    return Printf(format, DistanceInUnits(nauticalMiles, units));
+std::string FormatSpeed(double knots, DistanceUnit units) {
+    const char* format = units == DistanceUnit::Kilometers     ? "%.1fkm/h"
+                         : units == DistanceUnit::StatuteMiles ? "%.1fmph"
+                                                               : "%.1fkn";
+    return Printf(format, ToDisplayUnit(knots, units));
 }
 
-std::string FormatSpeed(double knots, DistanceUnits units) {
-    const char* format = units == DistanceUnits::Kilometres     ? "%.1fkm/h"
-                         : units == DistanceUnits::StatuteMiles ? "%.1fmph"
-                                                                : "%.1fkn";
-    return Printf(format, DistanceInUnits(knots, units));
-}
-
-std::string FormatAltitude(double metres, DistanceUnits units) {
-    return Printf(units == DistanceUnits::Kilometres ? "%.1fm" : "%.1fft",
+std::string FormatAltitude(double metres, DistanceUnit units) {
+    return Printf(units == DistanceUnit::Kilometers ? "%.1fm" : "%.1fft",
                   AltitudeInUnits(metres, units));
 }
 
@@ -97,9 +89,9 @@ std::string FormatSatellites(int inUse, int inView, const CTrack::SatelliteNumbe
     return text;
 }
 
-std::vector<StatisticsLine> TrackStatisticsLines(const CTrack& track, DistanceUnits units) {
+std::vector<StatisticsLine> TrackStatisticsLines(const CTrack& track, DistanceUnit units) {
     return {
-        {"TRIP: ", FormatDistance(track.TripDistance(), units)},
+        {"TRIP: ", FormatTripDistance(track.TripDistance(), units)},
         {"MXSPD: ", FormatSpeed(track.MaxSpeed(), units)},
         {"AVSPD: ", FormatSpeed(track.AverageSpeed(), units)},
         {"ALT(max): ",

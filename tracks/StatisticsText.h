@@ -1,26 +1,24 @@
 #pragma once
 
+#include "navigation/DistanceUnits.h"
 #include "tracks/Track.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// The units the user chose for display (the DistanceUnits setting). Internally distances are
-// nautical miles, speeds knots and altitudes metres.
-enum class DistanceUnits : int { Kilometres = 1, StatuteMiles = 2, NauticalMiles = 3 };
+// Distances arrive in nautical miles, speeds in knots and altitudes in metres, and are shown
+// in the unit the user chose.
 
-// nautical miles -> km, mi or nmi; knots -> km/h, mph or kn.
-double DistanceInUnits(double nauticalMiles, DistanceUnits units);
 // metres -> m (kilometres) or ft (statute and nautical miles).
-double AltitudeInUnits(double metres, DistanceUnits units);
+double AltitudeInUnits(double metres, DistanceUnit units);
 
-// "12.3km", "12.3mi", "12.3nmi".
-std::string FormatDistance(double nauticalMiles, DistanceUnits units);
+// "12.3km", "12.3mi", "12.3nmi": the one-decimal form of the statistics panel.
+std::string FormatTripDistance(double nauticalMiles, DistanceUnit units);
 // "12.3km/h", "12.3mph", "12.3kn".
-std::string FormatSpeed(double knots, DistanceUnits units);
+std::string FormatSpeed(double knots, DistanceUnit units);
 // "123.4m" or "404.9ft".
-std::string FormatAltitude(double metres, DistanceUnits units);
+std::string FormatAltitude(double metres, DistanceUnit units);
 // A span of seconds as days, hours, minutes, seconds: "0, 01:02:03".
 std::string FormatTimeSpan(std::int64_t seconds);
 // The satellites line: "(0)(Searching)" with none in view; "in-use(in-view) " and then
@@ -36,4 +34,4 @@ struct StatisticsLine {
 
 // What the statistics panel shows of a track, in this order: TRIP, MXSPD, AVSPD, ALT(max),
 // ALT(min), ELPSD, TTIME, satellites. A value that does not exist yet reads "Unknown".
-std::vector<StatisticsLine> TrackStatisticsLines(const CTrack& track, DistanceUnits units);
+std::vector<StatisticsLine> TrackStatisticsLines(const CTrack& track, DistanceUnit units);

@@ -120,6 +120,13 @@ TEST_F(TrackCommandsTest, StatsShowsThePanelInTheChosenUnits) {
     EXPECT_NE(nmi.out.find("  ALT(max): 1379.6ft\n"), std::string::npos) << nmi.out;
     const CliRun mi = Cli("stats --units=mi " + file);
     EXPECT_NE(mi.out.find("  MXSPD: 25.3mph\n"), std::string::npos) << mi.out;
+    const CliRun empty = Cli("stats " + Record("empty.txt", ""));
+    EXPECT_NE(empty.out.find("  Points: 0\n  TRIP: 0.0nmi\n"), std::string::npos) << empty.out;
+    EXPECT_NE(empty.out.find("  ALT(max): Unknown\n  ALT(min): Unknown\n"), std::string::npos)
+        << empty.out;
+    EXPECT_NE(empty.out.find("  Satellites: (0)(Searching)\n  First point: Unknown\n"),
+              std::string::npos)
+        << empty.out;
 }
 
 TEST_F(TrackCommandsTest, StatsJsonHasFullPrecisionPerFile) {

@@ -2,19 +2,17 @@
 #include "nmea/Sentence.h"
 #include "tests/comm/AppFixture.h"
 #include "tests/comm/ChildProcess.h"
+#include "tests/comm/Loopback.h"
 #include "tests/comm/PseudoTerminal.h"
 #include "tests/comm/TestLogs.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <atomic>
 #include <cmath>
 #include <grp.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <set>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -24,31 +22,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr const char* kGpsd = "/usr/sbin/gpsd";
-
-std::uint16_t FreeLoopbackPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
-int Connect(std::uint16_t port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
 
 // gpsd on a loopback port, reading one pseudo-terminal through a device-style link. It drops
 // its privileges to the dialout group, so the terminal is handed to that group.
@@ -69,7 +42,7 @@ public:
                 std::nullopt},
             home.Path());
         m_listening = WaitUntil([&] {
-            const int fd = Connect(m_port);
+            const int fd = ConnectLoopback(m_port);
             if (fd < 0) {
                 return false;
             }
@@ -90,7 +63,7 @@ private:
 // A client of gpsd's JSON reports.
 class GpsdWatcher {
 public:
-    explicit GpsdWatcher(std::uint16_t port) : m_fd(Connect(port)) {
+    explicit GpsdWatcher(std::uint16_t port) : m_fd(ConnectLoopback(port)) {
         const std::string watch = "?WATCH={\"enable\":true,\"json\":true}\n";
         [[maybe_unused]] const ssize_t sent = write(m_fd, watch.data(), watch.size());
     }

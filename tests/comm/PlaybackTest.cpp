@@ -185,6 +185,26 @@ TEST_F(Playback, StoppingPlaybackLeavesTheRecordingsKeepAwakeTimer) {
     EXPECT_FALSE(f.timers.IsRunning(kTimerKeepAwakeRecording));
 }
 
+// The port's buffer is shared by every program that reads the virtual port: the destination
+// must not take the bytes meant for them.
+TEST_F(Playback, TheDestinationReadsItsPortUnlessAVirtualPortIsSet) {
+    for (const int virtualPort : {-1, 2}) {
+        SCOPED_TRACE(virtualPort);
+        f.app->SetVirtualSerialPortIndex(virtualPort);
+        f.app->PlaybackToCommand();
+        ASSERT_TRUE(f.app->SerialDestination().IsRunning());
+        WorkerThreadSlot& receive = f.app->SerialDestination().ReceiveSlot();
+        if (virtualPort == -1) {
+            EXPECT_FALSE(WaitUntil([&] { return !receive.IsAlive(); }, 300ms));
+        } else {
+            EXPECT_TRUE(WaitUntil([&] { return !receive.IsAlive(); }));
+            EXPECT_EQ(receive.LastExitCode(), 6);
+        }
+        f.app->PlaybackToCommand();
+        EXPECT_FALSE(f.app->SerialDestination().IsRunning());
+    }
+}
+
 TEST_F(Playback, AVanishedDestinationEndsWithOneBoxAndIsStopped) {
     f.view.Show(1, 1);
     f.app->PlaybackToCommand();
@@ -196,6 +216,25 @@ TEST_F(Playback, AVanishedDestinationEndsWithOneBoxAndIsStopped) {
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_NE(texts[0].find(" failed, error 5: Input/output error\nContext: COM2:"),
               std::string::npos);
+}
+
+TEST(NavigationStoreFile, IsLoadedAtStartAndSavedOnRequestAndWhenTheDocumentCloses) {
+    AppFixture f;
+    const auto storePath = f.paths.documentsDir / "NaviStor.zrv";
+    testpaths::WriteFileBytes(storePath, *FinishLine("$GPWPL,4806.0000,N,01130.0000,E,HOME*"));
+    ASSERT_TRUE(f.app->Start(true));
+    f.app->CloseDocument(); // waits for the loading
+    CNavigationDataBase& store = f.app->Document().Store();
+    EXPECT_EQ(store.FindWaypoint("HOME"), 0);
+
+    store.StoreWaypoint(CWaypoint("WORK", CLatLong::FromDecimalDegrees(48.2, 11.6)), true, "t");
+    f.app->SaveChangesNow();
+    ASSERT_TRUE(WaitUntil([&] { return store.IsSaved(); }));
+    EXPECT_NE(testpaths::ReadFileBytes(storePath).find(",WORK*"), std::string::npos);
+
+    store.StoreWaypoint(CWaypoint("GYM", CLatLong::FromDecimalDegrees(48.3, 11.7)), true, "t");
+    f.app->CloseDocument();
+    EXPECT_NE(testpaths::ReadFileBytes(storePath).find(",GYM*"), std::string::npos);
 }
 
 } // namespace

@@ -5,21 +5,21 @@
 #include "comm/VirtualPortRegistration.h"
 #include "nmea/Sentence.h"
 #include "platform/PlatformPaths.h"
+#include "platform/RegistryAccessor.h"
 #include "platform/RegistryStore.h"
 #include "platform/ScriptedPrompts.h"
+#include "platform/SettingsKeys.h"
 #include "tests/comm/AppFixture.h"
 #include "tests/comm/ChildProcess.h"
+#include "tests/comm/Loopback.h"
 #include "tests/comm/ServiceTestSupport.h"
 #include "tests/comm/TestLogs.h"
 #include "tests/support/TestPaths.h"
 
-#include <arpa/inet.h>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -128,7 +128,7 @@ TEST(VirtualPortPeers, APlainReaderGetsThePlayedBurstsAfterTheRegisteringProgram
 
     const fs::path track = user.home / "drive.txt";
     testpaths::WriteFileBytes(track, testlogs::SyntheticDrive(4));
-    ChildProcess reader(ZRV_PORT_READER, {{user.Port(5).string(), "3"}, {}, std::nullopt},
+    ChildProcess reader(ZRV_PORT_PEER, {{user.Port(5).string(), "3", "--bursts"}, {}, std::nullopt},
                         user.home.Path());
     ASSERT_TRUE(reader.WaitForOutput("open\n", 20s));
     // The reader's open empties the port's queue; playing starts after the host saw it.
@@ -184,29 +184,28 @@ TEST(VirtualPortPeers, APlainReaderGetsThePlayedBurstsAfterTheRegisteringProgram
     EXPECT_EQ(ReadVirtualPortIndex(user.registry), kNoVirtualPort);
 }
 
-std::uint16_t FreeLoopbackPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
+// The choice outlives the host (the machine restarted, say): the next program start that loads
+// the settings registers the chosen port again, so a playback into it just works.
+TEST(VirtualPortPeers, AStartWithTheChosenPortMissingRegistersItBeforePlaying) {
+    CompanionHome user;
+    CRegistryAccessor choice(user.registry);
+    choice.SetKey(settings_keys::kGeneral);
+    choice.SetValueName(settings_keys::kVSerialPort);
+    ASSERT_EQ(choice.WriteDword(4), 0);
+    ASSERT_EQ(ReadServiceHandle(user.registry), 0u);
 
-int ConnectLoopback(std::uint16_t port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    const fs::path track = user.home / "drive.txt";
+    testpaths::WriteFileBytes(track, testlogs::SyntheticDrive(2));
+    const auto [code, output] = user.Run({"play", track.string(), "--to", "COM4:", "--once"});
+    ASSERT_EQ(code, 0) << output;
+    EXPECT_FALSE(SentPoints(output).empty()) << output;
+    const std::uint32_t handle = ReadServiceHandle(user.registry);
+    ASSERT_NE(handle, 0u);
+    std::string reason;
+    const std::optional<std::string> status = user.devices.ServiceStatus(handle, reason);
+    ASSERT_TRUE(status) << reason;
+    EXPECT_GT(servicetest::StatusNumber(*status, "written").value_or(0), 0u) << *status;
+    EXPECT_TRUE(fs::is_symlink(user.Port(4)));
 }
 
 // The drive points of gpsd's position reports, until `count` different ones came.

@@ -1,12 +1,14 @@
 // A program that uses a serial port the way GPS readers do: plain open and termios.
 //
-//   vport_peer PATH COUNT [--cooked] [--hold]
+//   vport_peer PATH COUNT [--cooked] [--hold] [--bursts]
 //
 // Opens PATH, sets 57600 baud raw mode (with --cooked: echo, canonical input, CR to NL,
 // signals and flow control instead, as a careless program might), writes "open\n" to stdout,
 // with --hold waits for a byte on stdin, then copies exactly COUNT bytes from the port to
-// stdout. Afterwards it keeps the port open until its stdin ends. Exit 0 on success, 1 when the
-// port failed or stayed silent for ten seconds, 2 on bad usage.
+// stdout. Afterwards it keeps the port open until its stdin ends. With --bursts it copies
+// until COUNT bursts of a playback have ended (a burst ends with its GLL line) and ends at
+// once. Exit 0 on success, 1 when the port failed or stayed silent for twenty seconds, 2 on
+// bad usage.
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -55,12 +57,18 @@ bool SetModes(int fd, bool cooked) {
 int main(int argc, char** argv) {
     bool cooked = false;
     bool hold = false;
+    bool bursts = false;
     for (int i = 3; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option != "--cooked" && option != "--hold") {
+        if (option == "--cooked") {
+            cooked = true;
+        } else if (option == "--hold") {
+            hold = true;
+        } else if (option == "--bursts") {
+            bursts = true;
+        } else {
             return 2;
         }
-        (option == "--cooked" ? cooked : hold) = true;
     }
     if (argc < 3) {
         return 2;
@@ -74,21 +82,36 @@ int main(int argc, char** argv) {
     if (hold && read(STDIN_FILENO, buffer, 1) != 1) {
         return 1;
     }
+    std::string line;
     for (std::size_t done = 0; done < count;) {
         pollfd entry{port, POLLIN, 0};
-        if (poll(&entry, 1, 10000) <= 0) {
+        if (poll(&entry, 1, 20000) <= 0) {
             return 1;
         }
-        const ssize_t got = read(port, buffer, std::min(sizeof buffer, count - done));
+        const ssize_t got =
+            read(port, buffer, bursts ? sizeof buffer : std::min(sizeof buffer, count - done));
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got <= 0 || !WriteAll(STDOUT_FILENO, buffer, static_cast<std::size_t>(got))) {
             return 1;
         }
-        done += static_cast<std::size_t>(got);
+        if (!bursts) {
+            done += static_cast<std::size_t>(got);
+            continue;
+        }
+        for (ssize_t i = 0; i < got; ++i) {
+            line += buffer[i];
+            if (buffer[i] == '\n') {
+                done += line.starts_with("$GPGLL") ? 1 : 0;
+                line.clear();
+            }
+        }
     }
     close(STDOUT_FILENO);
+    if (bursts) {
+        return 0;
+    }
     while (read(STDIN_FILENO, buffer, sizeof buffer) > 0) {
     }
     close(port);

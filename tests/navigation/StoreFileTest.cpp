@@ -58,6 +58,9 @@ TEST_F(StoreFileTest, ASavedStoreIsExactlyItsLinesAndReadsBackTheSame) {
     EXPECT_TRUE(store.IsSaved());
     EXPECT_TRUE(store.Waypoint(0).IsStored());
     EXPECT_TRUE(store.Route(0).IsStored());
+    // The settings name the last used items by their places in the file just written.
+    EXPECT_EQ(settings.lastUsed[NavItemKind::Waypoint], 1);
+    EXPECT_EQ(settings.lastUsed[NavItemKind::Route], 0);
     file.Close();
 
     Other again;

@@ -76,18 +76,18 @@ TEST(KmlLabels, EveryUnitAndAltitudeMode) {
     const auto clamped = KmlAltitudeMode::ClampedToGround;
     const auto absolute = KmlAltitudeMode::Absolute;
     const struct {
-        DistanceUnits units;
+        DistanceUnit units;
         KmlAltitudeMode mode;
         const TrackPoint* point;
         const char* label;
     } cases[] = {
-        {DistanceUnits::Kilometres, clamped, &start, "3.704km, 18.5kmh;"},
-        {DistanceUnits::StatuteMiles, clamped, &start, "2.302mi, 11.5mph;"},
-        {DistanceUnits::NauticalMiles, clamped, &start, "2.000nmi, 10.0kn;"},
-        {DistanceUnits::Kilometres, absolute, &start, "3.704km, 18.5kmh, 123.4m;"},
-        {DistanceUnits::StatuteMiles, absolute, &start, "2.302mi, 11.5mph, 404.9ft;"},
-        {DistanceUnits::NauticalMiles, absolute, &start, "2.000nmi, 10.0kn, 404.9ft;"},
-        {DistanceUnits::Kilometres, absolute, &noAltitude, "3.704km, 18.5kmh, 75.0m;"},
+        {DistanceUnit::Kilometers, clamped, &start, "3.704km, 18.5kmh;"},
+        {DistanceUnit::StatuteMiles, clamped, &start, "2.302mi, 11.5mph;"},
+        {DistanceUnit::NauticalMiles, clamped, &start, "2.000nmi, 10.0kn;"},
+        {DistanceUnit::Kilometers, absolute, &start, "3.704km, 18.5kmh, 123.4m;"},
+        {DistanceUnit::StatuteMiles, absolute, &start, "2.302mi, 11.5mph, 404.9ft;"},
+        {DistanceUnit::NauticalMiles, absolute, &start, "2.000nmi, 10.0kn, 404.9ft;"},
+        {DistanceUnit::Kilometers, absolute, &noAltitude, "3.704km, 18.5kmh, 75.0m;"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(KmlSegmentLabel(*c.point, {true, c.mode, c.units}), c.label);
@@ -113,7 +113,7 @@ TEST(KmlPositions, DegreesAndWholeMetresTowardZero) {
 TEST(KmlDocument, EmptyTrackHoldsNameStylesAndAnEmptyLine) {
     const CTrack track;
     EXPECT_EQ(
-        DocumentText(track, {false, KmlAltitudeMode::ClampedToGround, DistanceUnits::Kilometres}),
+        DocumentText(track, {false, KmlAltitudeMode::ClampedToGround, DistanceUnit::Kilometers}),
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
         "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\r\n<Document>\r\n"
         "<name>t.kml</name>\r\n<Style id=\"AllPathStyle\">\r\n<LineStyle>\r\n"
@@ -136,7 +136,7 @@ TEST(KmlDocument, EmptyTrackHoldsNameStylesAndAnEmptyLine) {
 TEST(KmlDocument, WholeTrackTakesEveryTenthPointAndSegmentsFollow) {
     const auto track = StraightTrack(25, 2.7); // 5.0004 km/h: band 1
     const std::string text =
-        DocumentText(*track, {true, KmlAltitudeMode::Absolute, DistanceUnits::Kilometres});
+        DocumentText(*track, {true, KmlAltitudeMode::Absolute, DistanceUnit::Kilometers});
     EXPECT_NE(text.find("<altitudeMode>absolute</altitudeMode>\r\n<coordinates>\r\n"
                         "8.000000,47.000000,400 8.000000,47.010000,410 "
                         "8.000000,47.020000,420 </coordinates>"),

@@ -87,7 +87,7 @@ TEST(KmlJudges, ExportsAreWellFormedAndReadBackByGpsbabel) {
             SCOPED_TRACE(std::string(coloured ? "coloured" : "plain") +
                          (mode == KmlAltitudeMode::Absolute ? ", absolute" : ", clamped"));
             const auto kml = dir / "judged.kml";
-            ASSERT_EQ(ExportTrackToFile(*track, kml, {coloured, mode, DistanceUnits::Kilometres},
+            ASSERT_EQ(ExportTrackToFile(*track, kml, {coloured, mode, DistanceUnit::Kilometers},
                                         kNoDateTime),
                       "");
             if (xmllint) {
