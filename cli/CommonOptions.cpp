@@ -25,3 +25,16 @@ std::optional<int> ParseKindOption(std::string_view text) {
     }
     return std::nullopt;
 }
+
+std::optional<Conflicts> ParseConflictOption(std::string_view text) {
+    if (text == "--replace") {
+        return Conflicts::Replace;
+    }
+    if (text == "--rename") {
+        return Conflicts::Rename;
+    }
+    if (text == "--skip") {
+        return Conflicts::Skip;
+    }
+    return std::nullopt;
+}

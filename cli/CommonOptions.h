@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/ConflictPrompts.h"
 #include "navigation/DistanceUnits.h"
 
 #include <optional>
@@ -11,3 +12,6 @@ std::optional<int> ParseKindOption(std::string_view text);
 
 // The value of a --units option: "km", "mi" or "nmi"; nothing for any other text.
 std::optional<DistanceUnit> ParseUnitOption(std::string_view text);
+
+// The conflict policy of a --replace, --rename or --skip option; nothing for any other text.
+std::optional<Conflicts> ParseConflictOption(std::string_view text);

@@ -146,12 +146,8 @@ std::optional<ImportOptions> ParseImportOptions(std::span<const std::string> arg
             }
         } else if (arg == "--points") {
             options.points = true;
-        } else if (arg == "--replace") {
-            options.conflicts = Conflicts::Replace;
-        } else if (arg == "--rename") {
-            options.conflicts = Conflicts::Rename;
-        } else if (arg == "--skip") {
-            options.conflicts = Conflicts::Skip;
+        } else if (const std::optional<Conflicts> policy = ParseConflictOption(arg)) {
+            options.conflicts = *policy;
         } else if (arg.starts_with("-")) {
             return std::nullopt;
         } else {

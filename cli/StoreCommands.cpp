@@ -79,12 +79,8 @@ std::optional<Options> ParseStoreOptions(std::span<const std::string> args) {
             options.unit = *unit;
         } else if (arg == "--json") {
             options.json = true;
-        } else if (arg == "--replace") {
-            options.conflicts = Conflicts::Replace;
-        } else if (arg == "--rename") {
-            options.conflicts = Conflicts::Rename;
-        } else if (arg == "--skip") {
-            options.conflicts = Conflicts::Skip;
+        } else if (const std::optional<Conflicts> policy = ParseConflictOption(arg)) {
+            options.conflicts = *policy;
         } else if (arg.starts_with("--")) {
             return std::nullopt;
         } else {
