@@ -8,11 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <grp.h>
 #include <poll.h>
 #include <set>
+#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -242,6 +244,80 @@ TEST(GpsdAsProducer, RecordingFromTheBuiltInGpsKeepsTheReceiversSentences) {
     EXPECT_EQ(recorded, expected);
     f.WaitForPlaybackLoaded();
     EXPECT_EQ(f.Points(1).size(), 39u);
+}
+
+// gpsfake replays a real receiver's log through its own gpsd, over and over: recording from the
+// built-in GPS keeps exactly what that receiver said, stretches of its log in their order. The
+// log holds only sentences that gpsd and the assembly both pass on (good checksums, short
+// lines).
+TEST(GpsdAsProducer, GpsfakeReplayingAReceiverLogIsRecordedSentenceForSentence) {
+    constexpr const char* kGpsfake = "/usr/bin/gpsfake";
+    if (access(kGpsfake, X_OK) != 0) {
+        GTEST_SKIP() << "gpsfake is not installed (Debian package gpsd-clients)";
+    }
+    CORPUS_DIR_OR_SKIP(corpus);
+    const std::filesystem::path log = corpus / "nmea" / "bu353s4.log";
+    std::vector<std::string> logLines;
+    {
+        std::istringstream text(testpaths::ReadFileBytes(log));
+        for (std::string line; std::getline(text, line);) {
+            if (line.starts_with("$")) {
+                logLines.push_back(line.substr(0, line.find_last_not_of("\r\n") + 1));
+            }
+        }
+    }
+    ASSERT_GT(logLines.size(), 50u);
+
+    testpaths::TempDir fakeHome;
+    const std::uint16_t port = FreeLoopbackPort();
+    // SIGINT lets gpsfake end its gpsd before it ends itself.
+    ChildProcess gpsfake(
+        kGpsfake,
+        {{"-q", "-c", "0.02", "-P", std::to_string(port), log.string()}, {}, std::nullopt},
+        fakeHome.Path());
+    ASSERT_TRUE(WaitUntil([&] {
+        const int fd = ConnectLoopback(port);
+        if (fd < 0) {
+            return false;
+        }
+        close(fd);
+        return true;
+    })) << "gpsfake's gpsd did not listen";
+
+    AppFixture f(RealSystemCalls(), GpsdAddress{"127.0.0.1", port});
+    f.app->SerialSource().SetPortName("GPD0:");
+    f.app->RecordCommand();
+    ASSERT_TRUE(f.app->SerialSource().IsRunning());
+    const std::string recordFile = (f.paths.documentsDir / "2026_05_01_07_30_00_Fr.txt").string();
+    const auto recordedLines = [&] {
+        std::vector<std::string> lines;
+        std::istringstream text(testpaths::ReadFileBytes(recordFile));
+        for (std::string line; std::getline(text, line);) {
+            lines.push_back(line.substr(0, line.find_last_not_of("\r\n") + 1));
+        }
+        return lines;
+    };
+    const std::size_t headerLines = 3;
+    const bool enough = WaitUntil([&] { return recordedLines().size() >= headerLines + 60; });
+    f.prompts.Answer(PromptAnswer::Yes);
+    f.app->RecordCommand();
+    gpsfake.Signal(SIGINT);
+    gpsfake.Wait(20s);
+    ASSERT_TRUE(enough) << "too few sentences arrived";
+
+    const std::vector<std::string> recorded = recordedLines();
+    ASSERT_EQ(recorded[2], "$PZRVSRC,GPD0:*39");
+    // Each recorded sentence follows its predecessor in the log, or starts the log again.
+    std::set<std::pair<std::string, std::string>> successions;
+    for (std::size_t i = 0; i < logLines.size(); ++i) {
+        successions.emplace(logLines[i], logLines[(i + 1) % logLines.size()]);
+    }
+    for (std::size_t i = headerLines + 1; i < recorded.size(); ++i) {
+        EXPECT_TRUE(successions.count({recorded[i - 1], recorded[i]}) != 0)
+            << recorded[i - 1] << "\nthen " << recorded[i];
+    }
+    f.WaitForPlaybackLoaded();
+    EXPECT_GT(f.Points(1).size(), 0u);
 }
 
 } // namespace
