@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 
@@ -13,27 +11,16 @@ using nmealines::Gga;
 using nmealines::Line;
 using nmealines::Rmc;
 
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
 class TrackCommandsTest : public ::testing::Test {
 protected:
     testpaths::TempDir dir;
 
-    CliRun Command(const std::string& program, const std::string& arguments) {
-        const std::string command = "'" + program + "' " + arguments + " >'" +
-                                    (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
-        const int status = std::system(command.c_str());
-        CliRun run;
-        run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = testpaths::ReadFileBytes(dir / "out");
-        run.err = testpaths::ReadFileBytes(dir / "err");
-        return run;
+    testpaths::CommandRun Command(const std::string& program, const std::string& arguments) {
+        return testpaths::RunCommand("'" + program + "' " + arguments, dir.Path());
     }
-    CliRun Cli(const std::string& arguments) { return Command(ZRV_CLI_PATH, arguments); }
+    testpaths::CommandRun Cli(const std::string& arguments) {
+        return Command(ZRV_CLI_PATH, arguments);
+    }
 
     // Writes a record file and returns its quoted path.
     std::string Record(const std::string& name, const std::string& bytes) {
@@ -63,7 +50,7 @@ TEST_F(TrackCommandsTest, BadUsageExitsWith2) {
     for (const char* arguments : cases) {
         const std::string line =
             std::string(arguments) + (std::string(arguments).back() == ' ' ? file : std::string());
-        const CliRun run = Cli(line);
+        const testpaths::CommandRun run = Cli(line);
         EXPECT_EQ(run.exit, 2) << line;
         EXPECT_NE(run.err.find("usage: ppcObrin3-cli "), std::string::npos) << line;
         EXPECT_EQ(run.out, "") << line;
@@ -84,20 +71,20 @@ TEST_F(TrackCommandsTest, UnreadableFilesExitWith1AndNameTheReason) {
         {"stats '" + dir.Path().string() + "'", dir.Path().string() + ": Is a directory"},
     };
     for (const auto& c : cases) {
-        const CliRun run = Cli(c.arguments);
+        const testpaths::CommandRun run = Cli(c.arguments);
         EXPECT_EQ(run.exit, 1) << c.arguments;
         EXPECT_EQ(run.err, "ppcObrin3-cli: " + c.error + "\n") << c.arguments;
     }
     // The readable files are still reported.
     const std::string good = Record("drive.txt", Drive());
-    const CliRun run = Cli("stats " + good + " '" + missing + "' --json");
+    const testpaths::CommandRun run = Cli("stats " + good + " '" + missing + "' --json");
     EXPECT_EQ(run.exit, 1);
     EXPECT_NE(run.out.find("\"points\":3"), std::string::npos) << run.out;
 }
 
 TEST_F(TrackCommandsTest, StatsShowsThePanelInTheChosenUnits) {
     const std::string file = Record("drive.txt", Drive());
-    const CliRun km = Cli("stats " + file + " --units km");
+    const testpaths::CommandRun km = Cli("stats " + file + " --units km");
     ASSERT_EQ(km.exit, 0) << km.err;
     const std::string panel = "  Points: 3\n"
                               "  TRIP: 2.2km\n"
@@ -115,12 +102,12 @@ TEST_F(TrackCommandsTest, StatsShowsThePanelInTheChosenUnits) {
                               "  West: E 007°24.0000'\n"
                               "  East: E 007°24.0000'\n";
     EXPECT_EQ(km.out, (dir / "drive.txt").string() + "\n" + panel);
-    const CliRun nmi = Cli("stats " + file);
+    const testpaths::CommandRun nmi = Cli("stats " + file);
     EXPECT_NE(nmi.out.find("  TRIP: 1.2nmi\n  MXSPD: 22.0kn\n"), std::string::npos) << nmi.out;
     EXPECT_NE(nmi.out.find("  ALT(max): 1379.6ft\n"), std::string::npos) << nmi.out;
-    const CliRun mi = Cli("stats --units=mi " + file);
+    const testpaths::CommandRun mi = Cli("stats --units=mi " + file);
     EXPECT_NE(mi.out.find("  MXSPD: 25.3mph\n"), std::string::npos) << mi.out;
-    const CliRun empty = Cli("stats " + Record("empty.txt", ""));
+    const testpaths::CommandRun empty = Cli("stats " + Record("empty.txt", ""));
     EXPECT_NE(empty.out.find("  Points: 0\n  TRIP: 0.0nmi\n"), std::string::npos) << empty.out;
     EXPECT_NE(empty.out.find("  ALT(max): Unknown\n  ALT(min): Unknown\n"), std::string::npos)
         << empty.out;
@@ -132,7 +119,7 @@ TEST_F(TrackCommandsTest, StatsShowsThePanelInTheChosenUnits) {
 TEST_F(TrackCommandsTest, StatsJsonHasFullPrecisionPerFile) {
     const std::string first = Record("a \"quoted\" name.txt", Drive());
     const std::string empty = Record("empty.txt", "");
-    const CliRun run = Cli("stats --json " + first + " " + empty);
+    const testpaths::CommandRun run = Cli("stats --json " + first + " " + empty);
     ASSERT_EQ(run.exit, 0) << run.err;
     const std::size_t newline = run.out.find('\n');
     ASSERT_NE(newline, std::string::npos);
@@ -156,7 +143,7 @@ TEST_F(TrackCommandsTest, StatsJsonHasFullPrecisionPerFile) {
 
 TEST_F(TrackCommandsTest, PointsListsEveryStoredPoint) {
     const std::string file = Record("drive.txt", Drive());
-    const CliRun run = Cli("points " + file);
+    const testpaths::CommandRun run = Cli("points " + file);
     ASSERT_EQ(run.exit, 0) << run.err;
     EXPECT_EQ(run.out, "index,time,latitude,longitude,speed_kn,course_deg,altitude_m,"
                        "satellites_in_use,satellites_in_view,trip_nmi\n"
@@ -177,7 +164,7 @@ TEST_F(TrackCommandsTest, CheckCountsHowEachLineEnded) {
                              Line("GPGGA,120001,4654.0000,N,00724.0000,E,1,08,0.9,1,M,1,M,") +
                              Line("GPGSV,3,4,10") + Line("GPGSV,3,1,10");
     const std::string file = Record("mixed.txt", text);
-    const CliRun run = Cli("check " + file);
+    const testpaths::CommandRun run = Cli("check " + file);
     ASSERT_EQ(run.exit, 0) << run.err;
     const std::string expected = "  lines: 9\n"
                                  "  accepted: 3 (GGA 1, GSV 1, RMC 1)\n"
@@ -188,7 +175,7 @@ TEST_F(TrackCommandsTest, CheckCountsHowEachLineEnded) {
                                  "  wrong field count: 1\n"
                                  "  rejected content: 1\n";
     EXPECT_EQ(run.out, (dir / "mixed.txt").string() + "\n" + expected);
-    const CliRun verbose = Cli("check --verbose " + file);
+    const testpaths::CommandRun verbose = Cli("check --verbose " + file);
     EXPECT_EQ(verbose.exit, 0);
     EXPECT_EQ(verbose.out.find("line 1: bad framing: # comment\n"), 0u) << verbose.out;
     EXPECT_NE(verbose.out.find("line 4: absent checksum: $GPGLL,4654.0000,N,00724.0000,E,"
@@ -210,14 +197,14 @@ TEST_F(TrackCommandsTest, GeneratedDriveLoadsWithEitherLineEnd) {
         Command(ZRV_GENDRIVE_PATH, "--seconds 600 --start '2026-12-31 23:55:00' -o '" + crlf + "'")
             .exit,
         0);
-    const CliRun check = Cli("check '" + crlf + "'");
+    const testpaths::CommandRun check = Cli("check '" + crlf + "'");
     EXPECT_NE(check.out.find("  unknown type: 0\n  bad framing: 0\n  absent checksum: 0\n"
                              "  bad checksum: 0\n  wrong field count: 0\n  rejected content: 0\n"),
               std::string::npos)
         << "every line accepted: " << check.out;
     EXPECT_NE(check.out.find("GGA 600, GLL 600, GSA 600, GSV "), std::string::npos) << check.out;
 
-    const CliRun stats = Cli("stats --json '" + crlf + "'");
+    const testpaths::CommandRun stats = Cli("stats --json '" + crlf + "'");
     EXPECT_NE(stats.out.find("\"first_point_time\":\"2026-12-31T23:55:00\""), std::string::npos)
         << stats.out;
     EXPECT_NE(stats.out.find("\"last_point_time\":\"2027-01-01T00:04:59\""), std::string::npos)
@@ -226,7 +213,7 @@ TEST_F(TrackCommandsTest, GeneratedDriveLoadsWithEitherLineEnd) {
     std::string lf = testpaths::ReadFileBytes(crlf);
     std::erase(lf, '\r');
     const std::string lfFile = Record("drive-lf.txt", lf);
-    const CliRun lfStats = Cli("stats --json " + lfFile);
+    const testpaths::CommandRun lfStats = Cli("stats --json " + lfFile);
     const auto withoutName = [](const std::string& json) {
         return json.substr(json.find("\"points\""));
     };

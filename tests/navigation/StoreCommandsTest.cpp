@@ -2,35 +2,21 @@
 
 #include <gmock/gmock.h>
 
-#include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
 namespace {
 
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
 class StoreCommandsTest : public ::testing::Test {
 protected:
     // Run in the test's folder, with settings of its own so that the name counters start at 0.
-    CliRun Cli(const std::string& arguments) {
-        const std::string command = "cd '" + dir.Path().string() + "' && XDG_CONFIG_HOME='" +
-                                    (dir / "config").string() + "' '" + std::string(ZRV_CLI_PATH) +
-                                    "' " + arguments + " >'" + (dir / "out").string() + "' 2>'" +
-                                    (dir / "err").string() + "'";
-        const int status = std::system(command.c_str());
-        CliRun run;
-        run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = testpaths::ReadFileBytes(dir / "out");
-        run.err = testpaths::ReadFileBytes(dir / "err");
-        return run;
+    testpaths::CommandRun Cli(const std::string& arguments) {
+        return testpaths::RunCommand("cd '" + dir.Path().string() + "' && XDG_CONFIG_HOME='" +
+                                         (dir / "config").string() + "' '" +
+                                         std::string(ZRV_CLI_PATH) + "' " + arguments,
+                                     dir.Path());
     }
     std::string Store() const { return "--file '" + (dir / "NaviStor.zrv").string() + "'"; }
     std::string Path(const std::string& name) const { return "'" + (dir / name).string() + "'"; }
@@ -60,7 +46,7 @@ TEST_F(StoreCommandsTest, BadUsageExitsWith2AndChangesNothing) {
         "guide --store x.zrv --along R --active 0 --at 1 2 --speed 1 --course 3",
     };
     for (const char* arguments : cases) {
-        const CliRun run = Cli(arguments);
+        const testpaths::CommandRun run = Cli(arguments);
         EXPECT_EQ(run.exit, 2) << arguments;
         EXPECT_THAT(run.err, HasSubstr("usage: ppcObrin3-cli")) << arguments;
     }
@@ -68,7 +54,7 @@ TEST_F(StoreCommandsTest, BadUsageExitsWith2AndChangesNothing) {
 }
 
 TEST_F(StoreCommandsTest, AStoreThatCannotBeReadExitsWith1) {
-    const CliRun run = Cli("store " + Store() + " waypoints");
+    const testpaths::CommandRun run = Cli("store " + Store() + " waypoints");
     EXPECT_EQ(run.exit, 1);
     EXPECT_THAT(run.err, HasSubstr("cannot open"));
 }
@@ -84,16 +70,18 @@ TEST_F(StoreCommandsTest, ImportedItemsAreListedAsTheListsShowThem) {
                   "\nB\tN 00\xC2\xB0"
                   "00.0000'\tE 000\xC2\xB0" +
                   "06.0000'\t" + (dir / "NaviStor.zrv").string() + "\n");
-    const CliRun nearest = Cli("store " + Store() + " --units km nearest 0 0.09 all");
+    const testpaths::CommandRun nearest =
+        Cli("store " + Store() + " --units km nearest 0 0.09 all");
     EXPECT_THAT(nearest.out, StartsWith("Waypoint name\tDST (km)\tBRG\nB\t1.1"));
     EXPECT_THAT(nearest.out, HasSubstr("\t90.0\xC2\xB0\nA\t10."));
     EXPECT_THAT(nearest.out, HasSubstr("\t270.0\xC2\xB0\n"));
 
-    const CliRun legs = Cli("store " + Store() + " --json legs R1");
+    const testpaths::CommandRun legs = Cli("store " + Store() + " --json legs R1");
     EXPECT_THAT(legs.out, HasSubstr("\"number\":1,\"name\":\"A\",\"desiredTrack\":null"));
     EXPECT_THAT(legs.out, HasSubstr("\"number\":2,\"name\":\"B\",\"desiredTrack\":90,"));
 
-    const CliRun exported = Cli("store " + Store() + " export-route R1 " + Path("r1.txt"));
+    const testpaths::CommandRun exported =
+        Cli("store " + Store() + " export-route R1 " + Path("r1.txt"));
     EXPECT_EQ(exported.exit, 0);
     EXPECT_THAT(testpaths::ReadFileBytes(dir / "r1.txt"),
                 HasSubstr("$GPWPL,0000.0000,N,00006.0000,E,B*0F\r\n$GPRTE,1,1,C,R1,A,B*77\r\n"));
@@ -103,7 +91,7 @@ TEST_F(StoreCommandsTest, ImportedItemsAreListedAsTheListsShowThem) {
 TEST_F(StoreCommandsTest, NameConflictsAreSkippedUnlessReplacedOrRenamed) {
     ImportSample();
     EXPECT_EQ(Cli("store " + Store() + " add-waypoint A 1 1").exit, 1);
-    const CliRun renamed = Cli("store " + Store() + " --rename add-waypoint A 1 1");
+    const testpaths::CommandRun renamed = Cli("store " + Store() + " --rename add-waypoint A 1 1");
     EXPECT_EQ(renamed.exit, 0);
     EXPECT_EQ(renamed.out, "WPL_0000\n");
     EXPECT_EQ(Cli("store " + Store() + " --replace add-waypoint A 2 2").exit, 0);
@@ -114,8 +102,9 @@ TEST_F(StoreCommandsTest, NameConflictsAreSkippedUnlessReplacedOrRenamed) {
 
 TEST_F(StoreCommandsTest, GuidePrintsEveryValueOfTheGuidanceView) {
     ImportSample();
-    const CliRun run = Cli("guide --store '" + (dir / "NaviStor.zrv").string() +
-                           "' --along R1 --active 2 --at 0 0.05 --speed 10 --course 90 --units km");
+    const testpaths::CommandRun run =
+        Cli("guide --store '" + (dir / "NaviStor.zrv").string() +
+            "' --along R1 --active 2 --at 0 0.05 --speed 10 --course 90 --units km");
     EXPECT_EQ(run.exit, 0) << run.err;
     const char* lines[] = {"Dst: R1: A -> B\n", "BRG: 90.0\xC2\xB0\n", "TRK: 90.0\xC2\xB0\n",
                            "SPD: 18.5\n",       "IND: 135.0\n",        "ETE(all route): 0, 00:18\n",
@@ -124,8 +113,8 @@ TEST_F(StoreCommandsTest, GuidePrintsEveryValueOfTheGuidanceView) {
     for (const char* line : lines) {
         EXPECT_THAT(run.out, HasSubstr(line));
     }
-    const CliRun to = Cli("guide --store '" + (dir / "NaviStor.zrv").string() +
-                          "' --to A --at 0 0 --speed 0 --course 0 --kind walk");
+    const testpaths::CommandRun to = Cli("guide --store '" + (dir / "NaviStor.zrv").string() +
+                                         "' --to A --at 0 0 --speed 0 --course 0 --kind walk");
     EXPECT_THAT(to.out, HasSubstr("BRG: Unknown\n"));
     EXPECT_THAT(to.out, HasSubstr("ETE: A\n"));
     EXPECT_EQ(Cli("guide --store '" + (dir / "NaviStor.zrv").string() +

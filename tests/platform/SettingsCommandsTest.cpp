@@ -3,35 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sys/wait.h>
-
 namespace fs = std::filesystem;
 
 namespace {
-
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
 
 // Runs ppcObrin3-cli with its configuration below `home`.
 class SettingsCommandsTest : public ::testing::Test {
 protected:
     testpaths::TempDir home;
 
-    CliRun Cli(const std::string& arguments) {
-        const std::string command = "env HOME='" + home.Path().string() + "' XDG_CONFIG_HOME='" +
-                                    (home / "config").string() + "' '" ZRV_CLI_PATH "' " +
-                                    arguments + " >'" + (home / "out").string() + "' 2>'" +
-                                    (home / "err").string() + "'";
-        const int status = std::system(command.c_str());
-        CliRun run;
-        run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = testpaths::ReadFileBytes(home / "out");
-        run.err = testpaths::ReadFileBytes(home / "err");
-        return run;
+    testpaths::CommandRun Cli(const std::string& arguments) {
+        return testpaths::RunCommand("env HOME='" + home.Path().string() + "' XDG_CONFIG_HOME='" +
+                                         (home / "config").string() + "' '" ZRV_CLI_PATH "' " +
+                                         arguments,
+                                     home.Path());
     }
     fs::path UserFile() { return home / "config" / "Velmora Records2009" / "user.reg"; }
 };
@@ -46,7 +31,7 @@ TEST_F(SettingsCommandsTest, SetGetListAndDeleteRoundTrip) {
                   .exit,
               0);
 
-    CliRun run = Cli("settings get General VSerialPort");
+    testpaths::CommandRun run = Cli("settings get General VSerialPort");
     EXPECT_EQ(run.exit, 0);
     EXPECT_EQ(run.out, "4294967295\n");
     run = Cli("settings get 'Communication\\Source' SerialPort");
@@ -87,7 +72,7 @@ TEST_F(SettingsCommandsTest, BadInputChangesNothingAndExitsWithTwo) {
         "devices extra",
     };
     for (const char* arguments : cases) {
-        const CliRun run = Cli(arguments);
+        const testpaths::CommandRun run = Cli(arguments);
         EXPECT_EQ(run.exit, 2) << arguments;
         EXPECT_NE(run.err.find("usage:"), std::string::npos) << arguments << "\n" << run.err;
     }
@@ -97,7 +82,7 @@ TEST_F(SettingsCommandsTest, BadInputChangesNothingAndExitsWithTwo) {
 TEST_F(SettingsCommandsTest, ADamagedFileIsReportedOnTheTerminal) {
     fs::create_directories(UserFile().parent_path());
     testpaths::WriteFileBytes(UserFile(), "garbage\n");
-    const CliRun run = Cli("settings get General KindOfView");
+    const testpaths::CommandRun run = Cli("settings get General KindOfView");
     EXPECT_EQ(run.exit, 1);
     EXPECT_NE(run.err.find("could not be read"), std::string::npos) << run.err;
     EXPECT_EQ(testpaths::ReadFileBytes(UserFile().string() + ".damaged"), "garbage\n");
@@ -109,7 +94,7 @@ TEST_F(SettingsCommandsTest, DevicesListsTargetsAndWhetherTheyOpen) {
     testpaths::WriteFileBytes(home / "receiver", "");
     fs::create_symlink(home / "receiver", devices / "COM2:");
     fs::create_symlink(home / "unplugged", devices / "COM10:");
-    const CliRun run = Cli("devices");
+    const testpaths::CommandRun run = Cli("devices");
     EXPECT_EQ(run.exit, 0);
     EXPECT_EQ(run.out, "COM2:\t" + (home / "receiver").string() + "\topens\n" + "COM10:\t" +
                            (home / "unplugged").string() +

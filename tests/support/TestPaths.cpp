@@ -5,6 +5,7 @@
 #include <iterator>
 #include <random>
 #include <sstream>
+#include <sys/wait.h>
 
 namespace testpaths {
 
@@ -57,6 +58,17 @@ std::string ReadFileBytes(const std::filesystem::path& path) {
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+CommandRun RunCommand(const std::string& commandLine, const std::filesystem::path& dir) {
+    const std::string command =
+        commandLine + " >'" + (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
+    const int status = std::system(command.c_str());
+    CommandRun run;
+    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadFileBytes(dir / "out");
+    run.err = ReadFileBytes(dir / "err");
+    return run;
 }
 
 } // namespace testpaths

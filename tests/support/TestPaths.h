@@ -35,6 +35,17 @@ std::string ReadFileBytes(const std::filesystem::path& path);
 // Writes bytes to a file, replacing it.
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
+// How a program run through the shell ended, and what it printed.
+struct CommandRun {
+    int exit = -1; // -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs a shell command line; its standard output and error are caught in the files "out" and
+// "err" of `dir`.
+CommandRun RunCommand(const std::string& commandLine, const std::filesystem::path& dir);
+
 } // namespace testpaths
 
 // Skips the current test when the shared corpus is absent; otherwise yields its path.
