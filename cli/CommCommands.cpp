@@ -2,6 +2,7 @@
 
 #include "comm/ApplicationCore.h"
 #include "comm/DeviceManager.h"
+#include "comm/DeviceSelection.h"
 #include "comm/HeadlessViewHost.h"
 #include "comm/PlaybackCursor.h"
 #include "comm/ServiceFiles.h"
@@ -10,6 +11,7 @@
 #include "platform/PlatformPaths.h"
 #include "platform/RegistryStore.h"
 #include "platform/SettingsStore.h"
+#include "platform/SystemError.h"
 #include "platform/TerminalPrompts.h"
 #include "tracks/StatisticsText.h"
 
@@ -22,11 +24,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
 extern const CliCommand kRecordCommand;
 extern const CliCommand kPlayCommand;
+extern const CliCommand kBluetoothCommand;
+extern const CliCommand kSourceCommand;
+extern const CliCommand kDestinationCommand;
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
@@ -129,9 +135,6 @@ int RunRecord(std::span<const std::string> args) {
             return PrintCommandUsage(kRecordCommand);
         }
     }
-    if (!port) {
-        return PrintCommandUsage(kRecordCommand);
-    }
     RecordPrompts prompts(keep);
     Session session(prompts);
     ApplicationCore& app = session.app;
@@ -139,13 +142,19 @@ int RunRecord(std::span<const std::string> args) {
         return kExitFailure;
     }
     session.ApplySettings();
-    app.SerialSource().SetPortName(*port);
-    CatchInterrupts();
-    app.RecordCommand();
-    SerialEndpoint& source = app.SerialSource();
-    if (!source.IsRunning()) {
+    if (port) {
+        app.SerialSource().SetPortName(*port);
+    } else if (!app.HasSource()) {
+        std::fprintf(stderr, "ppcObrin3-cli: no source is configured\n");
         return kExitFailure;
     }
+    CatchInterrupts();
+    app.RecordCommand();
+    CommEndpoint* running = app.RunningSource();
+    if (running == nullptr) {
+        return kExitFailure;
+    }
+    CommEndpoint& source = *running;
     const std::filesystem::path recordFile = source.RecordFileName();
     std::printf("recording from %s into %s\n", source.ConnectedName().c_str(), recordFile.c_str());
     std::fflush(stdout);
@@ -234,7 +243,7 @@ std::optional<PlayOptions> ParsePlayOptions(std::span<const std::string> args) {
             return std::nullopt;
         }
     }
-    if (options.file.empty() || options.port.empty()) {
+    if (options.file.empty()) {
         return std::nullopt;
     }
     return options;
@@ -252,6 +261,10 @@ int RunPlay(std::span<const std::string> args) {
         return kExitFailure;
     }
     session.ApplySettings();
+    if (options->port.empty() && !app.HasDestination()) {
+        std::fprintf(stderr, "ppcObrin3-cli: no destination is configured\n");
+        return kExitFailure;
+    }
     app.LoadRecordFile(options->file, std::filesystem::path(options->file).filename().string());
     while (app.PlaybackReader().IsRunning() ||
            session.view.RunPosted(std::chrono::milliseconds(0))) {
@@ -291,13 +304,16 @@ int RunPlay(std::span<const std::string> args) {
             reachedEnd = true;
         }
     });
-    app.SerialDestination().SetPortName(options->port);
+    if (!options->port.empty()) {
+        app.SerialDestination().SetPortName(options->port);
+    }
     CatchInterrupts();
     app.PlaybackToCommand();
-    SerialEndpoint& destination = app.SerialDestination();
-    if (!destination.IsRunning()) {
+    CommEndpoint* running = app.RunningDestination();
+    if (running == nullptr) {
         return kExitFailure;
     }
+    CommEndpoint& destination = *running;
     while (g_interrupted == 0 && destination.IsRunning() && !(options->once && reachedEnd)) {
         session.view.RunPosted(std::chrono::milliseconds(100));
     }
@@ -307,23 +323,151 @@ int RunPlay(std::span<const std::string> args) {
     return kExitOk;
 }
 
+// The device dialog's search, headless: the devices found become the known devices, whose
+// addresses a Bluetooth source or destination is stored with.
+int RunBluetooth(std::span<const std::string> args) {
+    if (args.size() != 1 || args[0] != "scan") {
+        return PrintCommandUsage(kBluetoothCommand);
+    }
+    TerminalPrompts prompts;
+    Session session(prompts);
+    ApplicationCore& app = session.app;
+    std::printf("searching for Bluetooth devices...\n");
+    std::fflush(stdout);
+    if (!app.StartBluetoothInquiry()) {
+        return kExitFailure;
+    }
+    CatchInterrupts();
+    while (app.InquirySlot().IsAlive()) {
+        if (g_interrupted != 0) {
+            app.InquirySlot().RequestStop();
+        }
+        session.view.RunPosted(std::chrono::milliseconds(100));
+    }
+    app.InquirySlot().Stop();
+    if (app.InquirySlot().LastExitCode() != 0) {
+        return kExitFailure;
+    }
+    std::vector<RememberedDevice> known;
+    for (const BluetoothDevice& device : app.BluetoothDevices()) {
+        std::printf("%s  %s\n", BluetoothAddressText(device.address).c_str(), device.name.c_str());
+        known.push_back({device.name, device.address});
+    }
+    if (const int error = SaveRememberedDevices(session.registry, known); error != 0) {
+        std::fprintf(stderr, "ppcObrin3-cli: the known devices could not be saved: %s\n",
+                     SystemErrorText(error).c_str());
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+// A Bluetooth address as the scan lists it: 12 hexadecimal digits.
+std::optional<std::uint64_t> ParseBluetoothAddress(const std::string& text) {
+    std::uint64_t address = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), address, 16);
+    if (text.size() != 12 || error != std::errc() || end != text.data() + text.size() ||
+        address == 0) {
+        return std::nullopt;
+    }
+    return address;
+}
+
+// The menu item's text as a line of the terminal: without its mnemonic mark.
+void PrintItemText(std::string text) {
+    std::erase(text, '&');
+    std::printf("%s\n", text.c_str());
+}
+
+// The device of a direction, chosen as the Record and Playback menus choose it and kept in the
+// settings for the next `record` or `play` without a port. Without arguments: the current
+// choice.
+int RunSelection(Direction direction, const CliCommand& command,
+                 std::span<const std::string> args) {
+    const bool record = direction == Direction::Record;
+    const bool serial = args.size() == 2 && args[0] == "serial";
+    const bool bluetooth = args.size() == 2 && args[0] == "bluetooth";
+    const bool builtIn = record && args.size() == 1 && args[0] == "builtin";
+    if (!args.empty() && !serial && !bluetooth && !builtIn) {
+        return PrintCommandUsage(command);
+    }
+    std::optional<std::uint64_t> address;
+    if (bluetooth && !(address = ParseBluetoothAddress(args[1]))) {
+        return PrintCommandUsage(command);
+    }
+    TerminalPrompts prompts;
+    Session session(prompts);
+    ApplicationCore& app = session.app;
+    app.ApplySettings(session.settings);
+    if (serial) {
+        SelectSerialPort(app, direction, args[1]);
+    } else if (bluetooth) {
+        BluetoothDevice device{kUnknownDeviceName, *address};
+        for (const BluetoothDevice& known : app.BluetoothDevices()) {
+            if (known.address == *address) {
+                device.name = known.name;
+            }
+        }
+        SelectBluetoothDevice(app, direction, device);
+    } else if (builtIn && !app.BuiltInGps().use) {
+        // The menu would keep the old source and still mark the built-in GPS as chosen.
+        if (!BuiltInGpsPort(app)) {
+            std::fprintf(stderr, "ppcObrin3-cli: the built-in GPS is not available: gpsd does "
+                                 "not answer\n");
+            return kExitFailure;
+        }
+        ToggleBuiltInGps(app);
+    }
+    PrintItemText(record ? RecordItemText(app) : PlaybackItemText(app));
+    return kExitOk;
+}
+
+int RunSource(std::span<const std::string> args) {
+    return RunSelection(Direction::Record, kSourceCommand, args);
+}
+
+int RunDestination(std::span<const std::string> args) {
+    return RunSelection(Direction::Playback, kDestinationCommand, args);
+}
+
 const CliCommand kRecordCommand = {
-    "record", "PORT [--keep | --discard]",
-    "record from PORT (a device-folder name such as COM1:, GPD0: for gpsd, or a path) into a "
-    "record file of the documents folder, printing the live fix once per second until Ctrl-C; "
-    "the file is kept unless --discard",
+    "record", "[PORT] [--keep | --discard]",
+    "record from PORT (a device-folder name such as COM1:, GPD0: for gpsd, or a path), or "
+    "without PORT from the configured source (serial port, built-in GPS or Bluetooth device), "
+    "into a record file of the documents folder, printing the live fix once per second until "
+    "Ctrl-C; the file is kept unless --discard",
     RunRecord};
 
 const CliCommand kPlayCommand = {
     "play",
-    "FILE --to PORT [--zoom N] [--reverse] [--from begin|end|max-speed|max-alt|min-alt] "
+    "FILE [--to PORT] [--zoom N] [--reverse] [--from begin|end|max-speed|max-alt|min-alt] "
     "[--once]",
-    "play a record file to PORT, one burst of GGA, GSA, GSV, RMC, VTG and GLL per second, "
-    "printing each point sent; --once stops at the end of the track",
+    "play a record file to PORT, or without --to to the configured destination (serial port "
+    "or Bluetooth device), one burst of GGA, GSA, GSV, RMC, VTG and GLL per second, printing "
+    "each point sent; --once stops at the end of the track",
     RunPlay};
+
+const CliCommand kBluetoothCommand = {
+    "bluetooth", "scan",
+    "search for Bluetooth devices (about 10 s, longer while names are asked) and list their "
+    "addresses and names; they become the known devices, and a source or destination is chosen "
+    "with `source bluetooth ADDRESS` or `destination bluetooth ADDRESS`",
+    RunBluetooth};
+
+const CliCommand kSourceCommand = {
+    "source", "[serial PORT | bluetooth ADDRESS | builtin]",
+    "show or choose the device that `record` without PORT records from: a serial port (as "
+    "COM1:, or a path), a Bluetooth device by the address `bluetooth scan` lists, or the "
+    "built-in GPS (gpsd); the choice is kept in the settings",
+    RunSource};
+
+const CliCommand kDestinationCommand = {
+    "destination", "[serial PORT | bluetooth ADDRESS]",
+    "show or choose the device that `play` without --to plays to: a serial port or a "
+    "Bluetooth device; the choice is kept in the settings",
+    RunDestination};
 
 } // namespace
 
 std::vector<CliCommand> CommCommands() {
-    return {kRecordCommand, kPlayCommand};
+    return {kRecordCommand, kPlayCommand, kSourceCommand, kDestinationCommand, kBluetoothCommand};
 }

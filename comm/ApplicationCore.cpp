@@ -27,9 +27,13 @@ ApplicationCore::ApplicationCore(const ApplicationServices& services)
     : m_services(services), m_navigationSettings(services.registry),
       m_document(services.prompts, m_navigationSettings, m_navigationLock, services.clock),
       m_deviceFolder(services.paths), m_serialSource(services.calls),
-      m_serialDestination(services.calls) {
+      m_serialDestination(services.calls), m_bluetoothSource(services.bluetooth, services.calls),
+      m_bluetoothDestination(services.bluetooth, services.calls) {
     m_serialSource.SetApplication(this);
     m_serialDestination.SetApplication(this);
+    m_bluetoothSource.SetApplication(this);
+    m_bluetoothDestination.SetApplication(this);
+    m_inquirySlot.SetPrompts(&services.prompts);
     m_playbackReader.SetPrompts(&services.prompts);
     m_storeReader.SetPrompts(&services.prompts);
     m_saveReader.SetPrompts(&services.prompts);
@@ -43,6 +47,11 @@ ApplicationCore::~ApplicationCore() {
     m_serialSource.SendSlot().Stop();
     m_serialDestination.ReceiveSlot().Stop();
     m_serialDestination.SendSlot().Stop();
+    m_bluetoothSource.ReceiveSlot().Stop();
+    m_bluetoothSource.SendSlot().Stop();
+    m_bluetoothDestination.ReceiveSlot().Stop();
+    m_bluetoothDestination.SendSlot().Stop();
+    m_inquirySlot.Stop();
 }
 
 bool ApplicationCore::Start(bool loadStore) {
@@ -77,12 +86,24 @@ bool ApplicationCore::Start(bool loadStore) {
 }
 
 void ApplicationCore::ApplySettings(const Settings& settings) {
-    if (settings.source.kind == DeviceKind::SerialPort) {
-        m_serialSource.SetPortName(settings.source.serialPort);
+    {
+        std::lock_guard lock(m_bluetoothDevicesLock);
+        m_bluetoothDevices.clear();
+        for (const RememberedDevice& device : settings.rememberedDevices) {
+            m_bluetoothDevices.push_back({device.deviceName, device.remoteDeviceAddress});
+        }
     }
-    if (settings.destination.kind == DeviceKind::SerialPort) {
-        m_serialDestination.SetPortName(settings.destination.serialPort);
-    }
+    const auto select = [](const DeviceSelection& selection, SerialEndpoint& serial,
+                           BluetoothEndpoint& bluetooth) {
+        if (selection.kind == DeviceKind::SerialPort) {
+            serial.SetPortName(selection.serialPort);
+        } else if (selection.kind == DeviceKind::Bluetooth) {
+            bluetooth.SetDevice({selection.deviceName, selection.remoteDeviceAddress});
+        }
+    };
+    select(settings.destination, m_serialDestination, m_bluetoothDestination);
+    select(settings.source, m_serialSource, m_bluetoothSource);
+    m_builtInGps = settings.builtInGps;
     SetVirtualSerialPortIndex(settings.general.vSerialPort);
     const auto apply = [](CTrack& track, const PlaybackControlSettings& control) {
         track.SetPlaybackMode(static_cast<PlaybackMode>(control.playbackMode));
@@ -134,11 +155,33 @@ int ApplicationCore::ShownEngine() const {
     return m_services.view.ShownEngine() == kEngineTrack1 ? kEngineTrack1 : kEngineTrack2;
 }
 
+CommEndpoint* ApplicationCore::RunningSource() {
+    if (m_serialSource.IsRunning()) {
+        return &m_serialSource;
+    }
+    return m_bluetoothSource.IsRunning() ? &m_bluetoothSource : nullptr;
+}
+
+CommEndpoint* ApplicationCore::RunningDestination() {
+    if (m_serialDestination.IsRunning()) {
+        return &m_serialDestination;
+    }
+    return m_bluetoothDestination.IsRunning() ? &m_bluetoothDestination : nullptr;
+}
+
+bool ApplicationCore::HasSource() const {
+    return !m_serialSource.GetPortName().empty() || m_bluetoothSource.HasDevice();
+}
+
+bool ApplicationCore::HasDestination() const {
+    return !m_serialDestination.GetPortName().empty() || m_bluetoothDestination.HasDevice();
+}
+
 void ApplicationCore::RecordCommand() {
     IViewHost& view = m_services.view;
     CTrack& track2 = m_document.Track(kEngineTrack2);
-    if (m_serialSource.IsRunning()) {
-        const std::string kept = m_serialSource.Close();
+    if (CommEndpoint* running = RunningSource()) {
+        const std::string kept = running->Close();
         {
             std::lock_guard lock(m_track2Lock);
             track2.Reset();
@@ -152,8 +195,11 @@ void ApplicationCore::RecordCommand() {
         }
         return;
     }
-    if (m_serialSource.GetPortName().empty() ||
-        !m_serialSource.Open(SourceSerialRecvProc, SourceSerialSendProc, true)) {
+    const bool started =
+        !m_serialSource.GetPortName().empty()
+            ? m_serialSource.Open(SourceSerialRecvProc, SourceSerialSendProc, true)
+            : m_bluetoothSource.Open(SourceSocketRecvProc, SourceSocketSendProc, true);
+    if (!started) {
         return;
     }
     {
@@ -170,12 +216,14 @@ void ApplicationCore::RecordCommand() {
 }
 
 void ApplicationCore::PlaybackToCommand() {
-    if (m_serialDestination.IsRunning()) {
-        m_serialDestination.Close();
+    if (CommEndpoint* running = RunningDestination()) {
+        running->Close();
         return;
     }
     if (!m_serialDestination.GetPortName().empty()) {
         m_serialDestination.Open(DestinationSerialRecvProc, DestinationSerialSendProc, false);
+    } else {
+        m_bluetoothDestination.Open(DestinationSocketRecvProc, DestinationSocketSendProc, false);
     }
 }
 
@@ -183,11 +231,35 @@ void ApplicationCore::StopAfterDeviceFailure(CommEndpoint& endpoint, unsigned ru
     if (endpoint.RunNumber() != run || !endpoint.IsRunning()) {
         return;
     }
-    if (&endpoint == &m_serialSource) {
+    if (&endpoint == &m_serialSource || &endpoint == &m_bluetoothSource) {
         RecordCommand();
-    } else if (&endpoint == &m_serialDestination) {
+    } else if (&endpoint == &m_serialDestination || &endpoint == &m_bluetoothDestination) {
         PlaybackToCommand();
     }
+}
+
+bool ApplicationCore::StartBluetoothInquiry() {
+    m_inquirySlot.Stop();
+    {
+        std::lock_guard lock(m_bluetoothDevicesLock);
+        m_bluetoothDevices.clear();
+    }
+    if (!m_inquirySlot.Start([this] { return BDevicesSearchProc(this); })) {
+        m_services.prompts.ShowError(
+            "AfxBeginThread failed at CGPSBTDevicesDlg::OnRefreshButton()");
+        return false;
+    }
+    return true;
+}
+
+std::vector<BluetoothDevice> ApplicationCore::BluetoothDevices() const {
+    std::lock_guard lock(m_bluetoothDevicesLock);
+    return m_bluetoothDevices;
+}
+
+void ApplicationCore::AppendBluetoothDevice(const BluetoothDevice& device) {
+    std::lock_guard lock(m_bluetoothDevicesLock);
+    m_bluetoothDevices.push_back(device);
 }
 
 void ApplicationCore::LoadRecordFile(const std::string& path, const std::string& title) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "comm/BluetoothEndpoint.h"
+#include "comm/BluetoothTransport.h"
 #include "comm/FileCommunication.h"
 #include "comm/Obrin2Doc.h"
 #include "comm/SerialEndpoint.h"
@@ -12,6 +14,7 @@
 #include "platform/DeviceFolder.h"
 #include "platform/DeviceName.h"
 #include "platform/PlatformPaths.h"
+#include "platform/Settings.h"
 #include "tracks/RecordLineReader.h"
 
 #include <atomic>
@@ -19,12 +22,12 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 class IClock;
 class IDeviceManager;
 class IPrompts;
 class RegistryStore;
-struct Settings;
 
 // What the application core is given by the program around it (the window, the command-line
 // companion or a test).
@@ -36,10 +39,12 @@ struct ApplicationServices {
     ITimers& timers;
     const IClock& clock;
     ISystemCalls& calls = RealSystemCalls();
+    IBluetoothTransport& bluetooth = SystemBluetooth();
 };
 
 // The application object without its window: it owns, for the whole run, the document, the
-// serial source and destination, the three file readers and the three locks, and carries out
+// serial and Bluetooth sources and destinations, the list of known Bluetooth devices with its
+// inquiry thread, the three file readers and the three locks, and carries out
 // the commands of recording (record from the source) and playback (load a record file, play
 // it to the destination, move the cursor). The window and the command-line companion drive it
 // from their user-interface thread; its worker threads reach everything through it.
@@ -53,8 +58,8 @@ public:
     // Start-up: the documents folder (reported when missing), the device folder, and with
     // `loadStore` the navigation store loaded by the store reader. False when it failed.
     bool Start(bool loadStore);
-    // The loaded settings that belong here: the serial source and destination, the virtual
-    // serial port, and the playback controls of both tracks.
+    // The loaded settings that belong here: the known Bluetooth devices, the source and
+    // destination, the virtual serial port, and the playback controls of both tracks.
     void ApplySettings(const Settings& settings);
     // The rest of the settings load: the virtual serial port of the loaded choice is
     // registered when missing, or a stored registration withdrawn when none is chosen.
@@ -67,9 +72,10 @@ public:
     // --- Recording and playback commands (user-interface thread) --------------------------
 
     // Record from: stops a running source (keeping or deleting its file, loading a kept one as
-    // track 1, emptying track 2), or starts the configured source.
+    // track 1, emptying track 2), or starts the configured source: the serial port when it has
+    // a name, else the Bluetooth device.
     void RecordCommand();
-    // Playback to: stops a running destination, or starts the configured one.
+    // Playback to: stops a running destination, or starts the configured one (serial first).
     void PlaybackToCommand();
     // Loads a record file as track 1 with the playback reader.
     void LoadRecordFile(const std::string& path, const std::string& title);
@@ -91,8 +97,29 @@ public:
     CObrin2Doc& Document() { return m_document; }
     SerialEndpoint& SerialSource() { return m_serialSource; }
     SerialEndpoint& SerialDestination() { return m_serialDestination; }
+    BluetoothEndpoint& BluetoothSource() { return m_bluetoothSource; }
+    BluetoothEndpoint& BluetoothDestination() { return m_bluetoothDestination; }
     FileCommunication& PlaybackReader() { return m_playbackReader; }
-    bool IsDestinationRunning() const { return m_serialDestination.IsRunning(); }
+    bool IsDestinationRunning() const {
+        return m_serialDestination.IsRunning() || m_bluetoothDestination.IsRunning();
+    }
+    // The endpoint of that direction that runs, or null.
+    CommEndpoint* RunningSource();
+    CommEndpoint* RunningDestination();
+    // A serial port or a Bluetooth device is configured for that direction.
+    bool HasSource() const;
+    bool HasDestination() const;
+
+    // --- Known Bluetooth devices ----------------------------------------------------------
+
+    IBluetoothTransport& Bluetooth() { return m_services.bluetooth; }
+    WorkerThreadSlot& InquirySlot() { return m_inquirySlot; }
+    // Empties the device list and starts the inquiry that fills it again; false (reported)
+    // when its thread could not start.
+    bool StartBluetoothInquiry();
+    // A copy of the list: the inquiry thread appends while the user-interface thread reads.
+    std::vector<BluetoothDevice> BluetoothDevices() const;
+    void AppendBluetoothDevice(const BluetoothDevice& device);
 
     // The lock of track 1 or track 2.
     std::mutex& TrackLock(int engine) {
@@ -100,6 +127,10 @@ public:
     }
 
     IPrompts& Prompts() { return m_services.prompts; }
+    RegistryStore& Registry() { return m_services.registry; }
+    // The built-in GPS: whether the machine has it switched on, and whether it is the source.
+    const BuiltInGpsSettings& BuiltInGps() const { return m_builtInGps; }
+    void SetUseBuiltInGps(bool use) { m_builtInGps.use = use; }
     IViewHost& View() { return m_services.view; }
     ITimers& Timers() { return m_services.timers; }
     const IClock& Clock() const { return m_services.clock; }
@@ -127,11 +158,17 @@ private:
     CObrin2Doc m_document;
     DeviceFolder m_deviceFolder;
     std::atomic<int> m_virtualSerialPort{kNoVirtualPort};
+    BuiltInGpsSettings m_builtInGps;
     RecordLineReader m_playbackLines;
     std::optional<StoreFile> m_storeFile;
 
     SerialEndpoint m_serialSource;
     SerialEndpoint m_serialDestination;
+    BluetoothEndpoint m_bluetoothSource;
+    BluetoothEndpoint m_bluetoothDestination;
+    mutable std::mutex m_bluetoothDevicesLock;
+    std::vector<BluetoothDevice> m_bluetoothDevices;
+    WorkerThreadSlot m_inquirySlot;
     FileCommunication m_playbackReader;
     FileCommunication m_storeReader;
     FileCommunication m_saveReader;

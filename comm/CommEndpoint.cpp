@@ -108,13 +108,23 @@ bool CommEndpoint::HandOverSentence(std::string_view sentence) {
 }
 
 void CommEndpoint::ReportDeviceFailure(const PortFailure& failure, const std::string& context) {
+    ReportFailureOnce(FormatSystemError(failure.call, failure.error, context));
+}
+
+void CommEndpoint::ReportDeviceFailure(const std::string& message) {
+    ReportFailureOnce(message);
+}
+
+void CommEndpoint::ReportFailureOnce(const std::optional<std::string>& message) {
     if (m_failureReported.exchange(true)) {
         return;
     }
     m_sendSlot.RequestStop();
     m_receiveSlot.RequestStop();
     ApplicationCore* application = m_application;
-    ReportSystemError(application->Prompts(), failure.call, failure.error, context);
+    if (message) {
+        application->Prompts().ShowError(*message);
+    }
     const unsigned run = RunNumber();
     application->View().Post(
         [application, this, run] { application->StopAfterDeviceFailure(*this, run); });

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -82,6 +83,8 @@ public:
     // is asked to stop this endpoint as the user's command would (so a recording's file is
     // kept or deleted by the user's answer).
     void ReportDeviceFailure(const PortFailure& failure, const std::string& context);
+    // The same with the transport's own message, shown as a failure box.
+    void ReportDeviceFailure(const std::string& message);
 
     // Sends a route to the device: its WPL sentences, then its RTE sentences, one every
     // 250 ms, and posts the upload's end. 0 when done (complete or not), else the exit code
@@ -114,6 +117,8 @@ protected:
     std::string m_connectedName;
 
 private:
+    void ReportFailureOnce(const std::optional<std::string>& message);
+
     Event m_uploadRequest{Event::Kind::AutoReset};
     std::atomic<std::int32_t> m_uploadRequestValue{-1};
     Event m_uploadDone{Event::Kind::AutoReset};

@@ -71,3 +71,10 @@ void HeadlessViewHost::DropPosted() {
     std::lock_guard lock(m_mutex);
     m_tasks.clear();
 }
+
+std::optional<std::size_t>
+HeadlessViewHost::ChooseBluetoothChannel(const std::string&, const std::vector<std::uint8_t>&) {
+    // Without a window there is nobody to ask; the device lists its primary serial port
+    // service first, so the first channel is the one a user would normally take.
+    return 0;
+}

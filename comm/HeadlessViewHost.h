@@ -32,6 +32,9 @@ public:
     void StartAlert(AlertKind) override {}
     void PostCommand(int) override {}
     void Post(std::function<void()> task) override;
+    std::optional<std::size_t>
+    ChooseBluetoothChannel(const std::string& deviceName,
+                           const std::vector<std::uint8_t>& channels) override;
 
     // Waits up to `limit` for posted work and runs what is queued; true when anything ran.
     bool RunPosted(std::chrono::milliseconds limit);

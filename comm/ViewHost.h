@@ -2,8 +2,12 @@
 
 #include "tracks/Track.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 // Command ids of the main frame that the core issues itself.
 namespace command_ids {
@@ -58,6 +62,12 @@ public:
     virtual void PostCommand(int commandId) = 0;
     // Any thread: runs `task` on the user-interface thread, after the current work.
     virtual void Post(std::function<void()> task) = 0;
+    // The device offers its serial port on several channels: the user picks one ("BT Channel:
+    // %d" rows under "BT Device: " + the name). The index of the chosen channel; nothing when
+    // the user cancelled.
+    virtual std::optional<std::size_t>
+    ChooseBluetoothChannel(const std::string& deviceName,
+                           const std::vector<std::uint8_t>& channels) = 0;
 };
 
 // The frame's timers: 5 and 6 keep the device awake during playback and recording.

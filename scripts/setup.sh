@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
     build-essential cmake pkg-config clang clang-format
     libgtest-dev libgmock-dev libbenchmark-dev
-    zlib1g-dev libminizip-dev
+    zlib1g-dev libminizip-dev libbluetooth-dev
     gpsd gpsd-clients gpsbabel libxml2-utils
 )
 

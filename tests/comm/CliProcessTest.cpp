@@ -1,4 +1,6 @@
 #include "nmea/ProprietarySentences.h"
+#include "platform/SettingsKeys.h"
+#include "platform/SettingsStore.h"
 #include "tests/comm/AppFixture.h"
 #include "tests/comm/ChildProcess.h"
 #include "tests/comm/PseudoTerminal.h"
@@ -6,8 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <bluetooth/bluetooth.h>
+#include <bluetooth/rfcomm.h>
+#include <cerrno>
 #include <csignal>
 #include <numeric>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <utility>
 
 using namespace std::chrono_literals;
 
@@ -141,9 +149,7 @@ TEST(RecordCommandLine, APortThatDoesNotExistFailsWithTheSystemsReason) {
 
 TEST(CommCommandLines, BadUsageExitsWithTwo) {
     const std::vector<std::vector<std::string>> cases = {
-        {"record"},
         {"record", "COM1:", "--loud"},
-        {"play", "file.txt"},
         {"play", "file.txt", "--to", "COM1:", "--zoom", "7"},
         {"play", "file.txt", "--to", "COM1:", "--from", "middle"},
         {"play", "--to", "COM1:"},
@@ -154,6 +160,87 @@ TEST(CommCommandLines, BadUsageExitsWithTwo) {
         EXPECT_EQ(process.Wait(20s), 2) << arguments[0] << " " << arguments.size();
         EXPECT_NE(process.Stderr().find("usage: ppcObrin3-cli"), std::string::npos);
     }
+}
+
+TEST(CommCommandLines, WithoutAPortAndNothingConfiguredSayWhatIsMissing) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"record"}, "ppcObrin3-cli: no source is configured"},
+        {{"record", "--discard"}, "ppcObrin3-cli: no source is configured"},
+        {{"play", "file.txt"}, "ppcObrin3-cli: no destination is configured"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        Companion companion;
+        ChildProcess process = companion.Run(arguments);
+        EXPECT_EQ(process.Wait(20s), 1) << message;
+        EXPECT_NE(process.Stderr().find(message), std::string::npos) << process.Stderr();
+    }
+}
+
+TEST(CommCommandLines, WithoutAPortTheConfiguredSourceAndDestinationAreUsed) {
+    Companion companion;
+    PseudoTerminal receiver;
+    PseudoTerminal consumer;
+    {
+        ScriptedPrompts prompts;
+        RegistryStore registry(PlatformPaths::Below(companion.home.Path()), &prompts);
+        ASSERT_EQ(SaveDeviceSelection(registry, settings_keys::kSource,
+                                      {DeviceKind::SerialPort, receiver.SlavePath(), {}, 0}),
+                  0);
+        ASSERT_EQ(SaveDeviceSelection(registry, settings_keys::kDestination,
+                                      {DeviceKind::SerialPort, consumer.SlavePath(), {}, 0}),
+                  0);
+    }
+    ChildProcess recording = companion.Run({"record", "--discard"});
+    ASSERT_TRUE(recording.WaitForOutput(" into ", 20s)) << recording.Stderr();
+    EXPECT_EQ(recording.Stdout().rfind("recording from " + receiver.SlavePath() + " into ", 0), 0u)
+        << recording.Stdout();
+    recording.Signal(SIGTERM);
+    EXPECT_EQ(recording.Wait(20s), 0);
+
+    const auto file = companion.home / "drive.txt";
+    testpaths::WriteFileBytes(file, testlogs::SyntheticDrive(3));
+    ChildProcess playing = companion.Run({"play", file.string(), "--once"});
+    EXPECT_EQ(playing.Wait(30s), 0) << playing.Stderr();
+    EXPECT_EQ(consumer.ReadUntilQuiet(200ms).rfind("$GPGGA,", 0), 0u);
+}
+
+TEST(CommCommandLines, SourceAndDestinationAreChosenForTheNextRun) {
+    Companion companion;
+    const auto run = [&](std::vector<std::string> arguments) {
+        ChildProcess process = companion.Run(std::move(arguments));
+        const std::optional<int> code = process.Wait(20s);
+        return std::pair{code.value_or(-1), process.Stdout() + process.Stderr()};
+    };
+    EXPECT_EQ(run({"source", "serial", "COM12:"}),
+              (std::pair{0, std::string("Record from $device\\COM12:\n")}));
+    EXPECT_EQ(run({"destination", "bluetooth", "001122334455"}),
+              (std::pair{0, std::string("Playback to Unknown\n")}));
+    EXPECT_EQ(run({"source"}), (std::pair{0, std::string("Record from $device\\COM12:\n")}));
+    EXPECT_EQ(run({"destination"}), (std::pair{0, std::string("Playback to Unknown\n")}));
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"source", "bluetooth", "12345"},
+          {"destination", "builtin"},
+          {"source", "serial"}}) {
+        EXPECT_EQ(run(bad).first, 2) << bad[0] << " " << bad[1];
+    }
+}
+
+// Without a Bluetooth stack (these test machines' kernels have none) the search fails at its
+// start with the system's reason, and the known devices stay as they were.
+TEST(CommCommandLines, ABluetoothScanWithoutBluetoothSaysWhyAndFails) {
+    const int probe = socket(AF_BLUETOOTH, SOCK_STREAM, BTPROTO_RFCOMM);
+    const int refused = errno;
+    if (probe >= 0) {
+        close(probe);
+        GTEST_SKIP() << "this machine has Bluetooth";
+    }
+    Companion companion;
+    ChildProcess process = companion.Run({"bluetooth", "scan"});
+    EXPECT_EQ(process.Wait(20s), 1);
+    EXPECT_NE(process.Stderr().find("WSALookupServiceBegin failed (" + std::to_string(refused) +
+                                    ") at the Search of Devices"),
+              std::string::npos)
+        << process.Stderr();
 }
 
 TEST(PlayCommandLine, PlaysOneBurstPerSecondAndStopsAtTheEndWithOnce) {

@@ -71,6 +71,29 @@ void TestViewHost::Post(std::function<void()> task) {
     m_changed.notify_all();
 }
 
+std::optional<std::size_t>
+TestViewHost::ChooseBluetoothChannel(const std::string& deviceName,
+                                     const std::vector<std::uint8_t>& channels) {
+    std::lock_guard lock(m_mutex);
+    m_channelChoices.push_back({deviceName, channels});
+    if (m_channelAnswers.empty()) {
+        return 0;
+    }
+    const std::optional<std::size_t> answer = m_channelAnswers.front();
+    m_channelAnswers.pop_front();
+    return answer;
+}
+
+void TestViewHost::AnswerChannelChoice(std::optional<std::size_t> index) {
+    std::lock_guard lock(m_mutex);
+    m_channelAnswers.push_back(index);
+}
+
+std::vector<TestViewHost::ChannelChoice> TestViewHost::ChannelChoices() const {
+    std::lock_guard lock(m_mutex);
+    return m_channelChoices;
+}
+
 bool TestViewHost::RunPosted(std::chrono::milliseconds limit) {
     std::deque<std::function<void()>> tasks;
     {

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 // The view host of the tests: a view that shows one chosen track, records what the core asked
@@ -33,6 +34,18 @@ public:
     void StartAlert(AlertKind kind) override;
     void PostCommand(int commandId) override;
     void Post(std::function<void()> task) override;
+    std::optional<std::size_t>
+    ChooseBluetoothChannel(const std::string& deviceName,
+                           const std::vector<std::uint8_t>& channels) override;
+
+    // The answer to the next channel choice (nothing: Cancel); without one the first channel
+    // is chosen.
+    void AnswerChannelChoice(std::optional<std::size_t> index);
+    struct ChannelChoice {
+        std::string deviceName;
+        std::vector<std::uint8_t> channels;
+    };
+    std::vector<ChannelChoice> ChannelChoices() const;
 
     // Waits up to `limit` for posted work and runs all of it; true when something ran.
     bool RunPosted(std::chrono::milliseconds limit);
@@ -57,6 +70,8 @@ private:
     std::vector<int> m_progress;
     std::vector<int> m_commands;
     std::vector<AlertKind> m_alerts;
+    std::deque<std::optional<std::size_t>> m_channelAnswers;
+    std::vector<ChannelChoice> m_channelChoices;
 };
 
 // Timers that are always set, and remember which run.

@@ -1,0 +1,460 @@
+#include "comm/BluetoothEndpoint.h"
+
+#include "comm/ApplicationCore.h"
+#include "comm/PlaybackBurst.h"
+#include "comm/PlaybackCursor.h"
+#include "comm/SdpChannels.h"
+#include "comm/SentenceAssembler.h"
+#include "nmea/ProprietarySentences.h"
+#include "platform/Prompts.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr auto kKeepAlivePeriod = std::chrono::milliseconds(10000);
+constexpr auto kBurstPeriod = std::chrono::milliseconds(1000);
+constexpr auto kConnectRetryPause = std::chrono::milliseconds(250);
+constexpr int kConnectRetries = 60;
+constexpr auto kOpenCleanUpPause = std::chrono::milliseconds(250);
+constexpr auto kClosePause = std::chrono::milliseconds(250);
+// How long Close waits for the device to close its end: 11 turns of 250 ms.
+constexpr auto kPeerCloseWait = std::chrono::milliseconds(11 * 250);
+// A receive thread's wait when the stop event has no descriptor to poll.
+constexpr int kReceivePollMs = 250;
+// Bytes taken from the socket per read; each is assembled as it comes.
+constexpr std::size_t kReadBlock = 4096;
+
+bool IsTransient(int error) {
+    return error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
+}
+
+// Receives until the connection fails or ends, or a stop is requested. Every complete
+// sentence goes to `handOver`, which returns false to end the thread. Exit codes: `failed`
+// after a failed or closed connection, 11 when a stop was seen after a read, 12 when it ended
+// a wait, 13 when handOver ended it.
+template <typename HandOver>
+int ReceiveLoop(BluetoothEndpoint& endpoint, int failed, HandOver&& handOver) {
+    WorkerThreadSlot& slot = endpoint.ReceiveSlot();
+    SentenceAssembler assembler;
+    char buffer[kReadBlock];
+    for (;;) {
+        pollfd fds[2] = {{endpoint.Socket(), POLLIN, 0}, {slot.StopDescriptor(), POLLIN, 0}};
+        const int ready = ::poll(fds, 2, kReceivePollMs);
+        if (ready < 0 && errno != EINTR) {
+            endpoint.ReportConnectionFailure("recvfrom", errno);
+            return failed;
+        }
+        if (ready <= 0 || fds[0].revents == 0) {
+            if (!slot.KeepRunning()) {
+                return 12;
+            }
+            continue;
+        }
+        const ssize_t got = ::recv(endpoint.Socket(), buffer, sizeof buffer, 0);
+        // A device that closed its end is noticed here at once, not by the next keep-alive.
+        if (got == 0 || (got < 0 && !IsTransient(errno))) {
+            endpoint.ReportConnectionFailure("recvfrom", got == 0 ? ECONNRESET : errno);
+            return failed;
+        }
+        for (ssize_t i = 0; i < got; ++i) {
+            if (assembler.Push(buffer[i]) && !handOver(assembler.Sentence())) {
+                return 13;
+            }
+        }
+        if (!slot.KeepRunning()) {
+            return 11;
+        }
+    }
+}
+
+// The start-up checks shared by the threads of an endpoint: 0 when all is there.
+int CheckStart(BluetoothEndpoint& endpoint, int noSocketCode) {
+    if (endpoint.Channel() == 0) {
+        return 3;
+    }
+    if (endpoint.Socket() < 0) {
+        return noSocketCode;
+    }
+    return 0;
+}
+
+std::string ErrorCode(int error) {
+    return "(" + std::to_string(error) + ")";
+}
+
+} // namespace
+
+BluetoothEndpoint::BluetoothEndpoint(IBluetoothTransport& transport, ISystemCalls& calls)
+    : CommEndpoint(calls), m_transport(transport) {}
+
+BluetoothEndpoint::~BluetoothEndpoint() {
+    m_receiveSlot.Stop();
+    m_sendSlot.Stop();
+    CloseSocket();
+}
+
+bool BluetoothEndpoint::SetDevice(const BluetoothDevice& device) {
+    if (device == m_device) {
+        return false;
+    }
+    m_device = device;
+    return true;
+}
+
+bool BluetoothEndpoint::IsRunning() const {
+    return CommEndpoint::IsRunning() || m_socket >= 0;
+}
+
+std::string BluetoothEndpoint::ConnectedNameOf(const std::string& deviceName,
+                                               std::uint8_t channel) {
+    return channel == 0 ? deviceName : deviceName + " Channel:" + std::to_string(channel);
+}
+
+bool BluetoothEndpoint::Open(ThreadProcedure receive, ThreadProcedure send, bool record) {
+    if (m_application == nullptr || !HasDevice() || receive == nullptr || send == nullptr ||
+        (record && IsRecordFileOpen())) {
+        return false;
+    }
+    BeginRun();
+    m_runningName = m_device.name;
+    m_channel = FindChannel();
+    if (m_channel == 0) {
+        return false;
+    }
+    m_recording = record;
+    if (!Connect() || (record && !CreateRecordFile()) ||
+        !StartThreads(receive, send, "RecvFromRouteRepresentationSocketProc()",
+                      "SendToRouteRepresentationSocketProc()")) {
+        CleanUpFailedOpen();
+        return false;
+    }
+    m_connectedName = ConnectedNameOf(m_runningName, m_channel);
+    return true;
+}
+
+std::uint8_t BluetoothEndpoint::FindChannel() {
+    const IBluetoothTransport::ServiceSearch search =
+        m_transport.SearchSerialPortService(m_device.address);
+    switch (search.failedStep) {
+    case IBluetoothTransport::LookupStep::Begin:
+        ShowSocketError("WSALookupServiceBegin", search.error, " during the Search of Services");
+        return 0;
+    case IBluetoothTransport::LookupStep::Next:
+        ShowSocketError("WSALookupServiceNext", search.error, " during the Search of Services");
+        return 0;
+    case IBluetoothTransport::LookupStep::None:
+        break;
+    }
+    // Channel 0 does not exist in RFCOMM; a record that names it offers nothing to connect to.
+    std::vector<std::uint8_t> channels = RfcommChannels(search.attributeLists);
+    std::erase(channels, std::uint8_t{0});
+    if (channels.empty()) {
+        const std::string text = "An appropriate Service (COM port) at " + m_runningName +
+                                 " was not found. Please, try with an another BT Device";
+        m_application->Prompts().ShowInformation(text, "Error");
+        return 0;
+    }
+    if (channels.size() == 1) {
+        return channels.front();
+    }
+    const std::optional<std::size_t> chosen =
+        m_application->View().ChooseBluetoothChannel(m_runningName, channels);
+    return chosen && *chosen < channels.size() ? channels[*chosen] : 0;
+}
+
+bool BluetoothEndpoint::Connect() {
+    int error = 0;
+    m_socket = m_transport.CreateRfcommSocket(error);
+    if (m_socket < 0) {
+        ShowSocketError("socket", error);
+        return false;
+    }
+    for (int retries = 0;; ++retries) {
+        const int result = m_transport.Connect(m_socket, m_device.address, m_channel);
+        if (result == 0) {
+            break;
+        }
+        if (result != EISCONN || retries == kConnectRetries) {
+            ShowSocketError("connect", result);
+            return false;
+        }
+        std::this_thread::sleep_for(kConnectRetryPause);
+    }
+    // The threads wait in poll(2) and never block in a read or write: a stop or a device that
+    // went away is seen at once.
+    const int flags = ::fcntl(m_socket, F_GETFL);
+    if (flags < 0 || ::fcntl(m_socket, F_SETFL, flags | O_NONBLOCK) < 0) {
+        ShowSocketError("WSAEventSelect", errno);
+        return false;
+    }
+    return true;
+}
+
+void BluetoothEndpoint::ShowSocketError(const char* call, int error, std::string_view after) {
+    m_application->Prompts().ShowError(std::string(call) + " failed " + ErrorCode(error) + " at " +
+                                       m_runningName + std::string(after));
+}
+
+void BluetoothEndpoint::CleanUpFailedOpen() {
+    m_sendSlot.Stop();
+    std::this_thread::sleep_for(kOpenCleanUpPause);
+    m_receiveSlot.Stop();
+    std::this_thread::sleep_for(kOpenCleanUpPause);
+    CloseSocket();
+    // A record file created before a thread failed to start holds nothing: without this the
+    // next start would find it open and refuse.
+    if (IsRecordFileOpen()) {
+        m_recordFile.Delete();
+        m_recordFile.ForgetPath();
+    }
+    m_channel = 0;
+    m_recording = false;
+}
+
+void BluetoothEndpoint::CloseSocket() {
+    if (m_socket < 0) {
+        return;
+    }
+    ::shutdown(m_socket, SHUT_RDWR);
+    ::close(m_socket);
+    m_socket = -1;
+}
+
+std::string BluetoothEndpoint::Close() {
+    m_sendSlot.Stop();
+    m_receiveSlot.Stop();
+    if (m_socket >= 0) {
+        // Only the sending side is shut first, so that the device's close can still be read.
+        ::shutdown(m_socket, SHUT_WR);
+        WaitForPeerClose();
+        CloseSocket();
+    }
+    std::this_thread::sleep_for(kClosePause);
+    const std::string kept = CloseRecordFile();
+    m_channel = 0;
+    ApplicationCore& application = *m_application;
+    if (!application.IsDestinationRunning()) {
+        application.View().RedrawTrack(application.View().ShownEngine());
+    }
+    m_connectedName.clear();
+    // Only a recording keeps the device awake with timer 6.
+    if (m_recording) {
+        application.Timers().KillTimer(kTimerKeepAwakeRecording);
+    }
+    m_recording = false;
+    return kept;
+}
+
+void BluetoothEndpoint::WaitForPeerClose() {
+    const auto deadline = std::chrono::steady_clock::now() + kPeerCloseWait;
+    char scratch[kReadBlock];
+    for (auto now = std::chrono::steady_clock::now(); now < deadline;
+         now = std::chrono::steady_clock::now()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
+        pollfd fd{m_socket, POLLIN, 0};
+        const int ready = ::poll(&fd, 1, static_cast<int>(left.count()) + 1);
+        if (ready < 0 && errno != EINTR) {
+            m_application->Prompts().ShowError("WSAEnumNetworkEvents failed " + ErrorCode(errno) +
+                                               " in the BTDeviceCommunication Object");
+            return;
+        }
+        if (ready <= 0) {
+            continue;
+        }
+        // What the device still sends is dropped; its close (or a failure) ends the wait.
+        const ssize_t got = ::recv(m_socket, scratch, sizeof scratch, 0);
+        if (got == 0 || (got < 0 && !IsTransient(errno))) {
+            return;
+        }
+    }
+}
+
+SerialPort::WriteResult BluetoothEndpoint::Send(std::string_view data) {
+    SerialPort::WriteResult result;
+    while (!data.empty()) {
+        // MSG_NOSIGNAL: a device that went away is a failed send, not the end of the program.
+        const ssize_t sent = ::send(m_socket, data.data(), data.size(), MSG_NOSIGNAL);
+        if (sent >= 0) {
+            data.remove_prefix(static_cast<std::size_t>(sent));
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            break;
+        } else if (errno != EINTR) {
+            result.status = SerialPort::Status::Failed;
+            result.failure = {"send", errno};
+            break;
+        }
+    }
+    return result;
+}
+
+void BluetoothEndpoint::ReportConnectionFailure(const char* call, int error) {
+    ReportDeviceFailure(std::string(call) + " failed " + ErrorCode(error) + " at " + m_runningName);
+}
+
+int SourceSocketRecvProc(ApplicationCore* application) {
+    if (application == nullptr) {
+        return 1;
+    }
+    BluetoothEndpoint& endpoint = application->BluetoothSource();
+    if (const int code = CheckStart(endpoint, 4); code != 0) {
+        return code;
+    }
+    if (endpoint.IsRecordFileOpen()) {
+        endpoint.WriteRecordLine(ProductVersionLine(), false);
+        endpoint.WriteRecordLine(NoticeLine(), false);
+        // The channel is a field of its own after the device name.
+        if (const std::optional<std::string> source = SourceLine(
+                endpoint.RunningDeviceName() + ",Channel:" + std::to_string(endpoint.Channel()))) {
+            endpoint.WriteRecordLine(*source, false);
+        }
+    }
+    if (!endpoint.ReceiveSlot().KeepRunning()) {
+        return 6;
+    }
+    return ReceiveLoop(endpoint, 9, [&](std::string_view sentence) {
+        return endpoint.HandOverSentence(sentence);
+    });
+}
+
+int SourceSocketSendProc(ApplicationCore* application) {
+    if (application == nullptr) {
+        return 1;
+    }
+    BluetoothEndpoint& endpoint = application->BluetoothSource();
+    if (const int code = CheckStart(endpoint, 5); code != 0) {
+        return code;
+    }
+    const std::string keepAlive = KeepAliveLine();
+    WorkerThreadSlot& slot = endpoint.SendSlot();
+    for (;;) {
+        const SerialPort::WriteResult result = endpoint.Send(keepAlive);
+        if (result.status == SerialPort::Status::Failed) {
+            endpoint.ReportConnectionFailure("send", result.failure.error);
+            return 6;
+        }
+        if (!slot.SleepUnlessStopped(kKeepAlivePeriod)) {
+            return 7;
+        }
+    }
+}
+
+int DestinationSocketRecvProc(ApplicationCore* application) {
+    if (application == nullptr) {
+        return 1;
+    }
+    BluetoothEndpoint& endpoint = application->BluetoothDestination();
+    if (const int code = CheckStart(endpoint, 4); code != 0) {
+        return code;
+    }
+    if (!endpoint.ReceiveSlot().KeepRunning()) {
+        return 7;
+    }
+    // What the device sends is read only to keep the link flowing, and dropped.
+    return ReceiveLoop(endpoint, 10, [](std::string_view) { return true; });
+}
+
+int DestinationSocketSendProc(ApplicationCore* application) {
+    if (application == nullptr) {
+        return 2;
+    }
+    BluetoothEndpoint& endpoint = application->BluetoothDestination();
+    if (endpoint.Channel() == 0) {
+        return 4;
+    }
+    if (endpoint.Socket() < 0) {
+        return 5;
+    }
+    WorkerThreadSlot& slot = endpoint.SendSlot();
+    if (!slot.KeepRunning()) {
+        return 7;
+    }
+    CObrin2Doc& document = application->Document();
+    IViewHost& view = application->View();
+    // A failed write is reported here with the connection's own message; the upload's report
+    // of the same failure then finds it reported already.
+    const auto write = [&](std::string_view bytes) {
+        const SerialPort::WriteResult result = endpoint.Send(bytes);
+        if (result.status == SerialPort::Status::Failed) {
+            endpoint.ReportConnectionFailure("send", result.failure.error);
+        }
+        return result;
+    };
+    int cycle = 0;
+    for (;;) {
+        const bool withSatellites = cycle == 0;
+        cycle = (cycle + 1) % kBurstsPerSatelliteReport;
+        std::int32_t route = -1;
+        if (endpoint.PollUploadRequest(route)) {
+            if (const int code =
+                    endpoint.UploadRoute(route, slot, write, endpoint.RunningDeviceName());
+                code != 0) {
+                return code;
+            }
+        } else if (!endpoint.IsListPlayback()) {
+            const int engine = view.ShownEngine();
+            TrackPoint point;
+            std::string burst;
+            {
+                // Only composing holds the track's lock, not the write.
+                std::lock_guard lock(application->TrackLock(engine));
+                point = FetchAndAdvance(document.Track(engine));
+                burst = document.ComposeTrackBurst(engine, withSatellites);
+            }
+            if (!burst.empty()) {
+                if (write(burst).status == SerialPort::Status::Failed) {
+                    return 13;
+                }
+                view.MovePlaybackMarker(engine, point);
+            }
+        } else {
+            const std::string burst = document.ComposeNavigationBurst(withSatellites);
+            if (!burst.empty() && write(burst).status == SerialPort::Status::Failed) {
+                return 12;
+            }
+        }
+        if (!slot.KeepRunning() || !slot.SleepUnlessStopped(kBurstPeriod)) {
+            return 14;
+        }
+    }
+}
+
+int BDevicesSearchProc(ApplicationCore* application) {
+    if (application == nullptr) {
+        return 1;
+    }
+    WorkerThreadSlot& slot = application->InquirySlot();
+    if (!slot.KeepRunning()) {
+        return 2;
+    }
+    const IBluetoothTransport::InquiryEnd end = application->Bluetooth().Inquire(
+        [&](const BluetoothDevice& device) {
+            BluetoothDevice listed = device;
+            if (listed.name.empty()) {
+                listed.name = kUnknownDeviceName;
+            }
+            application->AppendBluetoothDevice(listed);
+            return slot.KeepRunning();
+        },
+        slot.StopDescriptor());
+    switch (end.failedStep) {
+    case IBluetoothTransport::LookupStep::Begin:
+        application->Prompts().ShowError("WSALookupServiceBegin failed " + ErrorCode(end.error) +
+                                         " at the Search of Devices");
+        return 3;
+    case IBluetoothTransport::LookupStep::Next:
+        // Any other failure here is how the list of results ends.
+        if (end.error == ENETDOWN) {
+            application->Prompts().ShowError("The bluetooth network is down.");
+        }
+        return 4;
+    case IBluetoothTransport::LookupStep::None:
+        break;
+    }
+    return 0;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "comm/BluetoothDevice.h"
+#include "comm/BluetoothTransport.h"
+#include "comm/CommEndpoint.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// A Bluetooth endpoint: a source or destination reached over an RFCOMM stream socket. Opening
+// it searches the device's serial port service for its channel (asking the user when there
+// are several), connects, and starts the threads, which read and write the socket.
+class BluetoothEndpoint final : public CommEndpoint {
+public:
+    explicit BluetoothEndpoint(IBluetoothTransport& transport,
+                               ISystemCalls& calls = RealSystemCalls());
+    ~BluetoothEndpoint() override;
+
+    // The configured device; an address of 0 means none. True when it differs from the
+    // stored one.
+    bool SetDevice(const BluetoothDevice& device);
+    const BluetoothDevice& Device() const { return m_device; }
+    bool HasDevice() const { return m_device.address != 0; }
+
+    // The connection of the running threads, fixed when the endpoint opened: the configured
+    // device may change while they run (a new device is chosen before the restart).
+    const std::string& RunningDeviceName() const { return m_runningName; }
+    std::uint8_t Channel() const { return m_channel; }
+    int Socket() const { return m_socket; }
+
+    // Refuses without a message when the application, the device or a procedure is missing,
+    // or when `record` is set while a record file is open. Every other failure is reported.
+    bool Open(ThreadProcedure receive, ThreadProcedure send, bool record) override;
+    std::string Close() override;
+    bool IsRunning() const override;
+
+    // "NAME Channel:%d" while connected.
+    static std::string ConnectedNameOf(const std::string& deviceName, std::uint8_t channel);
+
+    // The outcome of writing to the connection; a full send buffer drops the data that does
+    // not fit (the next burst follows within a second) and is no failure.
+    SerialPort::WriteResult Send(std::string_view data);
+    // A failed receive or send, reported once: "recvfrom failed (%d) at NAME" or "send ...".
+    void ReportConnectionFailure(const char* call, int error);
+
+private:
+    // Finds the channel of the device's serial port service; 0 when none (reported) or when
+    // the user cancelled.
+    std::uint8_t FindChannel();
+    // Creates the socket and connects it; false (reported) when that failed.
+    bool Connect();
+    void ShowSocketError(const char* call, int error, std::string_view after = {});
+    void CleanUpFailedOpen();
+    void CloseSocket();
+    // Waits a short while for the device to close its end after ours was shut down.
+    void WaitForPeerClose();
+
+    IBluetoothTransport& m_transport;
+    BluetoothDevice m_device;
+    std::string m_runningName;
+    std::uint8_t m_channel = 0;
+    int m_socket = -1;
+    bool m_recording = false;
+};
+
+// The four Bluetooth thread procedures.
+int SourceSocketRecvProc(ApplicationCore* application);
+int SourceSocketSendProc(ApplicationCore* application);
+int DestinationSocketRecvProc(ApplicationCore* application);
+int DestinationSocketSendProc(ApplicationCore* application);
+
+// The device inquiry: appends every device found to the application's device list, until the
+// inquiry ends or the application's inquiry slot is asked to stop.
+int BDevicesSearchProc(ApplicationCore* application);

@@ -1,0 +1,152 @@
+#include "comm/DeviceSelection.h"
+
+#include "comm/ApplicationCore.h"
+#include "platform/RegistryAccessor.h"
+#include "platform/Settings.h"
+#include "platform/SettingsKeys.h"
+#include "platform/SettingsStore.h"
+
+namespace keys = settings_keys;
+
+namespace {
+
+constexpr int kPortChoices = 100;
+constexpr const char* kBuiltInGpsName = "built-in GPS";
+
+const char* DirectionKey(Direction direction) {
+    return direction == Direction::Record ? keys::kSource : keys::kDestination;
+}
+
+SerialEndpoint& SerialOf(ApplicationCore& application, Direction direction) {
+    return direction == Direction::Record ? application.SerialSource()
+                                          : application.SerialDestination();
+}
+
+BluetoothEndpoint& BluetoothOf(ApplicationCore& application, Direction direction) {
+    return direction == Direction::Record ? application.BluetoothSource()
+                                          : application.BluetoothDestination();
+}
+
+void StoreUseOfBuiltInGps(ApplicationCore& application, bool use) {
+    application.SetUseBuiltInGps(use);
+    CRegistryAccessor accessor(application.Registry());
+    accessor.SetKey(keys::kCommunication);
+    accessor.SetValueName(keys::kUseGPSIntermediateDriver);
+    accessor.WriteDword(use ? 1 : 0);
+}
+
+// The item's text: the command word, one space, and the device named.
+std::string ItemText(const char* word, const std::string& device) {
+    return device.empty() ? std::string(word) : std::string(word) + " " + device;
+}
+
+} // namespace
+
+std::optional<std::string> BuiltInGpsPort(ApplicationCore& application) {
+    CRegistryAccessor accessor(application.Registry());
+    accessor.SetRoot(RegistryRoot::LocalMachine);
+    accessor.SetKey(keys::kGpsMultiplexer);
+    accessor.SetValueName(keys::kDriverInterface);
+    std::string port;
+    if (accessor.ReadString(port) != 0) {
+        return std::nullopt;
+    }
+    return port;
+}
+
+std::vector<std::string> SerialPortChoices(Direction direction) {
+    std::vector<std::string> choices;
+    for (const char* prefix : {"COM", "GPD"}) {
+        if (prefix[0] == 'G' && direction == Direction::Playback) {
+            break;
+        }
+        for (int n = 0; n < kPortChoices; ++n) {
+            choices.push_back(prefix + std::to_string(n) + ":");
+        }
+    }
+    return choices;
+}
+
+bool SelectSerialPort(ApplicationCore& application, Direction direction, const std::string& name) {
+    SerialEndpoint& serial = SerialOf(application, direction);
+    const bool changed = serial.SetPortName(name);
+    SaveDeviceSelection(application.Registry(), DirectionKey(direction),
+                        {DeviceKind::SerialPort, serial.GetPortName(), {}, 0});
+    BluetoothOf(application, direction).SetDevice({});
+    if (direction == Direction::Record) {
+        StoreUseOfBuiltInGps(application, false);
+    }
+    return changed;
+}
+
+bool SelectBluetoothDevice(ApplicationCore& application, Direction direction,
+                           const BluetoothDevice& device) {
+    const bool changed = BluetoothOf(application, direction).SetDevice(device);
+    SaveDeviceSelection(application.Registry(), DirectionKey(direction),
+                        {DeviceKind::Bluetooth, {}, device.name, device.address});
+    SerialOf(application, direction).SetPortName({});
+    if (direction == Direction::Record) {
+        StoreUseOfBuiltInGps(application, false);
+    }
+    return changed;
+}
+
+bool ToggleBuiltInGps(ApplicationCore& application) {
+    SerialEndpoint& serial = application.SerialSource();
+    bool changed = false;
+    const bool use = !application.BuiltInGps().use;
+    if (!use) {
+        changed = serial.SetPortName({});
+        SaveDeviceSelection(application.Registry(), keys::kSource, {});
+        application.BluetoothSource().SetDevice({});
+    } else if (const std::optional<std::string> port = BuiltInGpsPort(application)) {
+        changed = serial.SetPortName(*port);
+        SaveDeviceSelection(application.Registry(), keys::kSource,
+                            {DeviceKind::SerialPort, serial.GetPortName(), {}, 0});
+        application.BluetoothSource().SetDevice({});
+    }
+    StoreUseOfBuiltInGps(application, use);
+    return changed;
+}
+
+void StartOrRestart(ApplicationCore& application, Direction direction, bool changed) {
+    const bool record = direction == Direction::Record;
+    const bool running = record ? application.RunningSource() != nullptr
+                                : application.RunningDestination() != nullptr;
+    const auto command = [&] {
+        if (record) {
+            application.RecordCommand();
+        } else {
+            application.PlaybackToCommand();
+        }
+    };
+    if (running && !changed) {
+        return;
+    }
+    if (running) {
+        command(); // stops the old device
+    }
+    command();
+}
+
+std::string RecordItemText(ApplicationCore& application) {
+    const bool builtIn = application.BuiltInGps().use;
+    if (const CommEndpoint* running = application.RunningSource()) {
+        return ItemText("Recording &from", builtIn ? kBuiltInGpsName : running->ConnectedName());
+    }
+    if (builtIn) {
+        return ItemText("Record &from", kBuiltInGpsName);
+    }
+    const std::string& port = application.SerialSource().GetPortName();
+    return ItemText("Record &from",
+                    !port.empty() ? port : application.BluetoothSource().Device().name);
+}
+
+std::string PlaybackItemText(ApplicationCore& application) {
+    if (const CommEndpoint* running = application.RunningDestination()) {
+        return ItemText("Playing back &to", running->ConnectedName());
+    }
+    const std::string& port = application.SerialDestination().GetPortName();
+    return ItemText("Playback &to",
+                    !port.empty() ? port : application.BluetoothDestination().Device().name);
+}

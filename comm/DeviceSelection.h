@@ -1,0 +1,49 @@
+#pragma once
+
+#include "comm/BluetoothDevice.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class ApplicationCore;
+
+// Choosing the device to record from (the source) and the device to play back to (the
+// destination): a serial port, a Bluetooth device, or for recording the built-in GPS (gpsd).
+// Exactly one transport per direction is configured: choosing one clears the other. Each
+// choice is stored in the settings at once and survives restarts.
+
+enum class Direction { Record, Playback };
+
+// "COM0:" to "COM99:", and for recording also "GPD0:" to "GPD99:", in this order.
+std::vector<std::string> SerialPortChoices(Direction direction);
+
+// The serial port `name` (as the port list names it) becomes the direction's device: stored
+// as "SP" with the endpoint's stored form of the name, the Bluetooth device of that direction
+// cleared, and for recording the built-in GPS no longer used. True when the port differs from
+// the one configured before.
+bool SelectSerialPort(ApplicationCore& application, Direction direction, const std::string& name);
+
+// The same for a Bluetooth device ("BT" with its name and address); the serial port of that
+// direction is cleared. True when the device differs from the one configured before.
+bool SelectBluetoothDevice(ApplicationCore& application, Direction direction,
+                           const BluetoothDevice& device);
+
+// The port that gpsd serves as the built-in GPS ("DriverInterface"), when it can be read.
+std::optional<std::string> BuiltInGpsPort(ApplicationCore& application);
+
+// Record / Built-in GPS: in use, it is given up and the source cleared; not in use, the port
+// that gpsd serves becomes the serial source (the source stays as it was when gpsd cannot be
+// reached). The use is stored either way. True when the source port changed.
+bool ToggleBuiltInGps(ApplicationCore& application);
+
+// After a choice: a changed device restarts a running direction or starts an idle one; an
+// unchanged one starts the direction only when nothing of it runs.
+void StartOrRestart(ApplicationCore& application, Direction direction, bool changed);
+
+// The texts of the record and playback menu items: "Record &from" and the source (the
+// built-in GPS, the serial port or the Bluetooth device) while idle, "Recording &from" and the
+// running endpoint's connected name while it runs; "Playback &to" and "Playing back &to" the
+// same for the destination. Only the command word when nothing is configured.
+std::string RecordItemText(ApplicationCore& application);
+std::string PlaybackItemText(ApplicationCore& application);
