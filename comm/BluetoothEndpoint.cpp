@@ -1,8 +1,7 @@
 #include "comm/BluetoothEndpoint.h"
 
 #include "comm/ApplicationCore.h"
-#include "comm/PlaybackBurst.h"
-#include "comm/PlaybackCursor.h"
+#include "comm/DestinationSendLoop.h"
 #include "comm/SdpChannels.h"
 #include "comm/SentenceAssembler.h"
 #include "nmea/ProprietarySentences.h"
@@ -18,7 +17,6 @@
 namespace {
 
 constexpr auto kKeepAlivePeriod = std::chrono::milliseconds(10000);
-constexpr auto kBurstPeriod = std::chrono::milliseconds(1000);
 constexpr auto kConnectRetryPause = std::chrono::milliseconds(250);
 constexpr int kConnectRetries = 60;
 constexpr auto kOpenCleanUpPause = std::chrono::milliseconds(250);
@@ -374,8 +372,6 @@ int DestinationSocketSendProc(ApplicationCore* application) {
     if (!slot.KeepRunning()) {
         return 7;
     }
-    CObrin2Doc& document = application->Document();
-    IViewHost& view = application->View();
     // A failed write is reported here with the connection's own message; the upload's report
     // of the same failure then finds it reported already.
     const auto write = [&](std::string_view bytes) {
@@ -385,43 +381,7 @@ int DestinationSocketSendProc(ApplicationCore* application) {
         }
         return result;
     };
-    int cycle = 0;
-    for (;;) {
-        const bool withSatellites = cycle == 0;
-        cycle = (cycle + 1) % kBurstsPerSatelliteReport;
-        std::int32_t route = -1;
-        if (endpoint.PollUploadRequest(route)) {
-            if (const int code =
-                    endpoint.UploadRoute(route, slot, write, endpoint.RunningDeviceName());
-                code != 0) {
-                return code;
-            }
-        } else if (!endpoint.IsListPlayback()) {
-            const int engine = view.ShownEngine();
-            TrackPoint point;
-            std::string burst;
-            {
-                // Only composing holds the track's lock, not the write.
-                std::lock_guard lock(application->TrackLock(engine));
-                point = FetchAndAdvance(document.Track(engine));
-                burst = document.ComposeTrackBurst(engine, withSatellites);
-            }
-            if (!burst.empty()) {
-                if (write(burst).status == SerialPort::Status::Failed) {
-                    return 13;
-                }
-                view.MovePlaybackMarker(engine, point);
-            }
-        } else {
-            const std::string burst = document.ComposeNavigationBurst(withSatellites);
-            if (!burst.empty() && write(burst).status == SerialPort::Status::Failed) {
-                return 12;
-            }
-        }
-        if (!slot.KeepRunning() || !slot.SleepUnlessStopped(kBurstPeriod)) {
-            return 14;
-        }
-    }
+    return RunDestinationSendLoop(*application, endpoint, write, endpoint.RunningDeviceName());
 }
 
 int BDevicesSearchProc(ApplicationCore* application) {

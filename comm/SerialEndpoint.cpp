@@ -1,8 +1,7 @@
 #include "comm/SerialEndpoint.h"
 
 #include "comm/ApplicationCore.h"
-#include "comm/PlaybackBurst.h"
-#include "comm/PlaybackCursor.h"
+#include "comm/DestinationSendLoop.h"
 #include "comm/SentenceAssembler.h"
 #include "nmea/ProprietarySentences.h"
 #include "platform/SystemError.h"
@@ -12,7 +11,6 @@
 namespace {
 
 constexpr auto kKeepAlivePeriod = std::chrono::milliseconds(10000);
-constexpr auto kBurstPeriod = std::chrono::milliseconds(1000);
 constexpr auto kOpenCleanUpPause = std::chrono::milliseconds(500);
 constexpr auto kClosePause = std::chrono::milliseconds(100);
 // Bytes taken from the port per read; each is assembled as it comes.
@@ -241,55 +239,14 @@ int DestinationSerialSendProc(ApplicationCore* application) {
     if (!slot.KeepRunning()) {
         return 7;
     }
-    CObrin2Doc& document = application->Document();
-    IViewHost& view = application->View();
+    // A failed write is reported here; the upload's report of the same failure then finds it
+    // reported already.
     const auto write = [&](std::string_view bytes) {
-        return endpoint.Port().Write(bytes, slot.StopDescriptor());
+        const SerialPort::WriteResult result = endpoint.Port().Write(bytes, slot.StopDescriptor());
+        if (result.status == SerialPort::Status::Failed) {
+            endpoint.ReportDeviceFailure(result.failure, endpoint.RunningPortName());
+        }
+        return result;
     };
-    int cycle = 0;
-    for (;;) {
-        const bool withSatellites = cycle == 0;
-        cycle = (cycle + 1) % kBurstsPerSatelliteReport;
-        std::int32_t route = -1;
-        if (endpoint.PollUploadRequest(route)) {
-            if (const int code =
-                    endpoint.UploadRoute(route, slot, write, endpoint.RunningPortName());
-                code != 0) {
-                return code;
-            }
-        } else if (!endpoint.IsListPlayback()) {
-            const int engine = view.ShownEngine();
-            TrackPoint point;
-            std::string burst;
-            {
-                // Only composing holds the track's lock; the write may wait for a slow device
-                // and must not hold up the live track's decoding meanwhile.
-                std::lock_guard lock(application->TrackLock(engine));
-                point = FetchAndAdvance(document.Track(engine));
-                burst = document.ComposeTrackBurst(engine, withSatellites);
-            }
-            if (!burst.empty()) {
-                const SerialPort::WriteResult result = write(burst);
-                if (result.status == SerialPort::Status::Failed) {
-                    endpoint.ReportDeviceFailure(result.failure, endpoint.RunningPortName());
-                    return 13;
-                }
-                if (result.status == SerialPort::Status::Data) {
-                    view.MovePlaybackMarker(engine, point);
-                }
-            }
-        } else {
-            const std::string burst = document.ComposeNavigationBurst(withSatellites);
-            if (!burst.empty()) {
-                const SerialPort::WriteResult result = write(burst);
-                if (result.status == SerialPort::Status::Failed) {
-                    endpoint.ReportDeviceFailure(result.failure, endpoint.RunningPortName());
-                    return 12;
-                }
-            }
-        }
-        if (!slot.KeepRunning() || !slot.SleepUnlessStopped(kBurstPeriod)) {
-            return 14;
-        }
-    }
+    return RunDestinationSendLoop(*application, endpoint, write, endpoint.RunningPortName());
 }

@@ -1,0 +1,57 @@
+#include "comm/DestinationSendLoop.h"
+
+#include "comm/ApplicationCore.h"
+#include "comm/PlaybackBurst.h"
+#include "comm/PlaybackCursor.h"
+
+namespace {
+
+constexpr auto kBurstPeriod = std::chrono::milliseconds(1000);
+
+} // namespace
+
+int RunDestinationSendLoop(ApplicationCore& application, CommEndpoint& endpoint,
+                           const CommEndpoint::WriteBytes& write, const std::string& context) {
+    WorkerThreadSlot& slot = endpoint.SendSlot();
+    CObrin2Doc& document = application.Document();
+    IViewHost& view = application.View();
+    int cycle = 0;
+    for (;;) {
+        const bool withSatellites = cycle == 0;
+        cycle = (cycle + 1) % kBurstsPerSatelliteReport;
+        std::int32_t route = -1;
+        if (endpoint.PollUploadRequest(route)) {
+            if (const int code = endpoint.UploadRoute(route, slot, write, context); code != 0) {
+                return code;
+            }
+        } else if (!endpoint.IsListPlayback()) {
+            const int engine = view.ShownEngine();
+            TrackPoint point;
+            std::string burst;
+            {
+                // Only composing holds the track's lock; the write may wait for a slow device
+                // and must not hold up the live track's decoding meanwhile.
+                std::lock_guard lock(application.TrackLock(engine));
+                point = FetchAndAdvance(document.Track(engine));
+                burst = document.ComposeTrackBurst(engine, withSatellites);
+            }
+            if (!burst.empty()) {
+                const SerialPort::Status status = write(burst).status;
+                if (status == SerialPort::Status::Failed) {
+                    return 13;
+                }
+                if (status == SerialPort::Status::Data) {
+                    view.MovePlaybackMarker(engine, point);
+                }
+            }
+        } else {
+            const std::string burst = document.ComposeNavigationBurst(withSatellites);
+            if (!burst.empty() && write(burst).status == SerialPort::Status::Failed) {
+                return 12;
+            }
+        }
+        if (!slot.KeepRunning() || !slot.SleepUnlessStopped(kBurstPeriod)) {
+            return 14;
+        }
+    }
+}
