@@ -10,7 +10,6 @@ namespace keys = settings_keys;
 
 namespace {
 
-constexpr int kPortChoices = 100;
 constexpr const char* kBuiltInGpsName = "built-in GPS";
 
 const char* DirectionKey(Direction direction) {
@@ -54,19 +53,6 @@ std::optional<std::string> BuiltInGpsPort(ApplicationCore& application) {
     return port;
 }
 
-std::vector<std::string> SerialPortChoices(Direction direction) {
-    std::vector<std::string> choices;
-    for (const char* prefix : {"COM", "GPD"}) {
-        if (prefix[0] == 'G' && direction == Direction::Playback) {
-            break;
-        }
-        for (int n = 0; n < kPortChoices; ++n) {
-            choices.push_back(prefix + std::to_string(n) + ":");
-        }
-    }
-    return choices;
-}
-
 bool SelectSerialPort(ApplicationCore& application, Direction direction, const std::string& name) {
     SerialEndpoint& serial = SerialOf(application, direction);
     const bool changed = serial.SetPortName(name);
@@ -107,26 +93,6 @@ bool ToggleBuiltInGps(ApplicationCore& application) {
     }
     StoreUseOfBuiltInGps(application, use);
     return changed;
-}
-
-void StartOrRestart(ApplicationCore& application, Direction direction, bool changed) {
-    const bool record = direction == Direction::Record;
-    const bool running = record ? application.RunningSource() != nullptr
-                                : application.RunningDestination() != nullptr;
-    const auto command = [&] {
-        if (record) {
-            application.RecordCommand();
-        } else {
-            application.PlaybackToCommand();
-        }
-    };
-    if (running && !changed) {
-        return;
-    }
-    if (running) {
-        command(); // stops the old device
-    }
-    command();
 }
 
 std::string RecordItemText(ApplicationCore& application) {

@@ -4,7 +4,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 class ApplicationCore;
 
@@ -14,9 +13,6 @@ class ApplicationCore;
 // choice is stored in the settings at once and survives restarts.
 
 enum class Direction { Record, Playback };
-
-// "COM0:" to "COM99:", and for recording also "GPD0:" to "GPD99:", in this order.
-std::vector<std::string> SerialPortChoices(Direction direction);
 
 // The serial port `name` (as the port list names it) becomes the direction's device: stored
 // as "SP" with the endpoint's stored form of the name, the Bluetooth device of that direction
@@ -36,10 +32,6 @@ std::optional<std::string> BuiltInGpsPort(ApplicationCore& application);
 // that gpsd serves becomes the serial source (the source stays as it was when gpsd cannot be
 // reached). The use is stored either way. True when the source port changed.
 bool ToggleBuiltInGps(ApplicationCore& application);
-
-// After a choice: a changed device restarts a running direction or starts an idle one; an
-// unchanged one starts the direction only when nothing of it runs.
-void StartOrRestart(ApplicationCore& application, Direction direction, bool changed);
 
 // The texts of the record and playback menu items: "Record &from" and the source (the
 // built-in GPS, the serial port or the Bluetooth device) while idle, "Recording &from" and the

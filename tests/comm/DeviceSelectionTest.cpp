@@ -30,17 +30,6 @@ void PublishBuiltInGps(const AppFixture& f) {
                               "\r\n");
 }
 
-TEST(DeviceSelection, ThePortListOffersComPortsAndForRecordingAlsoGpdPorts) {
-    const std::vector<std::string> record = SerialPortChoices(Direction::Record);
-    ASSERT_EQ(record.size(), 200u);
-    EXPECT_EQ(record[0], "COM0:");
-    EXPECT_EQ(record[99], "COM99:");
-    EXPECT_EQ(record[100], "GPD0:");
-    EXPECT_EQ(record[199], "GPD99:");
-    const std::vector<std::string> playback = SerialPortChoices(Direction::Playback);
-    EXPECT_EQ(playback, std::vector<std::string>(record.begin(), record.begin() + 100));
-}
-
 TEST(DeviceSelection, EachChoiceIsStoredAndClearsTheOtherTransportOfItsDirection) {
     AppFixture f;
     ApplicationCore& app = *f.app;
@@ -105,43 +94,25 @@ TEST(DeviceSelection, WithoutGpsdTheToggleKeepsTheSource) {
     EXPECT_EQ(StoredUseOfBuiltInGps(*f.registry), 1u);
 }
 
-TEST(DeviceSelection, OnlyAChangedDeviceRestartsARunningRecording) {
+TEST(DeviceSelection, WhileADirectionRunsItsItemNamesTheRunningDevice) {
     AppFixture f;
     ApplicationCore& app = *f.app;
-    PseudoTerminal first;
-    PseudoTerminal second;
-    f.LinkPort("COM1:", first.SlavePath());
-    f.LinkPort("COM2:", second.SlavePath());
-
-    StartOrRestart(app, Direction::Record, SelectSerialPort(app, Direction::Record, "COM1:"));
-    ASSERT_TRUE(app.SerialSource().IsRunning());
-    const unsigned run = app.SerialSource().RunNumber();
-    EXPECT_EQ(RecordItemText(app), "Recording &from COM1:");
-
-    StartOrRestart(app, Direction::Record, SelectSerialPort(app, Direction::Record, "COM1:"));
-    EXPECT_EQ(app.SerialSource().RunNumber(), run) << "the same port again: no restart";
-
-    f.prompts.Answer(PromptAnswer::No); // the first recording's file is not kept
-    StartOrRestart(app, Direction::Record, SelectSerialPort(app, Direction::Record, "COM2:"));
-    ASSERT_TRUE(app.SerialSource().IsRunning());
-    EXPECT_EQ(app.SerialSource().RunNumber(), run + 1);
-    EXPECT_EQ(RecordItemText(app), "Recording &from COM2:");
-
-    f.prompts.Answer(PromptAnswer::No);
-    app.RecordCommand();
-    EXPECT_FALSE(app.SerialSource().IsRunning());
-}
-
-TEST(DeviceSelection, AnUnchangedChoiceStartsAnIdleDirection) {
-    AppFixture f;
-    ApplicationCore& app = *f.app;
+    PseudoTerminal receiver;
     PseudoTerminal consumer;
+    f.LinkPort("COM1:", receiver.SlavePath());
     f.LinkPort("COM5:", consumer.SlavePath());
+    SelectSerialPort(app, Direction::Record, "COM1:");
     SelectSerialPort(app, Direction::Playback, "COM5:");
-    StartOrRestart(app, Direction::Playback, false);
+    app.RecordCommand();
+    app.PlaybackToCommand();
+    ASSERT_TRUE(app.SerialSource().IsRunning());
     ASSERT_TRUE(app.SerialDestination().IsRunning());
+    EXPECT_EQ(RecordItemText(app), "Recording &from COM1:");
     EXPECT_EQ(PlaybackItemText(app), "Playing back &to COM5:");
     app.PlaybackToCommand();
+    f.prompts.Answer(PromptAnswer::No); // the recording's file is not kept
+    app.RecordCommand();
+    EXPECT_EQ(RecordItemText(app), "Record &from COM1:");
     EXPECT_EQ(PlaybackItemText(app), "Playback &to COM5:");
 }
 
