@@ -303,15 +303,9 @@ int SourceSocketRecvProc(ApplicationCore* application) {
     if (const int code = CheckStart(endpoint, 4); code != 0) {
         return code;
     }
-    if (endpoint.IsRecordFileOpen()) {
-        endpoint.WriteRecordLine(ProductVersionLine(), false);
-        endpoint.WriteRecordLine(NoticeLine(), false);
-        // The channel is a field of its own after the device name.
-        if (const std::optional<std::string> source = SourceLine(
-                endpoint.RunningDeviceName() + ",Channel:" + std::to_string(endpoint.Channel()))) {
-            endpoint.WriteRecordLine(*source, false);
-        }
-    }
+    // The channel is a field of its own after the device name.
+    endpoint.WriteRecordHeaders(endpoint.RunningDeviceName() +
+                                ",Channel:" + std::to_string(endpoint.Channel()));
     if (!endpoint.ReceiveSlot().KeepRunning()) {
         return 6;
     }

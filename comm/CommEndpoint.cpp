@@ -1,6 +1,7 @@
 #include "comm/CommEndpoint.h"
 
 #include "comm/ApplicationCore.h"
+#include "nmea/ProprietarySentences.h"
 #include "nmea/Sentence.h"
 #include "platform/DocumentsFolder.h"
 #include "platform/Prompts.h"
@@ -69,6 +70,17 @@ bool CommEndpoint::WaitUploadDone(std::int32_t& value, std::chrono::milliseconds
     }
     value = m_uploadDoneValue.exchange(0);
     return true;
+}
+
+void CommEndpoint::WriteRecordHeaders(const std::string& source) {
+    if (!IsRecordFileOpen()) {
+        return;
+    }
+    WriteRecordLine(ProductVersionLine(), false);
+    WriteRecordLine(NoticeLine(), false);
+    if (const std::optional<std::string> line = SourceLine(source)) {
+        WriteRecordLine(*line, false);
+    }
 }
 
 void CommEndpoint::WriteRecordLine(std::string_view text, bool mark) {

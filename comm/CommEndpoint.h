@@ -71,6 +71,9 @@ public:
     // Appends the text to the record file when it is open; `mark`: it is a received sentence.
     // A failed write is reported once (the file keeps what was written before).
     void WriteRecordLine(std::string_view text, bool mark);
+    // The three header lines of a record file that is open: the program's version and
+    // notice, and the source's "$PZRVSRC," line naming `source`.
+    void WriteRecordHeaders(const std::string& source);
 
     // The hand-over of one complete received sentence: offered to the navigation store (which
     // takes WPL and RTE sentences that complete an item), else written to the record file; then

@@ -165,13 +165,7 @@ int SourceSerialRecvProc(ApplicationCore* application) {
     if (const int code = CheckStart(application, endpoint, 4); code != 0) {
         return code;
     }
-    if (endpoint.IsRecordFileOpen()) {
-        endpoint.WriteRecordLine(ProductVersionLine(), false);
-        endpoint.WriteRecordLine(NoticeLine(), false);
-        if (const std::optional<std::string> source = SourceLine(endpoint.RunningPortName())) {
-            endpoint.WriteRecordLine(*source, false);
-        }
-    }
+    endpoint.WriteRecordHeaders(endpoint.RunningPortName());
     if (!endpoint.ReceiveSlot().KeepRunning()) {
         return 6;
     }
