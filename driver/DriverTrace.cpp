@@ -14,12 +14,12 @@ enum class TraceSink { Off, Stderr, Syslog };
 
 TraceSink ChosenSink() {
     static const TraceSink sink = [] {
-        const char* value = std::getenv("ZRV_DRIVER_TRACE");
+        const char* value = std::getenv(kTraceVariable);
         const std::string_view name = value != nullptr ? value : "";
-        if (name == "stderr") {
+        if (name == kTraceToStderr) {
             return TraceSink::Stderr;
         }
-        if (name == "syslog") {
+        if (name == kTraceToSyslog) {
             openlog("ppcZRV3SerialDrv", LOG_PID, LOG_USER);
             return TraceSink::Syslog;
         }

@@ -6,6 +6,10 @@
 // The driver's debug output. It is off unless the environment variable ZRV_DRIVER_TRACE names
 // a sink, "stderr" or "syslog"; the choice is read once, so a switched-off trace costs one
 // test of a flag per entry point.
+inline constexpr const char* kTraceVariable = "ZRV_DRIVER_TRACE";
+inline constexpr std::string_view kTraceToStderr = "stderr";
+inline constexpr std::string_view kTraceToSyslog = "syslog";
+
 bool TraceEnabled();
 
 // Writes one line (which ends in "\n") to the chosen sink; nothing when the trace is off.

@@ -1,8 +1,10 @@
 #include "driver/host/StartupReport.h"
 
+#include "driver/DriverTrace.h"
 #include "driver/host/DeviceHostProtocol.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <system_error>
 #include <unistd.h>
@@ -20,12 +22,21 @@ namespace {
     }
 }
 
+// The driver's trace to stderr is asked for by whoever started the host and wants to see
+// it, so stderr then stays where it was.
+bool DriverTracesToStderr() {
+    const char* sink = std::getenv(kTraceVariable);
+    return sink != nullptr && sink == kTraceToStderr;
+}
+
 void SilenceStandardStreams() {
     const UniqueFd null(open("/dev/null", O_RDWR | O_CLOEXEC));
     if (null) {
         dup2(null.Get(), STDIN_FILENO);
         dup2(null.Get(), STDOUT_FILENO);
-        dup2(null.Get(), STDERR_FILENO);
+        if (!DriverTracesToStderr()) {
+            dup2(null.Get(), STDERR_FILENO);
+        }
     }
 }
 

@@ -11,7 +11,8 @@ public:
     explicit StartupReport(UniqueFd channel) : m_channel(std::move(channel)) {}
 
     // Sends the exit code for the starter. After kHostServing the host's standard streams go
-    // to /dev/null, so nothing holds the starter's terminal or pipes.
+    // to /dev/null, so nothing holds the starter's terminal or pipes; only when the driver's
+    // trace was asked for on stderr does stderr stay, for that trace.
     void Send(int exitCode);
 
 private:

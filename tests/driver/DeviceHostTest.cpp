@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
@@ -137,6 +138,31 @@ TEST(DeviceHostTest, OpensAndClosesOfUsersReachTheDriver) {
         EXPECT_TRUE(port.WaitForCounter("opens", 1));
     }
     EXPECT_TRUE(port.WaitForCounter("closes", 1));
+}
+
+TEST(DeviceHostTest, TheDriverTraceAskedForOnStderrGoesOnWhileTheHostServes) {
+    const testpaths::TempDir dir;
+    const auto link = dir / "COM5:";
+    const auto record = dir / "COM5.host";
+    setenv("ZRV_DRIVER_TRACE", "stderr", 1);
+    Child starter =
+        hosttest::Spawn(hosttest::HostCommand(5, link, record), hosttest::Stderr::Captured);
+    unsetenv("ZRV_DRIVER_TRACE");
+    ASSERT_EQ(hosttest::WaitForExitCode(starter.pid), kHostServing);
+    const auto identity = ReadHostIdentity(record);
+    ASSERT_TRUE(identity);
+    const bool opened = UniqueFd(open(link.c_str(), O_RDONLY | O_NOCTTY)).Get() >= 0;
+    const std::string trace =
+        hosttest::ReadUntil(starter.stderrPipe.Get(), "ZRV2SerialDrv - ~ COM_Close\n");
+    std::string error;
+    EXPECT_TRUE(StopHost(*identity, error)) << error;
+    EXPECT_TRUE(opened);
+    EXPECT_NE(trace.find("ZRV2SerialDrv - COM_Init - Context: COM5:\n"), std::string::npos)
+        << trace;
+    EXPECT_NE(trace.find("ZRV2SerialDrv - COM_Open\nhDeviceContext - 4660\n"), std::string::npos)
+        << trace;
+    EXPECT_NE(trace.find("ZRV2SerialDrv - COM_Close\nhOpenContext - 22136\n"), std::string::npos)
+        << trace;
 }
 
 TEST(DeviceHostTest, StoppingRemovesTheNameAndTheRecord) {

@@ -16,17 +16,22 @@ extern char** environ;
 
 namespace hosttest {
 
-Child Spawn(const std::vector<std::string>& argv) {
+Child Spawn(const std::vector<std::string>& argv, Stderr stderrUse) {
     int in[2];
     int out[2];
+    int err[2] = {-1, -1};
     Child child;
-    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) {
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 ||
+        (stderrUse == Stderr::Captured && pipe2(err, O_CLOEXEC) != 0)) {
         return child;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    if (stderrUse == Stderr::Captured) {
+        posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    }
     std::vector<char*> args;
     for (const std::string& arg : argv) {
         args.push_back(const_cast<char*>(arg.c_str()));
@@ -40,7 +45,31 @@ Child Spawn(const std::vector<std::string>& argv) {
     close(out[1]);
     child.stdinPipe.Reset(in[1]);
     child.stdoutPipe.Reset(out[0]);
+    if (stderrUse == Stderr::Captured) {
+        close(err[1]);
+        child.stderrPipe.Reset(err[0]);
+    }
     return child;
+}
+
+std::string ReadUntil(int fd, const std::string& text) {
+    std::string read;
+    char buffer[4096];
+    while (read.find(text) == std::string::npos) {
+        pollfd entry{fd, POLLIN, 0};
+        if (poll(&entry, 1, 20000) <= 0) {
+            break;
+        }
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        read.append(buffer, static_cast<std::size_t>(got));
+    }
+    return read;
 }
 
 int WaitForExitCode(pid_t pid) {
@@ -94,10 +123,15 @@ void WaitUntilGone(pid_t pid) {
     }
 }
 
+std::vector<std::string> HostCommand(int index, const std::filesystem::path& link,
+                                     const std::filesystem::path& record) {
+    return {ZRV_DEVICE_HOST_PATH,  "--driver", ZRV_SERIAL_DRIVER_PATH, "--index",
+            std::to_string(index), "--link",   link.string(),          "--record",
+            record.string()};
+}
+
 int StartHost(int index, const std::filesystem::path& link, const std::filesystem::path& record) {
-    const Child starter =
-        Spawn({ZRV_DEVICE_HOST_PATH, "--driver", ZRV_SERIAL_DRIVER_PATH, "--index",
-               std::to_string(index), "--link", link.string(), "--record", record.string()});
+    const Child starter = Spawn(HostCommand(index, link, record));
     return starter.pid < 0 ? -1 : WaitForExitCode(starter.pid);
 }
 

@@ -16,14 +16,20 @@
 // starts it, and peer programs that use the port.
 namespace hosttest {
 
-// A started program with pipes to its stdin and from its stdout.
+// A started program with pipes to its stdin and from its stdout (and its stderr when asked).
 struct Child {
     pid_t pid = -1;
     UniqueFd stdinPipe;
     UniqueFd stdoutPipe;
+    UniqueFd stderrPipe;
 };
 
-Child Spawn(const std::vector<std::string>& argv);
+enum class Stderr { Shared, Captured };
+
+Child Spawn(const std::vector<std::string>& argv, Stderr stderrUse = Stderr::Shared);
+// Reads until `text` has come or the stream ends (or stays silent for twenty seconds);
+// everything read.
+std::string ReadUntil(int fd, const std::string& text);
 // Waits for the child and returns its exit code (-1 when it did not exit normally).
 int WaitForExitCode(pid_t pid);
 // Reads exactly count bytes (fewer when the stream ends first).
@@ -33,6 +39,9 @@ std::string ReadToEnd(int fd);
 // Waits until a process that is not our child has ended.
 void WaitUntilGone(pid_t pid);
 
+// The command line that starts ppcZRV3DeviceHost for port `index`.
+std::vector<std::string> HostCommand(int index, const std::filesystem::path& link,
+                                     const std::filesystem::path& record);
 // Starts ppcZRV3DeviceHost and returns the starter's exit code.
 int StartHost(int index, const std::filesystem::path& link, const std::filesystem::path& record);
 
