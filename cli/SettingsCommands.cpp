@@ -1,5 +1,6 @@
 #include "cli/SettingsCommands.h"
 
+#include "comm/VirtualPortRegistration.h"
 #include "platform/DeviceFolder.h"
 #include "platform/PlatformPaths.h"
 #include "platform/RegistryStore.h"
@@ -235,8 +236,18 @@ int RunSettings(std::span<const std::string> args) {
     return Delete(store, args[1]);
 }
 
-// Opens the way the serial endpoint does, without waiting for a modem line.
-std::string OpenState(const std::filesystem::path& target) {
+// Opens the way the serial endpoint does, without waiting for a modem line; a virtual port
+// is never opened, since that would empty its readers' queue.
+std::string OpenState(const PlatformPaths& paths, const DeviceFolder::Entry& entry) {
+    switch (InspectVirtualPortEntry(paths, entry.name, entry.target)) {
+    case VirtualPortEntry::Served:
+        return "virtual port, served";
+    case VirtualPortEntry::Leftover:
+        return "virtual port, its host is gone";
+    case VirtualPortEntry::NotVirtual:
+        break;
+    }
+    const std::filesystem::path& target = entry.target;
     const int fd = open(target.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return "does not open: " + SystemErrorText(errno);
@@ -251,7 +262,8 @@ int RunDevices(std::span<const std::string> args) {
     if (!args.empty()) {
         return PrintCommandUsage(kDevicesCommand);
     }
-    DeviceFolder folder(PlatformPaths::FromEnvironment());
+    const PlatformPaths paths = PlatformPaths::FromEnvironment();
+    DeviceFolder folder(paths);
     const int created = folder.EnsureCreated();
     if (created != 0) {
         return Fail("the device folder \"" + folder.Path().string() +
@@ -263,7 +275,7 @@ int RunDevices(std::span<const std::string> args) {
     }
     for (const DeviceFolder::Entry& entry : entries) {
         std::printf("%s\t%s\t%s\n", entry.name.c_str(), entry.target.c_str(),
-                    OpenState(entry.target).c_str());
+                    OpenState(paths, entry).c_str());
     }
     return kExitOk;
 }
@@ -275,7 +287,9 @@ const CliCommand kSettingsCommand{
     RunSettings};
 
 const CliCommand kDevicesCommand{
-    "devices", "", "list the device folder's port names, their targets and whether each opens",
+    "devices", "",
+    "list the device folder's port names, their targets and whether each opens (a virtual "
+    "port is never opened: whether its host serves it)",
     RunDevices};
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "comm/VirtualPortRegistration.h"
 
 #include "comm/DeviceManager.h"
+#include "comm/ServiceHandle.h"
+#include "comm/ServiceRecord.h"
 #include "platform/Prompts.h"
 #include "platform/RegistryAccessor.h"
 #include "platform/SettingsKeys.h"
@@ -29,6 +31,16 @@ CRegistryAccessor IndexValue(RegistryStore& registry) {
 
 void WriteServiceHandle(RegistryStore& registry, std::uint32_t handle) {
     HandleValue(registry).WriteDword(handle);
+}
+
+// n for "COMn:" with n from 0 to 9, else -1.
+int VirtualPortIndexOf(const std::string& name) {
+    for (int index = 0; index <= 9; ++index) {
+        if (name == VirtualPortName(index)) {
+            return index;
+        }
+    }
+    return kNoVirtualPort;
 }
 
 std::uint32_t Register(const VirtualPortServices& services, int index, int& error) {
@@ -110,4 +122,18 @@ VirtualPortChange ChangeVirtualSerialPort(const VirtualPortServices& services, i
     }
     IndexValue(services.registry).WriteDword(static_cast<std::uint32_t>(newIndex));
     return result;
+}
+
+VirtualPortEntry InspectVirtualPortEntry(const PlatformPaths& paths, const std::string& name,
+                                         const std::filesystem::path& target) {
+    const int index = VirtualPortIndexOf(name);
+    if (index == kNoVirtualPort) {
+        return VirtualPortEntry::NotVirtual;
+    }
+    ServiceRecord record(ServiceRecordPath(paths, index));
+    const std::optional<HostIdentity>& identity = record.Identity();
+    if (!identity || target != std::filesystem::path(identity->slave)) {
+        return VirtualPortEntry::NotVirtual;
+    }
+    return record.LockIfHostGone() ? VirtualPortEntry::Leftover : VirtualPortEntry::Served;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 class IDeviceManager;
 class IPrompts;
 class RegistryStore;
+struct PlatformPaths;
 
 // The application's side of the virtual serial port "COMn:" (n from 0 to 9): which port is
 // chosen ("VSerialPort", -1 for none), its registration with the device manager, and the
@@ -63,3 +65,15 @@ struct VirtualPortChange {
 // and its handle stored, and the new index stored as "VSerialPort"; failures are shown as
 // system-error boxes, an unreadable handle as a notice. The caller makes `newIndex` current.
 VirtualPortChange ChangeVirtualSerialPort(const VirtualPortServices& services, int newIndex);
+
+// What a device-folder entry is, as far as virtual ports go.
+enum class VirtualPortEntry {
+    NotVirtual, // no host of the port names this target: some other device
+    Served,     // the terminal of the live host serving the port
+    Leftover,   // the terminal a host that is gone served; it may belong to anyone by now
+};
+
+// Tells from the port's host record alone, never by opening the port: on the virtual port
+// every open empties the queue of the readers that have it open.
+VirtualPortEntry InspectVirtualPortEntry(const PlatformPaths& paths, const std::string& name,
+                                         const std::filesystem::path& target);

@@ -17,6 +17,7 @@
 #include "tests/support/TestPaths.h"
 
 #include <cmath>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
 #include <poll.h>
@@ -182,6 +183,30 @@ TEST(VirtualPortPeers, APlainReaderGetsThePlayedBurstsAfterTheRegisteringProgram
     EXPECT_FALSE(fs::is_symlink(user.Port(5)));
     EXPECT_EQ(ReadServiceHandle(user.registry), 0u);
     EXPECT_EQ(ReadVirtualPortIndex(user.registry), kNoVirtualPort);
+}
+
+TEST(VirtualPortPeers, TheDeviceListingNeverOpensTheVirtualPort) {
+    CompanionHome user;
+    ASSERT_EQ(user.Run({"vport", "register", "5"}).first, 0);
+    const std::string slave = fs::read_symlink(user.Port(5)).string();
+    auto [code, output] = user.Run({"devices"});
+    EXPECT_EQ(code, 0);
+    EXPECT_NE(output.find("COM5:\t" + slave + "\tvirtual port, served\n"), std::string::npos)
+        << output;
+    std::string reason;
+    const auto status = user.devices.ServiceStatus(ReadServiceHandle(user.registry), reason);
+    ASSERT_TRUE(status) << reason;
+    EXPECT_EQ(servicetest::StatusNumber(*status, "opens"), 0u) << *status;
+
+    // A killed host's terminal may be anyone's by now: it is not opened either.
+    const auto pid = servicetest::StatusNumber(*status, "pid");
+    ASSERT_TRUE(pid);
+    ASSERT_EQ(kill(static_cast<pid_t>(*pid), SIGKILL), 0);
+    ASSERT_TRUE(servicetest::WaitUntilHostGone(user.paths, 5));
+    std::tie(code, output) = user.Run({"devices"});
+    EXPECT_NE(output.find("COM5:\t" + slave + "\tvirtual port, its host is gone\n"),
+              std::string::npos)
+        << output;
 }
 
 // The choice outlives the host (the machine restarted, say): the next program start that loads
