@@ -3,6 +3,7 @@
 #include "comm/ApplicationCore.h"
 #include "comm/DestinationSendLoop.h"
 #include "comm/SentenceAssembler.h"
+#include "comm/VirtualPortRegistration.h"
 #include "nmea/ProprietarySentences.h"
 #include "platform/SystemError.h"
 
@@ -99,7 +100,7 @@ bool SerialEndpoint::Open(ThreadProcedure receive, ThreadProcedure send, bool re
     }
     ApplicationCore& application = *m_application;
     BeginRun();
-    const ResolvedDevice device = application.ResolvePort(m_portName);
+    const ResolvedDevice device = ResolveForOpen(application);
     if (const std::optional<PortFailure> failure = m_port.Open(device, IsComPort())) {
         ReportSystemError(application.Prompts(), failure->call, failure->error, m_portName);
         CleanUpFailedOpen();
@@ -119,6 +120,22 @@ bool SerialEndpoint::Open(ThreadProcedure receive, ThreadProcedure send, bool re
     }
     m_connectedName = m_portName;
     return true;
+}
+
+ResolvedDevice SerialEndpoint::ResolveForOpen(ApplicationCore& application) const {
+    // A playback into the virtual port writes where its host takes the application's bytes,
+    // not into the terminal that its readers share and set up for themselves.
+    const int virtualPort = application.VirtualSerialPortIndex();
+    if (this == &application.SerialDestination() && virtualPort != kNoVirtualPort &&
+        m_portName == VirtualPortName(virtualPort)) {
+        if (auto input = VirtualPortInput(application.Paths(), virtualPort)) {
+            ResolvedDevice device;
+            device.kind = ResolvedDevice::Kind::File;
+            device.path = std::move(*input);
+            return device;
+        }
+    }
+    return application.ResolvePort(m_portName);
 }
 
 void SerialEndpoint::CleanUpFailedOpen() {

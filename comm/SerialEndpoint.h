@@ -35,6 +35,7 @@ public:
     bool IsRunning() const override;
 
 private:
+    ResolvedDevice ResolveForOpen(ApplicationCore& application) const;
     void CleanUpFailedOpen();
 
     SerialPort m_port;

@@ -137,3 +137,13 @@ VirtualPortEntry InspectVirtualPortEntry(const PlatformPaths& paths, const std::
     }
     return record.LockIfHostGone() ? VirtualPortEntry::Leftover : VirtualPortEntry::Served;
 }
+
+std::optional<std::filesystem::path> VirtualPortInput(const PlatformPaths& paths, int index) {
+    ServiceRecord record(ServiceRecordPath(paths, index));
+    const std::optional<HostIdentity>& identity = record.Identity();
+    if (!identity || identity->device != VirtualPortName(index) || identity->input.empty() ||
+        record.LockIfHostGone()) {
+        return std::nullopt;
+    }
+    return identity->input;
+}

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 class IDeviceManager;
@@ -77,3 +78,10 @@ enum class VirtualPortEntry {
 // every open empties the queue of the readers that have it open.
 VirtualPortEntry InspectVirtualPortEntry(const PlatformPaths& paths, const std::string& name,
                                          const std::filesystem::path& target);
+
+// Where a playback into the virtual port `index` writes: the input terminal of the live host
+// serving it. The port's own terminal is then its readers' alone: their settings stay as they
+// set them, and the host leaves nothing in it while no reader has it open. Nothing when no
+// live host of ours serves the port (the chosen name is an ordinary device then) or its host
+// has no input terminal.
+std::optional<std::filesystem::path> VirtualPortInput(const PlatformPaths& paths, int index);

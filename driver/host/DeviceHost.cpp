@@ -29,8 +29,8 @@ DeviceHost::DeviceHost(const HostOptions& options, int signalFd)
     : m_deviceName(DeviceName(options.index)), m_token(NewHostToken()), m_control(m_token),
       m_record(options.record), m_driver(options.driver),
       m_session(m_driver.EntryPoints(), m_deviceName),
-      m_server(m_driver.EntryPoints(), m_session.DeviceContext(), m_terminal, m_control, signalFd,
-               StatusPrefix(m_deviceName, m_terminal.SlavePath())),
+      m_server(m_driver.EntryPoints(), m_session.DeviceContext(), m_terminal, m_input, m_control,
+               signalFd, StatusPrefix(m_deviceName, m_terminal.SlavePath())),
       m_link(options.link, m_terminal.SlavePath(), PreviousSlave(m_record)) {
     HostIdentity identity;
     identity.pid = getpid();
@@ -38,5 +38,6 @@ DeviceHost::DeviceHost(const HostOptions& options, int signalFd)
     identity.device = m_deviceName;
     identity.link = options.link.string();
     identity.slave = m_terminal.SlavePath();
+    identity.input = m_input.SlavePath();
     m_record.Write(FormatHostIdentity(identity));
 }

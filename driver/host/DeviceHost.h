@@ -12,7 +12,7 @@
 #include <string>
 
 // One served port, set up in the order that keeps every step undoable: open the control
-// socket, lock the record, load and start the driver, create and watch the terminal, and only
+// socket, lock the record, load and start the driver, create and watch the terminals, and only
 // then publish the name and write the record. Destruction undoes it in reverse, so the name
 // disappears first, then the terminal, the driver and the record.
 class DeviceHost {
@@ -47,7 +47,9 @@ private:
     HostRecord m_record;
     DriverModule m_driver;
     DriverSession m_session;
-    PseudoTerminal m_terminal;
+    PseudoTerminal m_terminal{PseudoTerminal::Access::SerialGroup};
+    // Where the application's playback writes, known only from the record.
+    PseudoTerminal m_input{PseudoTerminal::Access::Owner};
     PortServer m_server;
     DeviceLink m_link;
 };

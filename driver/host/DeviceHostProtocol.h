@@ -10,14 +10,16 @@
 // host itself goes on in its own session and outlives whoever started it.
 //
 // The record file names the serving host (see HostIdentity) and is locked for the host's
-// whole life. The host answers on an abstract local socket whose name holds the record's
+// whole life. It also names the host's input terminal: a program that only writes into the
+// port (the application's playback) writes there, so that it does not count as a reader of
+// the port. The host answers on an abstract local socket whose name holds the record's
 // random token. The name is no secret: every local user sees it in /proc/net/unix and can
 // connect. What protects the host is the check of the peer's user id on every connection:
 // only the host's own user (or root) is answered. The token only ties the socket to one
 // start of the host, so that a process that later has the host's process id can never
 // answer in its place (clients also check the peer's process id). Requests are one line:
 //   "STATUS\n" -> "OK pid=... device=COMn: slave=... opens=... closes=... written=...
-//                  delivered=...\n"
+//                  delivered=... dropped=...\n"
 //   "STOP\n"   -> "OK stopping\n"; the connection then stays open until the host has removed
 //                 its link and record and ended, so end of stream means it is gone.
 // Anything else gets "ERR unknown request\n".

@@ -36,7 +36,7 @@ bool IsToken(std::string_view text) {
 std::string FormatHostIdentity(const HostIdentity& identity) {
     return "pid=" + std::to_string(identity.pid) + "\ntoken=" + identity.token +
            "\ndevice=" + identity.device + "\nlink=" + identity.link + "\nslave=" + identity.slave +
-           "\n";
+           "\ninput=" + identity.input + "\n";
 }
 
 std::optional<HostIdentity> ParseHostIdentity(std::string_view text) {
@@ -58,6 +58,7 @@ std::optional<HostIdentity> ParseHostIdentity(std::string_view text) {
     identity.device = *device;
     identity.link = *link;
     identity.slave = *slave;
+    identity.input = ValueOf(text, "input").value_or("");
     return identity;
 }
 

@@ -13,11 +13,14 @@ struct HostIdentity {
     std::string device; // "COMn:"
     std::string link;   // the link in the device folder
     std::string slave;  // the terminal the link points at
+    // The terminal that the application's playback writes into, so that the port's own
+    // terminal is its readers' alone; empty in the record of a host that had none.
+    std::string input;
 };
 
 std::string FormatHostIdentity(const HostIdentity& identity);
 
-// Nothing when a field is missing or malformed.
+// Nothing when a field is missing or malformed (only the input terminal may be missing).
 std::optional<HostIdentity> ParseHostIdentity(std::string_view text);
 
 // Reads and parses a record file.

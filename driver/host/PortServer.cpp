@@ -2,6 +2,7 @@
 
 #include "driver/host/DeviceHostProtocol.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/inotify.h>
 #include <system_error>
@@ -14,21 +15,30 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 // Reads from the master per round, so that delivery to readers keeps pace with a fast writer.
 constexpr int kReadsPerRound = 4;
 
-enum Slot : std::size_t { kSignals, kUsage, kMaster, kControl };
+enum Slot : std::size_t { kSignals, kUsage, kMaster, kInput, kControl };
+
+int Watch(int usage, const std::string& path) {
+    const int watch = inotify_add_watch(usage, path.c_str(), IN_OPEN | IN_CLOSE);
+    if (watch < 0) {
+        throw std::system_error(errno, std::generic_category(), "watching the terminal");
+    }
+    return watch;
+}
 
 } // namespace
 
 PortServer::PortServer(const StreamEntryPoints& driver, std::uint32_t deviceContext,
-                       PseudoTerminal& terminal, ControlChannel& control, int signalFd,
-                       std::string statusPrefix)
-    : m_driver(driver), m_deviceContext(deviceContext), m_terminal(terminal), m_control(control),
-      m_signalFd(signalFd), m_statusPrefix(std::move(statusPrefix)),
+                       PseudoTerminal& terminal, PseudoTerminal& input, ControlChannel& control,
+                       int signalFd, std::string statusPrefix)
+    : m_driver(driver), m_deviceContext(deviceContext), m_terminal(terminal), m_input(input),
+      m_control(control), m_signalFd(signalFd), m_statusPrefix(std::move(statusPrefix)),
       m_outbox(new std::uint8_t[kBufferSize]), m_inbox(new std::uint8_t[kBufferSize]) {
     m_usage.Reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
-    if (!m_usage ||
-        inotify_add_watch(m_usage.Get(), m_terminal.SlavePath().c_str(), IN_OPEN | IN_CLOSE) < 0) {
+    if (!m_usage) {
         throw std::system_error(errno, std::generic_category(), "watching the terminal");
     }
+    m_terminalWatch = Watch(m_usage.Get(), m_terminal.SlavePath());
+    Watch(m_usage.Get(), m_input.SlavePath());
 }
 
 bool PortServer::Run() {
@@ -40,6 +50,7 @@ bool PortServer::Run() {
         const short masterEvents =
             m_outboxSent < m_outboxLength ? static_cast<short>(POLLIN | POLLOUT) : POLLIN;
         entries.push_back({m_terminal.Master(), masterEvents, 0});
+        entries.push_back({m_input.Master(), POLLIN, 0});
         m_control.AddPollEntries(entries);
         if (poll(entries.data(), entries.size(), -1) < 0) {
             if (errno == EINTR) {
@@ -50,14 +61,18 @@ bool PortServer::Run() {
         if (entries[kSignals].revents != 0) {
             return true;
         }
-        if ((entries[kMaster].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
-            return false;
+        for (const std::size_t master : {kMaster, kInput}) {
+            if ((entries[master].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+                return false;
+            }
         }
         if (entries[kUsage].revents != 0) {
             HandleUsage();
         }
-        if ((entries[kMaster].revents & POLLIN) != 0) {
-            TakeUserWrites();
+        for (const std::size_t master : {kMaster, kInput}) {
+            if ((entries[master].revents & POLLIN) != 0) {
+                TakeUserWrites(entries[master].fd);
+            }
         }
         DeliverQueued();
         m_control.Service(std::span(entries).subspan(kControl),
@@ -75,13 +90,23 @@ void PortServer::HandleUsage() {
         }
         for (ssize_t at = 0; at < got;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            const bool onPort = event->wd == m_terminalWatch;
             if ((event->mask & IN_OPEN) != 0) {
                 m_openContext = m_driver.open(m_deviceContext, 0, 0);
                 ++m_counters.opens;
+                m_portUsers += onPort ? 1 : 0;
                 DiscardQueued();
             }
+            if ((event->mask & IN_CLOSE) != 0) {
+                m_portUsers -= onPort && m_portUsers > 0 ? 1 : 0;
+            }
             // A full event queue lost opens or closes; emptying as a close does is the safe
-            // side, since every one of them would have emptied the queue.
+            // side, since every one of them would have emptied the queue. Who has the port
+            // open is unknown then: counting one user keeps delivering, since dropping bytes
+            // that a reader waits for is worse than leaving some unread.
+            if ((event->mask & IN_Q_OVERFLOW) != 0) {
+                m_portUsers = std::max<std::uint64_t>(m_portUsers, 1);
+            }
             if ((event->mask & (IN_CLOSE | IN_Q_OVERFLOW)) != 0) {
                 m_driver.close(m_openContext);
                 ++m_counters.closes;
@@ -92,9 +117,9 @@ void PortServer::HandleUsage() {
     }
 }
 
-void PortServer::TakeUserWrites() {
+void PortServer::TakeUserWrites(int master) {
     for (int round = 0; round < kReadsPerRound; ++round) {
-        const ssize_t got = read(m_terminal.Master(), m_inbox.get(), kBufferSize);
+        const ssize_t got = read(master, m_inbox.get(), kBufferSize);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -110,6 +135,10 @@ void PortServer::TakeUserWrites() {
 }
 
 void PortServer::DeliverQueued() {
+    if (m_portUsers == 0) {
+        DropQueued();
+        return;
+    }
     bool modesChecked = false;
     for (;;) {
         if (m_outboxSent == m_outboxLength) {
@@ -137,6 +166,17 @@ void PortServer::DeliverQueued() {
     }
 }
 
+void PortServer::DropQueued() {
+    for (;;) {
+        const std::uint32_t taken =
+            m_driver.read(m_openContext, m_outbox.get(), static_cast<std::uint32_t>(kBufferSize));
+        if (taken == 0) {
+            return;
+        }
+        m_counters.dropped += taken;
+    }
+}
+
 void PortServer::DiscardQueued() {
     m_outboxLength = 0;
     m_outboxSent = 0;
@@ -152,7 +192,8 @@ ControlReply PortServer::Answer(std::string_view request) {
         return {"OK " + m_statusPrefix + " opens=" + std::to_string(m_counters.opens) +
                     " closes=" + std::to_string(m_counters.closes) +
                     " written=" + std::to_string(m_counters.written) +
-                    " delivered=" + std::to_string(m_counters.delivered) + "\n",
+                    " delivered=" + std::to_string(m_counters.delivered) +
+                    " dropped=" + std::to_string(m_counters.dropped) + "\n",
                 false};
     }
     return {"ERR unknown request\n", false};

@@ -15,30 +15,38 @@ struct PortCounters {
     std::uint64_t closes = 0;    // user closes passed to COM_Close
     std::uint64_t written = 0;   // bytes users wrote that COM_Write accepted
     std::uint64_t delivered = 0; // bytes COM_Read gave that reached the terminal
+    std::uint64_t dropped = 0;   // bytes COM_Read gave while no user had the port open
 };
 
 // Carries the port's traffic through the driver:
-// - what users write to the slave is read from the master and handed to COM_Write;
-// - what COM_Read gives is written to the master, where the terminal queues it for whichever
-//   user reads next, as the driver's one queue does;
-// - each open and close of the slave's path (seen through inotify) becomes COM_Open or
+// - what users write to the port's slave, and what the application's playback writes to the
+//   input terminal's slave, is read from the masters and handed to COM_Write;
+// - what COM_Read gives is written to the port's master, where the terminal queues it for
+//   whichever user reads next, as the driver's one queue does;
+// - each open and close of either slave's path (seen through inotify) becomes COM_Open or
 //   COM_Close, and the terminal's unread bytes are discarded with the driver's queue.
 // Opens and closes are handled before the bytes that arrived with them, so a program that
 // opens and writes at once keeps its first write.
+//
+// While no user has the port's slave open, what COM_Read gives is dropped rather than left
+// in the terminal: a reader opening later would read it before the host could discard it for
+// that open, and would start with old positions. The input terminal's users never read, so
+// they do not count.
 class PortServer {
 public:
     // signalFd reports the signals that end the host. Throws std::system_error.
     PortServer(const StreamEntryPoints& driver, std::uint32_t deviceContext,
-               PseudoTerminal& terminal, ControlChannel& control, int signalFd,
-               std::string statusPrefix);
+               PseudoTerminal& terminal, PseudoTerminal& input, ControlChannel& control,
+               int signalFd, std::string statusPrefix);
 
     // Serves until a stop request or a signal. False when the terminal failed.
     bool Run();
 
 private:
     void HandleUsage();
-    void TakeUserWrites();
+    void TakeUserWrites(int master);
     void DeliverQueued();
+    void DropQueued();
     void DiscardQueued();
     ControlReply Answer(std::string_view request);
 
@@ -46,11 +54,15 @@ private:
     std::uint32_t m_deviceContext;
     std::uint32_t m_openContext = kComOpenContext;
     PseudoTerminal& m_terminal;
+    PseudoTerminal& m_input;
     ControlChannel& m_control;
     int m_signalFd;
     std::string m_statusPrefix;
-    UniqueFd m_usage; // inotify on the slave's path
+    UniqueFd m_usage; // inotify on both slaves' paths
+    int m_terminalWatch = -1;
     PortCounters m_counters;
+    // Opens of the port's slave not yet closed.
+    std::uint64_t m_portUsers = 0;
     bool m_stopping = false;
 
     // Bytes taken from the driver that the terminal has not accepted yet.

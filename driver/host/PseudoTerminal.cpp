@@ -22,9 +22,12 @@ constexpr tcflag_t kCookedInput =
     IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IUCLC;
 constexpr tcflag_t kCookedLocal = ECHO | ECHONL | ICANON | ISIG | IEXTEN;
 
+// A minimum of 0 makes a read return at once when nothing is there, which a blocking reader
+// takes for the end of the file.
 bool IsRaw(const termios& modes) {
     return (modes.c_iflag & kCookedInput) == 0 && (modes.c_oflag & OPOST) == 0 &&
-           (modes.c_lflag & kCookedLocal) == 0 && (modes.c_cflag & (CSIZE | PARENB)) == CS8;
+           (modes.c_lflag & kCookedLocal) == 0 && (modes.c_cflag & (CSIZE | PARENB)) == CS8 &&
+           modes.c_cc[VMIN] != 0;
 }
 
 void MakeRaw(termios& modes) {
@@ -33,6 +36,10 @@ void MakeRaw(termios& modes) {
     modes.c_lflag &= ~kCookedLocal;
     modes.c_cflag &= ~(CSIZE | PARENB);
     modes.c_cflag |= CS8;
+    if (modes.c_cc[VMIN] == 0) {
+        modes.c_cc[VMIN] = 1;
+        modes.c_cc[VTIME] = 0;
+    }
 }
 
 // Serial devices belong to "dialout"; programs such as gpsd read them as that group. Where
@@ -52,7 +59,7 @@ void OpenToSerialGroup(int slave) {
 
 } // namespace
 
-PseudoTerminal::PseudoTerminal() {
+PseudoTerminal::PseudoTerminal(Access access) {
     m_master.Reset(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
     if (!m_master) {
         ThrowErrno("posix_openpt");
@@ -73,7 +80,11 @@ PseudoTerminal::PseudoTerminal() {
     if (flags < 0 || fcntl(m_master.Get(), F_SETFL, flags | O_NONBLOCK) != 0) {
         ThrowErrno("fcntl");
     }
-    OpenToSerialGroup(m_slave.Get());
+    if (access == Access::SerialGroup) {
+        OpenToSerialGroup(m_slave.Get());
+    } else if (fchmod(m_slave.Get(), 0600) != 0) {
+        ThrowErrno("setting the terminal's mode");
+    }
     termios modes{};
     if (tcgetattr(m_slave.Get(), &modes) != 0) {
         ThrowErrno("tcgetattr");

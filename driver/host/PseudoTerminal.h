@@ -10,16 +10,24 @@
 // modes without showing up as a user, and so that the master never hangs up between users.
 class PseudoTerminal {
 public:
-    // Creates the pair with the slave raw and open to its owner and the "dialout" group, as
-    // serial devices are. Throws std::system_error.
-    PseudoTerminal();
+    enum class Access {
+        SerialGroup, // its owner and the "dialout" group, as serial devices are
+        Owner,       // its owner alone
+    };
+
+    // Creates the pair with the slave raw, reads waiting for at least one byte, open as
+    // `access` says. Throws std::system_error.
+    explicit PseudoTerminal(Access access);
 
     int Master() const { return m_master.Get(); }
     const std::string& SlavePath() const { return m_slavePath; }
 
     // The port has no line discipline, whatever a user asked for: echo would send what the
     // host hands to readers back to it as if a user had written it, and the translations
-    // would change the bytes. Restores raw mode when a user changed it; speeds stay as set.
+    // would change the bytes. Reads wait for at least one byte, as readers of a serial device
+    // expect: the settings are shared by every user, and one user's reads that return at once
+    // would make every other user's blocking read see the end of the file between bursts.
+    // Restores both when a user changed them; speeds and other timings stay as set.
     void KeepRaw();
 
     // Discards what users have not read yet.

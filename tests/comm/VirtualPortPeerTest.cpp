@@ -68,6 +68,39 @@ std::vector<int> SentPoints(const std::string& output) {
     return points;
 }
 
+// Checks that `received` is exactly `count` whole bursts of well-formed sentences and returns
+// the drive points of their GGA lines.
+std::vector<int> CheckedBursts(std::string received, int count) {
+    std::vector<std::string> types;
+    std::vector<int> points;
+    for (std::size_t end; (end = received.find("\r\n")) != std::string::npos;) {
+        const std::string line = received.substr(0, end);
+        received.erase(0, end + 2);
+        SCOPED_TRACE(line);
+        const std::size_t star = line.find('*');
+        EXPECT_TRUE(line.starts_with("$GP") && star != std::string::npos);
+        if (star == std::string::npos) {
+            continue;
+        }
+        EXPECT_EQ(std::stoi(line.substr(star + 1), nullptr, 16),
+                  LineChecksum(line.substr(0, star + 1)));
+        const std::vector<std::string> fields = Fields(line);
+        types.push_back(fields[0].substr(3));
+        if (types.back() == "GGA") {
+            points.push_back(DrivePointAt(Degrees(fields[2], 2), Degrees(fields[4], 3)));
+        }
+    }
+    EXPECT_TRUE(received.empty()) << "a partial line: " << received;
+    std::erase(types, "GSV");
+    const std::vector<std::string> burst = {"GGA", "GSA", "RMC", "VTG", "GLL"};
+    std::vector<std::string> expected;
+    for (int i = 0; i < count; ++i) {
+        expected.insert(expected.end(), burst.begin(), burst.end());
+    }
+    EXPECT_EQ(types, expected);
+    return points;
+}
+
 // A user's home with its settings, documents and device folder, and the companion run in it.
 class CompanionHome {
 public:
@@ -140,31 +173,7 @@ TEST(VirtualPortPeers, APlainReaderGetsThePlayedBurstsAfterTheRegisteringProgram
     const std::vector<int> sent = SentPoints(output);
     ASSERT_GE(sent.size(), 3u) << output;
 
-    std::string received = reader.Stdout().substr(5);
-    std::vector<std::string> types;
-    std::vector<int> points;
-    for (std::size_t end; (end = received.find("\r\n")) != std::string::npos;) {
-        const std::string line = received.substr(0, end);
-        received.erase(0, end + 2);
-        SCOPED_TRACE(line);
-        const std::size_t star = line.find('*');
-        ASSERT_TRUE(line.starts_with("$GP") && star != std::string::npos);
-        ASSERT_EQ(std::stoi(line.substr(star + 1), nullptr, 16),
-                  LineChecksum(line.substr(0, star + 1)));
-        const std::vector<std::string> fields = Fields(line);
-        types.push_back(fields[0].substr(3));
-        if (types.back() == "GGA") {
-            points.push_back(DrivePointAt(Degrees(fields[2], 2), Degrees(fields[4], 3)));
-        }
-    }
-    EXPECT_TRUE(received.empty()) << "a partial line: " << received;
-    std::erase(types, "GSV");
-    const std::vector<std::string> burst = {"GGA", "GSA", "RMC", "VTG", "GLL"};
-    std::vector<std::string> expected;
-    for (int i = 0; i < 3; ++i) {
-        expected.insert(expected.end(), burst.begin(), burst.end());
-    }
-    EXPECT_EQ(types, expected);
+    const std::vector<int> points = CheckedBursts(reader.Stdout().substr(5), 3);
     EXPECT_EQ(points, std::vector<int>(sent.begin(), sent.begin() + 3));
 
     // The same choice again is the next start-up's: the port is found and left alone.
@@ -183,6 +192,39 @@ TEST(VirtualPortPeers, APlainReaderGetsThePlayedBurstsAfterTheRegisteringProgram
     EXPECT_FALSE(fs::is_symlink(user.Port(5)));
     EXPECT_EQ(ReadServiceHandle(user.registry), 0u);
     EXPECT_EQ(ReadVirtualPortIndex(user.registry), kNoVirtualPort);
+}
+
+// A reader like cat: it sets nothing on the port and reads with plain blocking reads. It opens
+// the port while a track has played into it for a while with no reader.
+TEST(VirtualPortPeers, APlainReaderJoiningAPlaybackGetsOnlyNewWholeBurstsAndNoEndOfFile) {
+    CompanionHome user;
+    ASSERT_EQ(user.Run({"vport", "register", "5"}).first, 0);
+    const fs::path track = user.home / "drive.txt";
+    testpaths::WriteFileBytes(track, testlogs::SyntheticDrive(60));
+    const auto play = user.Start({"play", track.string(), "--to", "COM5:"});
+    const std::uint32_t handle = ReadServiceHandle(user.registry);
+    std::string status;
+    // Three bursts played with nobody reading: none of them waits in the terminal.
+    ASSERT_TRUE(WaitUntil([&] {
+        std::string reason;
+        status = user.devices.ServiceStatus(handle, reason).value_or("");
+        return servicetest::StatusNumber(status, "written").value_or(0) > 1000;
+    }));
+    EXPECT_EQ(servicetest::StatusNumber(status, "delivered"), 0u) << status;
+
+    ChildProcess reader(ZRV_PORT_PEER,
+                        {{user.Port(5).string(), "4", "--plain", "--bursts"}, {}, std::nullopt},
+                        user.home.Path());
+    const std::optional<int> readerExit = reader.Wait(30s);
+    play->Signal(SIGINT);
+    EXPECT_EQ(play->Wait(30s), 0);
+    ASSERT_EQ(readerExit, 0) << "the reader met an end of file: " << reader.Stdout();
+    const std::vector<int> points = CheckedBursts(reader.Stdout().substr(5), 4);
+    ASSERT_EQ(points.size(), 4u);
+    EXPECT_GE(points[0], 3) << "an old position first";
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        EXPECT_EQ(points[i], points[i - 1] + 1) << "a jump at burst " << i;
+    }
 }
 
 TEST(VirtualPortPeers, TheDeviceListingNeverOpensTheVirtualPort) {

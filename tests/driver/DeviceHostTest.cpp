@@ -114,6 +114,59 @@ TEST(DeviceHostTest, AReaderThatOpensLaterSeesOnlyBytesWrittenAfterItsOpen) {
     EXPECT_EQ(FinishReader(firstReader), "");
 }
 
+// What the application's playback writes goes into the input terminal; the host leaves none
+// of it in the port's terminal while no reader has the port open, so a reader that opens and
+// reads at once (before the host can discard anything for its open) never starts with old
+// bytes.
+TEST(DeviceHostTest, NothingWaitsInTheTerminalForAReaderWhileNoneHasThePortOpen) {
+    ServedPort port;
+    ASSERT_TRUE(port.Started());
+    ASSERT_FALSE(port.Identity().input.empty());
+    const UniqueFd playback = OpenWriter(port.Identity().input);
+    ASSERT_TRUE(playback);
+    ASSERT_TRUE(port.WaitForCounter("opens", 1));
+    const std::string old = "$GPGGA,written while nobody reads*00\r\n";
+    ASSERT_TRUE(WriteAll(playback.Get(), old));
+    ASSERT_TRUE(port.WaitForCounter("dropped", old.size()));
+    EXPECT_EQ(port.Counter("delivered"), 0u);
+
+    const UniqueFd reader(open(port.Link().c_str(), O_RDONLY | O_NOCTTY));
+    ASSERT_TRUE(reader);
+    ASSERT_TRUE(port.WaitForCounter("opens", 2));
+    const std::string fresh = "$GPRMC,after the open*00\r\n";
+    ASSERT_TRUE(WriteAll(playback.Get(), fresh));
+    EXPECT_EQ(hosttest::ReadExactly(reader.Get(), fresh.size()), fresh);
+    EXPECT_EQ(port.Counter("delivered"), fresh.size());
+}
+
+// A program that sets the port's reads to return at once (minimum 0, as a writer that polls
+// might) changes them for every user of the shared terminal; the host sets them back before it
+// delivers, so that a reader with plain blocking reads, like cat, does not see an end of file
+// between bursts.
+TEST(DeviceHostTest, APlainBlockingReaderKeepsReadingWhateverAWriterSetsUp) {
+    ServedPort port;
+    ASSERT_TRUE(port.Started());
+    Child reader = StartReader(port, 2, 0, {"--plain", "--hold", "--bursts"});
+    const std::string burst = "$GPGGA,1*00\r\n$GPGLL,1*00\r\n";
+    const std::string next = "$GPGGA,2*00\r\n$GPGLL,2*00\r\n";
+    const UniqueFd writer = OpenWriter(port.Link());
+    ASSERT_TRUE(writer);
+    termios modes{};
+    ASSERT_EQ(tcgetattr(writer.Get(), &modes), 0);
+    modes.c_cc[VMIN] = 0;
+    modes.c_cc[VTIME] = 0;
+    ASSERT_EQ(tcsetattr(writer.Get(), TCSANOW, &modes), 0);
+    ASSERT_TRUE(port.WaitForCounter("opens", 2));
+    ASSERT_TRUE(WriteAll(writer.Get(), burst));
+    ASSERT_TRUE(port.WaitForCounter("delivered", burst.size()));
+    ASSERT_TRUE(WriteAll(reader.stdinPipe.Get(), "go"));
+    // The reader has read the first burst and waits in its next read when this one comes.
+    ASSERT_EQ(hosttest::ReadExactly(reader.stdoutPipe.Get(), burst.size()), burst);
+    ASSERT_TRUE(WriteAll(writer.Get(), next));
+    EXPECT_EQ(hosttest::ReadToEnd(reader.stdoutPipe.Get()), next);
+    EXPECT_EQ(hosttest::WaitForExitCode(reader.pid), 0);
+}
+
 TEST(DeviceHostTest, AReaderAskingForEchoAndLineModesStillGetsTheBytesUnchanged) {
     ServedPort port;
     ASSERT_TRUE(port.Started());

@@ -18,6 +18,7 @@ HostIdentity SampleIdentity() {
     identity.device = "COM5:";
     identity.link = "/home/u/.config/Velmora Records2009/devices/COM5:";
     identity.slave = "/dev/pts/7";
+    identity.input = "/dev/pts/8";
     return identity;
 }
 
@@ -30,6 +31,7 @@ TEST(HostIdentityTest, RoundTripsAndRefusesDamagedRecords) {
     EXPECT_EQ(parsed->device, identity.device);
     EXPECT_EQ(parsed->link, identity.link);
     EXPECT_EQ(parsed->slave, identity.slave);
+    EXPECT_EQ(parsed->input, identity.input);
 
     const std::string good = FormatHostIdentity(identity);
     for (const auto& [from, to] :
@@ -41,6 +43,11 @@ TEST(HostIdentityTest, RoundTripsAndRefusesDamagedRecords) {
         text.replace(text.find(from), from.size(), to);
         EXPECT_FALSE(ParseHostIdentity(text)) << text;
     }
+    std::string withoutInput = good;
+    withoutInput.erase(withoutInput.find("input="));
+    const auto older = ParseHostIdentity(withoutInput);
+    ASSERT_TRUE(older) << "a record of a host without an input terminal";
+    EXPECT_EQ(older->input, "");
     EXPECT_NE(NewHostToken(), NewHostToken());
 }
 

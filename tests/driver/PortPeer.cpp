@@ -1,14 +1,15 @@
 // A program that uses a serial port the way GPS readers do: plain open and termios.
 //
-//   vport_peer PATH COUNT [--cooked] [--hold] [--bursts]
+//   vport_peer PATH COUNT [--cooked | --plain] [--hold] [--bursts]
 //
 // Opens PATH, sets 57600 baud raw mode (with --cooked: echo, canonical input, CR to NL,
-// signals and flow control instead, as a careless program might), writes "open\n" to stdout,
-// with --hold waits for a byte on stdin, then copies exactly COUNT bytes from the port to
-// stdout. Afterwards it keeps the port open until its stdin ends. With --bursts it copies
-// until COUNT bursts of a playback have ended (a burst ends with its GLL line) and ends at
-// once. Exit 0 on success, 1 when the port failed or stayed silent for twenty seconds, 2 on
-// bad usage.
+// signals and flow control instead, as a careless program might; with --plain it sets nothing
+// and reads with plain blocking reads, as cat does), writes "open\n" to stdout, with --hold
+// waits for a byte on stdin, then copies exactly COUNT bytes from the port to stdout.
+// Afterwards it keeps the port open until its stdin ends. With --bursts it copies until COUNT
+// bursts of a playback have ended (a burst ends with its GLL line) and ends at once. Exit 0 on
+// success, 1 when the port failed or ended, 2 on bad usage; a port silent for twenty seconds
+// ends it too (a plain reader by SIGALRM).
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -56,12 +57,15 @@ bool SetModes(int fd, bool cooked) {
 
 int main(int argc, char** argv) {
     bool cooked = false;
+    bool plain = false;
     bool hold = false;
     bool bursts = false;
     for (int i = 3; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--cooked") {
             cooked = true;
+        } else if (option == "--plain") {
+            plain = true;
         } else if (option == "--hold") {
             hold = true;
         } else if (option == "--bursts") {
@@ -75,7 +79,7 @@ int main(int argc, char** argv) {
     }
     const std::size_t count = std::strtoul(argv[2], nullptr, 10);
     const int port = open(argv[1], O_RDWR | O_NOCTTY);
-    if (port < 0 || !SetModes(port, cooked) || !WriteAll(STDOUT_FILENO, "open\n", 5)) {
+    if (port < 0 || (!plain && !SetModes(port, cooked)) || !WriteAll(STDOUT_FILENO, "open\n", 5)) {
         return 1;
     }
     char buffer[4096];
@@ -84,8 +88,12 @@ int main(int argc, char** argv) {
     }
     std::string line;
     for (std::size_t done = 0; done < count;) {
+        // A plain reader meets an end of file where a polling one would wait; the alarm ends
+        // a plain reader that waits in vain.
         pollfd entry{port, POLLIN, 0};
-        if (poll(&entry, 1, 20000) <= 0) {
+        if (plain) {
+            alarm(20);
+        } else if (poll(&entry, 1, 20000) <= 0) {
             return 1;
         }
         const ssize_t got =
