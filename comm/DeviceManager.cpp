@@ -130,9 +130,10 @@ bool DeviceManager::DeviceExists(const std::string& prefix, int index) {
     if (prefix == kServicePrefix && index >= 0 && index <= kHighestIndex) {
         ServiceRecord record(ServiceRecordPath(m_paths, index));
         const std::optional<HostIdentity>& identity = record.Identity();
-        if (identity && entry->target == std::filesystem::path(identity->slave) &&
-            record.LockIfHostGone()) {
-            return false;
+        if (identity && entry->target == std::filesystem::path(identity->slave)) {
+            // A served port is told by its host's record alone: an open of its terminal would
+            // empty the queue of the programs reading it.
+            return !record.LockIfHostGone();
         }
     }
     // Not blocking: a real serial line would otherwise wait for its carrier here.

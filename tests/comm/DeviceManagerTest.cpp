@@ -111,6 +111,7 @@ TEST_F(DeviceManagerTest, RegisteredPortServesUntilItsHandleDeregistersIt) {
     const auto status = devices.ServiceStatus(handle, reason);
     ASSERT_TRUE(status) << reason;
     EXPECT_NE(status->find("device=COM5:"), std::string::npos) << *status;
+    EXPECT_EQ(servicetest::StatusNumber(*status, "opens"), 0u) << *status;
 
     int error = 0;
     EXPECT_TRUE(devices.DeregisterService(handle, error)) << error;
