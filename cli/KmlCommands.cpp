@@ -22,6 +22,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -214,35 +215,47 @@ void PrintTrack(const CTrack& track, bool points, DistanceUnit units) {
     PrintStatisticsLines(track, units);
 }
 
+int ImportFile(const ImportOptions& options);
+
 int RunImport(std::span<const std::string> args) {
     const auto options = ParseImportOptions(args);
     if (!options) {
         return PrintCommandUsage(kImport);
     }
+    try {
+        return ImportFile(*options);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "ppcObrin3-cli: Out of memory\n");
+        return kExitFailure;
+    }
+}
+
+// Imports what the file holds; a failure when anything was left out (the message says why).
+int ImportFile(const ImportOptions& options) {
     TerminalPrompts prompts;
-    const std::filesystem::path path = std::filesystem::absolute(options->file);
+    const std::filesystem::path path = std::filesystem::absolute(options.file);
     const auto geometry = ReadKmlGeometry(path, prompts);
     if (!geometry) {
         return kExitFailure;
     }
     if (geometry->points.empty() && geometry->lines.empty()) {
         std::printf("The file holds no point and no line.\n");
-        return kExitOk;
+        return geometry->stopped.empty() ? kExitOk : kExitFailure;
     }
     const GeneralSettings settings = LoadGeneralSettings(prompts);
     if (!geometry->points.empty() &&
-        !ImportRoute(geometry->points, path, *options, settings.kindOfRouteGuidance)) {
+        !ImportRoute(geometry->points, path, options, settings.kindOfRouteGuidance)) {
         return kExitFailure;
     }
     if (!geometry->lines.empty()) {
         const auto track = std::make_unique<CTrack>();
         const bool complete = FillTrackFromKmlLines(geometry->lines, path, *track, prompts);
-        PrintTrack(*track, options->points, DistanceUnitOfSetting(settings.distanceUnits));
+        PrintTrack(*track, options.points, DistanceUnitOfSetting(settings.distanceUnits));
         if (!complete) {
             return kExitFailure;
         }
     }
-    return kExitOk;
+    return geometry->stopped.empty() ? kExitOk : kExitFailure;
 }
 
 } // namespace
