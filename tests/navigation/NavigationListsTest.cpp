@@ -308,6 +308,16 @@ TEST(PositionClipboardTest, CopiedTextPastesBackAndBadTextPastesNothing) {
     EXPECT_NEAR(Latitude(pasted->Position()), 49.2741667, 1e-6);
     EXPECT_NEAR(Longitude(pasted->Position()), -123.1853333, 1e-6);
 
+    // Whatever copy writes, paste reads back, also a hair below a whole degree.
+    for (const auto& [lat, lon] : {std::pair{48.9999999, 7.4}, std::pair{-0.99999999, -179.9999999},
+                                   std::pair{89.99999999, 179.99999999}}) {
+        const std::string copied = PositionClipboardText(At(lat, lon));
+        const auto back = ParsePositionClipboard(copied);
+        ASSERT_TRUE(back) << copied;
+        EXPECT_NEAR(Latitude(back->Position()), lat, 1e-5) << copied;
+        EXPECT_NEAR(Longitude(back->Position()), lon, 1e-5) << copied;
+    }
+
     const auto spaced = ParsePositionClipboard(" S 0\xC2\xB0 30.0000' , E 0\xC2\xB0 15.0000' ;");
     ASSERT_TRUE(spaced);
     EXPECT_NEAR(Latitude(spaced->Position()), -0.5, 1e-9);
