@@ -46,12 +46,6 @@ const CliCommand kImport = {
     "into a track, and prints its statistics (--points: its points as CSV)",
     RunImport};
 
-// The General settings of the user's registry file.
-GeneralSettings LoadGeneralSettings(IPrompts& prompts) {
-    RegistryStore registry(PlatformPaths::FromEnvironment(), &prompts);
-    return LoadSettings(registry).general;
-}
-
 // Loads a record file into the track as playback loads track 1.
 bool LoadRecordFile(const std::string& path, CTrack& track) {
     track.Reset();
