@@ -6,10 +6,6 @@
 
 namespace {
 
-// Longer than any position written with all the digits a double holds; a longer piece is
-// skipped without being kept.
-constexpr std::size_t kMaxPositionLength = 256;
-
 bool IsWhitespace(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
 }
@@ -86,7 +82,7 @@ bool KmlCoordinateReader::Feed(std::u16string_view text) {
             if (!EndPiece()) {
                 return false;
             }
-        } else if (m_piece.size() < kMaxPositionLength) {
+        } else if (m_piece.size() < kLongestKmlPosition) {
             m_piece.push_back(c);
         } else {
             m_overlong = true;

@@ -6,6 +6,10 @@
 #include <string_view>
 #include <vector>
 
+// The longest "longitude,latitude,altitude " the export writes: any finite altitude in whole
+// metres. Longer pieces of a coordinates list cannot be positions and are skipped unkept.
+inline constexpr std::size_t kLongestKmlPosition = 400;
+
 // A position read from a KML coordinates text: signed decimal degrees, north and east
 // positive; the altitude in metres when the text gave one.
 struct KmlPosition {

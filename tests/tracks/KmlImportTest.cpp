@@ -53,7 +53,7 @@ TEST(KmlCoordinateList, PiecesEndingInWhitespaceAreThePositions) {
         {"1,2", ""},
         {"", ""},
     };
-    const std::string overlong = "1." + std::string(300, '0') + ",2 3,4 ";
+    const std::string overlong = "1." + std::string(kLongestKmlPosition, '0') + ",2 3,4 ";
     for (const auto& c : cases) {
         EXPECT_EQ(PositionsText(ParseKmlCoordinateList(Utf8ToUtf16(c.text))), c.positions)
             << c.text;
