@@ -31,17 +31,27 @@ bool IsWhitespace(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
 }
 
-// A Point's coordinates: its first position, whether or not whitespace follows it.
-std::optional<KmlPosition> FirstPosition(std::u16string_view text) {
-    std::size_t start = 0;
-    while (start < text.size() && IsWhitespace(text[start])) {
-        ++start;
-    }
-    std::size_t end = start;
-    while (end < text.size() && !IsWhitespace(text[end])) {
-        ++end;
-    }
-    return ParseKmlPosition(text.substr(start, end - start));
+// A Point's coordinates, the text of the current element: its first position, whether or not
+// whitespace follows it. Read in pieces, so that a hostile text costs no copy of itself.
+std::optional<KmlPosition> FirstPosition(const CXmlMarkup& markup) {
+    std::u16string first;
+    bool overlong = false;
+    markup.VisitElementText([&](std::u16string_view piece) {
+        for (const char16_t c : piece) {
+            if (IsWhitespace(c)) {
+                if (!first.empty()) {
+                    return false;
+                }
+            } else if (first.size() == kLongestKmlPosition) {
+                overlong = true;
+                return false;
+            } else {
+                first.push_back(c);
+            }
+        }
+        return true;
+    });
+    return overlong ? std::nullopt : ParseKmlPosition(first);
 }
 
 std::string LimitMessage(const char* what, std::size_t limit) {
@@ -79,7 +89,7 @@ void CollectPlacemark(CXmlMarkup& markup, Collector& collector, bool pointsOnly)
     if (markup.FindElement(u"Point")) {
         markup.EnterElement();
         if (markup.FindElement(u"coordinates")) {
-            if (const auto position = FirstPosition(markup.GetElementText())) {
+            if (const auto position = FirstPosition(markup)) {
                 std::vector<KmlPosition>& points = collector.geometry.points;
                 if (points.size() < collector.limits.points) {
                     points.push_back(*position);
