@@ -1,5 +1,9 @@
 #include "cli/CommonOptions.h"
 
+#include "platform/PlatformPaths.h"
+#include "platform/RegistryStore.h"
+#include "platform/SettingsStore.h"
+
 std::optional<DistanceUnit> ParseUnitOption(std::string_view text) {
     if (text == "km") {
         return DistanceUnit::Kilometers;
@@ -37,4 +41,23 @@ std::optional<Conflicts> ParseConflictOption(std::string_view text) {
         return Conflicts::Skip;
     }
     return std::nullopt;
+}
+
+std::optional<bool> ParseYesNoOption(std::string_view text) {
+    if (text == "yes") {
+        return true;
+    }
+    if (text == "no") {
+        return false;
+    }
+    return std::nullopt;
+}
+
+GeneralSettings LoadGeneralSettings(IPrompts& prompts) {
+    RegistryStore registry(PlatformPaths::FromEnvironment(), &prompts);
+    return LoadSettings(registry).general;
+}
+
+DistanceUnit UnitOrSetting(std::optional<DistanceUnit> option, IPrompts& prompts) {
+    return option ? *option : DistanceUnitOfSetting(LoadGeneralSettings(prompts).distanceUnits);
 }

@@ -22,6 +22,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,12 +45,6 @@ const CliCommand kImport = {
     "in the documents folder; name conflicts skipped unless --replace or --rename) and lines "
     "into a track, and prints its statistics (--points: its points as CSV)",
     RunImport};
-
-// The General settings of the user's registry file.
-GeneralSettings LoadGeneralSettings(IPrompts& prompts) {
-    RegistryStore registry(PlatformPaths::FromEnvironment(), &prompts);
-    return LoadSettings(registry).general;
-}
 
 // Loads a record file into the track as playback loads track 1.
 bool LoadRecordFile(const std::string& path, CTrack& track) {
@@ -214,35 +209,47 @@ void PrintTrack(const CTrack& track, bool points, DistanceUnit units) {
     PrintStatisticsLines(track, units);
 }
 
+int ImportFile(const ImportOptions& options);
+
 int RunImport(std::span<const std::string> args) {
     const auto options = ParseImportOptions(args);
     if (!options) {
         return PrintCommandUsage(kImport);
     }
+    try {
+        return ImportFile(*options);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "ppcObrin3-cli: Out of memory\n");
+        return kExitFailure;
+    }
+}
+
+// Imports what the file holds; a failure when anything was left out (the message says why).
+int ImportFile(const ImportOptions& options) {
     TerminalPrompts prompts;
-    const std::filesystem::path path = std::filesystem::absolute(options->file);
+    const std::filesystem::path path = std::filesystem::absolute(options.file);
     const auto geometry = ReadKmlGeometry(path, prompts);
     if (!geometry) {
         return kExitFailure;
     }
     if (geometry->points.empty() && geometry->lines.empty()) {
         std::printf("The file holds no point and no line.\n");
-        return kExitOk;
+        return geometry->stopped.empty() ? kExitOk : kExitFailure;
     }
     const GeneralSettings settings = LoadGeneralSettings(prompts);
     if (!geometry->points.empty() &&
-        !ImportRoute(geometry->points, path, *options, settings.kindOfRouteGuidance)) {
+        !ImportRoute(geometry->points, path, options, settings.kindOfRouteGuidance)) {
         return kExitFailure;
     }
     if (!geometry->lines.empty()) {
         const auto track = std::make_unique<CTrack>();
         const bool complete = FillTrackFromKmlLines(geometry->lines, path, *track, prompts);
-        PrintTrack(*track, options->points, DistanceUnitOfSetting(settings.distanceUnits));
+        PrintTrack(*track, options.points, DistanceUnitOfSetting(settings.distanceUnits));
         if (!complete) {
             return kExitFailure;
         }
     }
-    return kExitOk;
+    return geometry->stopped.empty() ? kExitOk : kExitFailure;
 }
 
 } // namespace

@@ -35,7 +35,7 @@ extern const CliCommand kGuideCommand;
 
 struct Options {
     std::optional<std::string> file;
-    DistanceUnit unit = DistanceUnit::NauticalMiles;
+    std::optional<DistanceUnit> unit; // the "DistanceUnits" setting when not given
     bool json = false;
     Conflicts conflicts = Conflicts::Skip;
     std::vector<std::string> words;
@@ -76,7 +76,7 @@ std::optional<Options> ParseStoreOptions(std::span<const std::string> args) {
             if (!unit) {
                 return std::nullopt;
             }
-            options.unit = *unit;
+            options.unit = unit;
         } else if (arg == "--json") {
             options.json = true;
         } else if (const std::optional<Conflicts> policy = ParseConflictOption(arg)) {
@@ -267,6 +267,8 @@ int ShowLegs(CNavigationDataBase& store, const Options& options) {
         return kExitOk;
     }
     std::printf("%s\n", LegTableTitle(options.words[1]).c_str());
+    TerminalPrompts prompts;
+    const DistanceUnit unit = UnitOrSetting(options.unit, prompts);
     if (table.rows.empty()) {
         std::printf("%s\n", EmptyRouteText(options.words[1]).c_str());
         return kExitOk;
@@ -274,12 +276,12 @@ int ShowLegs(CNavigationDataBase& store, const Options& options) {
     std::printf("Number\tWaypoint name\tDesired Track of Leg\tLeg Distance\t"
                 "Distance from the Begin\tDistance to the End\n");
     for (const LegRow& row : table.rows) {
-        const LegRowTexts t = LegRowText(row, options.unit);
+        const LegRowTexts t = LegRowText(row, unit);
         std::printf("%s\t%s\t%s\t%s\t%s\t%s\n", t.number.c_str(), t.name.c_str(),
                     t.desiredTrack.c_str(), t.legDistance.c_str(), t.fromBegin.c_str(),
                     t.toEnd.c_str());
     }
-    std::printf("Total Distance: %s\n", FormatDistance(table.totalDistance, options.unit).c_str());
+    std::printf("Total Distance: %s\n", FormatDistance(table.totalDistance, unit).c_str());
     return kExitOk;
 }
 
@@ -305,9 +307,11 @@ int ShowNearest(CNavigationDataBase& store, const Options& options) {
         std::printf("%s\n", kNoNearestWaypoints);
         return kExitOk;
     }
-    std::printf("Waypoint name\tDST (%s)\tBRG\n", DistanceSuffix(options.unit));
+    TerminalPrompts prompts;
+    const DistanceUnit unit = UnitOrSetting(options.unit, prompts);
+    std::printf("Waypoint name\tDST (%s)\tBRG\n", DistanceSuffix(unit));
     for (const NearestRow& row : rows) {
-        const NearestRowTexts t = NearestRowText(row, options.unit);
+        const NearestRowTexts t = NearestRowText(row, unit);
         std::printf("%s\t%s\t%s\n", t.name.c_str(), t.distance.c_str(), t.bearing.c_str());
     }
     return kExitOk;
@@ -331,6 +335,36 @@ int AddWaypoint(CliStore& cli, const Options& options) {
     return kExitOk;
 }
 
+// What the saved store file holds, and each item that is not in it: one whose line would be
+// longer than a store file line is left out when the file is written.
+int ReportStoreFileContents(const CNavigationDataBase& store) {
+    int waypoints = 0;
+    int routes = 0;
+    std::vector<std::string> leftOut;
+    store.ForEachWaypoint([&](const CWaypoint& waypoint) {
+        if (waypoint.IsStored()) {
+            ++waypoints;
+        } else {
+            leftOut.push_back("waypoint '" + waypoint.Name() + "'");
+        }
+    });
+    store.ForEachRoute([&](const CRoute& route) {
+        if (route.IsStored()) {
+            ++routes;
+        } else {
+            leftOut.push_back("route '" + route.Name() + "'");
+        }
+    });
+    std::printf("The store file holds %d waypoints and %d routes.\n", waypoints, routes);
+    for (const std::string& item : leftOut) {
+        std::fprintf(stderr,
+                     "ppcObrin3-cli: left out of the store file (its line would be too "
+                     "long): %s\n",
+                     item.c_str());
+    }
+    return leftOut.empty() ? kExitOk : kExitFailure;
+}
+
 int Import(CliStore& cli, const Options& options) {
     const std::filesystem::path path = std::filesystem::absolute(options.words[1]);
     std::ifstream in(path, std::ios::binary);
@@ -347,9 +381,7 @@ int Import(CliStore& cli, const Options& options) {
     if (!store.IsSaved() && !cli.Save()) {
         return kExitFailure;
     }
-    std::printf("The store holds %d waypoints and %d routes.\n", store.Count(NavItemKind::Waypoint),
-                store.Count(NavItemKind::Route));
-    return kExitOk;
+    return ReportStoreFileContents(store);
 }
 
 int ExportRoute(CNavigationDataBase& store, const Options& options) {
@@ -431,7 +463,10 @@ struct GuideOptions {
     GuidanceFix fix;
     bool speedGiven = false;
     bool courseGiven = false;
-    GuidanceSettings settings;
+    // Each one not given is taken from the settings.
+    std::optional<DistanceUnit> unit;
+    std::optional<int> kind;
+    std::optional<bool> follow;
 };
 
 // Nothing and a message when the command line is wrong.
@@ -482,13 +517,19 @@ std::optional<GuideOptions> ParseGuideOptions(std::span<const std::string> args,
             if (!unit) {
                 return std::nullopt;
             }
-            options.settings.unit = *unit;
+            options.unit = unit;
         } else if (arg == "--kind" && hasValue) {
             const auto kind = ParseKindOption(args[++i]);
             if (!kind) {
                 return std::nullopt;
             }
-            options.settings.kind = *kind;
+            options.kind = kind;
+        } else if (arg == "--follow" && hasValue) {
+            options.follow = ParseYesNoOption(args[++i]);
+            if (!options.follow) {
+                problem = "--follow takes yes or no";
+                return std::nullopt;
+            }
         } else {
             return std::nullopt;
         }
@@ -501,6 +542,15 @@ std::optional<GuideOptions> ParseGuideOptions(std::span<const std::string> args,
     options.fix.latitude = options.at->Latitude().DecimalDegrees();
     options.fix.longitude = options.at->Longitude().DecimalDegrees();
     return options;
+}
+
+// The stored guidance settings with the command line's choices over them.
+GuidanceSettings GuidanceSettingsFor(const GuideOptions& options, const GeneralSettings& stored) {
+    GuidanceSettings settings;
+    settings.kind = options.kind.value_or(stored.kindOfRouteGuidance);
+    settings.followTheRoute = options.follow.value_or(stored.automaticallyFollowTheRoute != 0);
+    settings.unit = options.unit.value_or(DistanceUnitOfSetting(stored.distanceUnits));
+    return settings;
 }
 
 int RunGuide(std::span<const std::string> args) {
@@ -533,9 +583,11 @@ int RunGuide(std::span<const std::string> args) {
             store.GoToRouteRow(route, options->activeRow - 1);
         }
     }
+    TerminalPrompts prompts;
+    const GuidanceSettings settings = GuidanceSettingsFor(*options, LoadGeneralSettings(prompts));
     const SystemClock clock;
     CRouteGuidance guidance(clock);
-    guidance.SetSettings(options->settings);
+    guidance.SetSettings(settings);
     const GuidanceTarget target = store.CurrentGuidanceTarget();
     const GuidanceDisplay display = guidance.Show(target, options->fix);
     std::printf("%s\n", display.destinationLabel.c_str());
@@ -543,7 +595,7 @@ int RunGuide(std::span<const std::string> args) {
         return kExitOk;
     }
     const GuidanceValues values =
-        ComputeGuidanceValues(target, options->fix, options->settings.followTheRoute);
+        ComputeGuidanceValues(target, options->fix, settings.followTheRoute);
     std::printf("BRG: %s\nDST: %s\nTRK: %s\nSPD: %s\nIND: %s\n", display.bearing.c_str(),
                 display.distance.c_str(), display.track.c_str(), display.speed.c_str(),
                 IndicatorText(display.indicator).c_str());
@@ -564,15 +616,17 @@ const CliCommand kStoreCommand{
     "(waypoints | routes | legs ROUTE | nearest LAT LON [N|all] | add-waypoint NAME LAT LON | "
     "import FILE | export-route ROUTE FILE)",
     "the navigation store (default: NaviStor.zrv in the documents folder); coordinates in "
-    "signed decimal degrees; name conflicts are skipped unless --replace or --rename",
+    "signed decimal degrees; distances in the units of the settings unless --units; name "
+    "conflicts are skipped unless --replace or --rename",
     RunStore};
 
 const CliCommand kGuideCommand{
     "guide",
     "--store PATH (--to WAYPOINT | --along ROUTE [--active N]) --at LAT LON --speed KN "
-    "--course DEG [--units km|mi|nmi] [--kind walk|drive|flight]",
+    "--course DEG [--units km|mi|nmi] [--kind walk|drive|flight] [--follow yes|no]",
     "the route guidance values for a position, speed and course (N: the row number of the "
-    "route's leg table, from 1)",
+    "route's leg table, from 1); units, kind of guidance and following the route come from the "
+    "settings unless given",
     RunGuide};
 
 } // namespace

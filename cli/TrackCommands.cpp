@@ -4,6 +4,7 @@
 #include "cli/JsonText.h"
 #include "cli/TrackOutput.h"
 #include "nmea/Coordinates.h"
+#include "platform/TerminalPrompts.h"
 #include "tracks/LineDiagnosis.h"
 #include "tracks/RecordLineReader.h"
 #include "tracks/StatisticsText.h"
@@ -28,7 +29,10 @@ int RunPoints(std::span<const std::string> args);
 int RunCheck(std::span<const std::string> args);
 
 const CliCommand kStats = {"stats", "FILE... [--units km|mi|nmi] [--json]",
-                           "statistics of record files, as the statistics panel shows them",
+                           "statistics of record files, as the statistics panel shows them, in "
+                           "the units of the settings unless --units; --json prints one JSON "
+                           "object per file and line (JSON Lines), in knots, nautical miles and "
+                           "metres",
                            RunStats};
 const CliCommand kPoints = {
     "points", "FILE", "the stored points of a record file as CSV, one row per point", RunPoints};
@@ -141,7 +145,7 @@ void PrintStatsJson(const CTrack& track) {
 
 int RunStats(std::span<const std::string> args) {
     std::vector<std::string> files;
-    DistanceUnit units = DistanceUnit::NauticalMiles;
+    std::optional<DistanceUnit> units;
     bool json = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -158,7 +162,7 @@ int RunStats(std::span<const std::string> args) {
             if (!parsed) {
                 return PrintCommandUsage(kStats);
             }
-            units = *parsed;
+            units = parsed;
         } else if (arg.starts_with("-") && arg != "-") {
             return PrintCommandUsage(kStats);
         } else {
@@ -168,6 +172,8 @@ int RunStats(std::span<const std::string> args) {
     if (files.empty()) {
         return PrintCommandUsage(kStats);
     }
+    TerminalPrompts prompts;
+    const DistanceUnit shownUnits = UnitOrSetting(units, prompts);
     // One track, reset for each file, as track 1 is reset before each load.
     const auto track = std::make_unique<CTrack>();
     int exitCode = kExitOk;
@@ -181,7 +187,7 @@ int RunStats(std::span<const std::string> args) {
         if (json) {
             PrintStatsJson(*track);
         } else {
-            PrintStatsText(*track, units);
+            PrintStatsText(*track, shownUnits);
         }
     }
     return exitCode;

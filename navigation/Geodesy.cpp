@@ -36,6 +36,22 @@ double OnGrid(double degrees) {
     return std::trunc(degrees * kGridPerDegree + 0.5);
 }
 
+// A longitude difference on the grid taken the shorter way round, so that a target just
+// across the +-180 meridian lies east or west as it does on the globe. Differences of at most
+// half the globe stay as they are.
+double ShorterWay(double gridDifference) {
+    constexpr double kHalf = 180.0 * kGridPerDegree;
+    constexpr double kFull = 360.0 * kGridPerDegree;
+    if (gridDifference >= -kHalf && gridDifference <= kHalf) {
+        return gridDifference;
+    }
+    const double d = std::fmod(gridDifference, kFull);
+    if (d > kHalf) {
+        return d - kFull;
+    }
+    return d < -kHalf ? d + kFull : d;
+}
+
 } // namespace
 
 double GetDistance(double lat1, double lon1, double lat2, double lon2) {
@@ -80,16 +96,15 @@ double GetAzimuth(double lat1, double lon1, double lat2, double lon2) {
     }
     const double a1 = OnGrid(lat1);
     const double a2 = OnGrid(lat2);
-    const double o1 = OnGrid(lon1);
-    const double o2 = OnGrid(lon2);
+    const double eastward = ShorterWay(OnGrid(lon2) - OnGrid(lon1));
 
     if (a1 == a2) {
-        if (o2 > o1) {
+        if (eastward > 0.0) {
             return 90.0;
         }
-        return o2 < o1 ? 270.0 : 0.0;
+        return eastward < 0.0 ? 270.0 : 0.0;
     }
-    if (o1 == o2) {
+    if (eastward == 0.0) {
         return a1 > a2 ? 180.0 : 0.0;
     }
 
@@ -107,12 +122,11 @@ double GetAzimuth(double lat1, double lon1, double lat2, double lon2) {
 
     double course = 0.0;
     if (a2 > a1) {
-        course = o2 > o1 ? a : a + 360.0;
+        course = eastward > 0.0 ? a : a + 360.0;
     } else {
         course = 180.0 - a;
     }
-    // The quadrant comes from the raw coordinate differences, so a leg across the +-180
-    // meridian can leave the formula's value on the other side of north; fold it back.
+    // Rounding at the edges of a quadrant can leave the value just outside [0, 360).
     if (course >= 360.0) {
         course -= 360.0;
     }

@@ -17,7 +17,8 @@ double GetDistance(double lat1, double lon1, double lat2, double lon2);
 // exactly -1.0 when the positions are identical (callers read a negative course as "no
 // course"). Positions within 0.01 arc-second of each other on both axes give 0.0. Never NaN:
 // from a pole, or between antipodal positions, where every course is as good as another, the
-// result is still a course in [0, 360).
+// result is still a course in [0, 360). A target across the +-180 meridian is reached the
+// shorter way round: just east of it lies at about 90, not 270.
 double GetAzimuth(double lat1, double lon1, double lat2, double lon2);
 
 // Position reached from (lat, lon) after `distance` nautical miles on the initial course

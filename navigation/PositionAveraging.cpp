@@ -18,6 +18,12 @@ CLatLong Midpoint(const CLatLong& a, const CLatLong& b) {
     double lat = lat1;
     double lon = lon1;
     GetDestinationPoint(lat1, lon1, distance * 0.5, GetAzimuth(lat1, lon1, lat2, lon2), lat, lon);
+    // Halfway across the +-180 meridian may lie just beyond it.
+    if (lon > 180.0) {
+        lon -= 360.0;
+    } else if (lon < -180.0) {
+        lon += 360.0;
+    }
     return CLatLong::FromDecimalDegrees(lat, lon);
 }
 

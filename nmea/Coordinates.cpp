@@ -55,6 +55,26 @@ int DegreeDigits(CoordinateAxis axis) {
                                             : AxisTraits<CoordinateAxis::Longitude>::kDegreeDigits;
 }
 
+// Whole degrees and minutes as a text with that many decimals shows them: the minutes are
+// rounded before the degrees are split off, so 48 degrees 59.99999 minutes show as 49 degrees
+// 00.0000, never as 48 degrees 60.0000 (which no reader of coordinate texts takes back).
+struct ShownDegreesAndMinutes {
+    long long degrees;
+    double minutes;
+};
+
+template <CoordinateAxis Axis>
+ShownDegreesAndMinutes ShownParts(const CCoordinate<Axis>& coordinate, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    ShownDegreesAndMinutes parts{coordinate.WholeDegrees(),
+                                 std::round(coordinate.Minutes() * scale) / scale};
+    if (parts.minutes >= 60.0) {
+        parts.minutes -= 60.0;
+        ++parts.degrees;
+    }
+    return parts;
+}
+
 } // namespace
 
 template <CoordinateAxis Axis>
@@ -113,9 +133,10 @@ std::string CCoordinate<Axis>::DisplayText() const {
     std::string text(1, m_hemisphere == kHemisphereNorthOrEast ? Traits::kPositive
                                                                : Traits::kNegative);
     text += ' ';
-    text += FormatInteger(WholeDegrees(), Traits::kDegreeDigits, true);
+    const ShownDegreesAndMinutes parts = ShownParts(*this, 4);
+    text += FormatInteger(parts.degrees, Traits::kDegreeDigits, true);
     text += kDegreeSign;
-    text += FormatFixed(Minutes(), 4, 7, true);
+    text += FormatFixed(parts.minutes, 4, 7, true);
     text += '\'';
     return text;
 }
@@ -171,8 +192,8 @@ std::string DescribeCoordinate(const CCoordinate<Axis>& coordinate, const char* 
     if (coordinate.IsUnset()) {
         return "UNKNOWN";
     }
-    return FormatInteger(coordinate.WholeDegrees()) + ' ' +
-           FormatFixed(coordinate.Minutes(), 5, 8) + ' ' +
+    const ShownDegreesAndMinutes parts = ShownParts(coordinate, 5);
+    return FormatInteger(parts.degrees) + ' ' + FormatFixed(parts.minutes, 5, 8) + ' ' +
            (coordinate.Hemisphere() == kHemisphereNorthOrEast ? positive : negative);
 }
 
@@ -195,7 +216,7 @@ CoordinatePartLayout CoordinateParts(CoordinateAxis axis, const CoordinateEditOp
     const double bound = AxisBound(axis);
     switch (options.style) {
     case CoordinateStyle::DecimalMinutes:
-        return {{{{digits, digits, 0, 1.0, bound}, {7, 6, 4, 0.0001, 59.999}, {}}}, 2};
+        return {{{{digits, digits, 0, 1.0, bound}, {7, 6, 4, 0.0001, 59.9999}, {}}}, 2};
     case CoordinateStyle::DecimalDegrees:
         return {{{{digits + 9, digits + 9, 8, 0.00000001, bound}, {}, {}}}, 1};
     case CoordinateStyle::Traditional:

@@ -76,19 +76,42 @@ std::optional<KmlPosition> ParseKmlPosition(std::u16string_view text) {
     return position;
 }
 
+bool KmlCoordinateReader::Feed(std::u16string_view text) {
+    for (const char16_t c : text) {
+        if (IsWhitespace(c)) {
+            if (!EndPiece()) {
+                return false;
+            }
+        } else if (m_piece.size() < kLongestKmlPosition) {
+            m_piece.push_back(c);
+        } else {
+            m_overlong = true;
+        }
+    }
+    return true;
+}
+
+bool KmlCoordinateReader::EndPiece() {
+    const bool overlong = m_overlong;
+    m_overlong = false;
+    if (m_piece.empty() || overlong) {
+        m_piece.clear();
+        return true;
+    }
+    const auto position = ParseKmlPosition(m_piece);
+    m_piece.clear();
+    if (!position) {
+        return true;
+    }
+    if (m_out.size() >= m_limit) {
+        return false;
+    }
+    m_out.push_back(*position);
+    return true;
+}
+
 std::vector<KmlPosition> ParseKmlCoordinateList(std::u16string_view text) {
     std::vector<KmlPosition> positions;
-    std::size_t pieceStart = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!IsWhitespace(text[i])) {
-            continue;
-        }
-        if (i > pieceStart) {
-            if (const auto position = ParseKmlPosition(text.substr(pieceStart, i - pieceStart))) {
-                positions.push_back(*position);
-            }
-        }
-        pieceStart = i + 1;
-    }
+    KmlCoordinateReader(positions, positions.max_size()).Feed(text);
     return positions;
 }

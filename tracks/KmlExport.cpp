@@ -1,5 +1,6 @@
 #include "tracks/KmlExport.h"
 
+#include "tracks/KmlCoordinates.h"
 #include "tracks/KmlFileText.h"
 #include "tracks/KmlSegments.h"
 #include "tracks/KmlSpeedBands.h"
@@ -94,10 +95,18 @@ bool HasKmzExtension(const std::filesystem::path& path) {
 } // namespace
 
 void AppendKmlPosition(const TrackPoint& point, std::string& out) {
-    char text[96];
-    const int length = std::snprintf(
-        text, sizeof text, "%.6f,%.6f,%.0f ", point.Position().Longitude().DecimalDegrees(),
-        point.Position().Latitude().DecimalDegrees(), std::trunc(AltitudeOrDefault(point)));
+    const double longitude = point.Position().Longitude().DecimalDegrees();
+    const double latitude = point.Position().Latitude().DecimalDegrees();
+    // A receiver's absurd coordinate is not written: the import refuses it, and what the
+    // export writes is read back.
+    if (!(std::fabs(latitude) <= 90.0) || !(std::fabs(longitude) <= 180.0)) {
+        return;
+    }
+    // Room for any finite altitude in whole metres (309 digits at most), so that a position
+    // is never cut short and run into the next one.
+    char text[kLongestKmlPosition + 1];
+    const int length = std::snprintf(text, sizeof text, "%.6f,%.6f,%.0f ", longitude, latitude,
+                                     std::trunc(AltitudeOrDefault(point)));
     if (length > 0) {
         out.append(text, std::min(static_cast<std::size_t>(length), sizeof text - 1));
     }

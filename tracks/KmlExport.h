@@ -30,7 +30,8 @@ struct KmlExportOptions {
     DistanceUnit units = DistanceUnit::NauticalMiles; // of the segment labels
 };
 
-// Appends "longitude,latitude,altitude " (degrees "%.6f", whole metres toward zero).
+// Appends "longitude,latitude,altitude " (degrees "%.6f", whole metres toward zero); nothing
+// for a position outside +-90 / +-180 degrees, which the import would refuse.
 void AppendKmlPosition(const TrackPoint& point, std::string& out);
 
 // The label of a segment from its start point: "12.345km, 67.8kmh;" with the units chosen,

@@ -158,7 +158,11 @@ std::string LoadKmlDocument(const std::filesystem::path& path, CXmlMarkup& marku
     if (!text.error.empty()) {
         return text.error;
     }
-    return markup.SetDocument(std::move(text.text)) ? std::string() : kXmlParseFailed;
+    if (markup.SetDocument(std::move(text.text))) {
+        return {};
+    }
+    return markup.GetLastParseError() == CXmlMarkup::kTooManyElements ? kKmlTooManyElements
+                                                                      : kXmlParseFailed;
 }
 
 std::string WriteKmlFile(const std::filesystem::path& path, const CXmlMarkup& markup) {

@@ -16,6 +16,8 @@ inline constexpr const char* kBinaryDataInFile =
     "Error converting file to string (may contain binary data)";
 inline constexpr const char* kXmlParseFailed = "Xml parse failed or empty document";
 inline constexpr const char* kKmlTooLarge = "The KML document is larger than 256 MB";
+inline constexpr const char* kKmlTooManyElements =
+    "The KML document holds more than 2000000 elements";
 inline constexpr const char* kKmzNotAnArchive = "The file is not a KMZ archive or is damaged";
 inline constexpr const char* kKmzWithoutKml = "The KMZ archive holds no KML document";
 inline constexpr const char* kKmzDocumentDamaged = "The KML document in the KMZ archive is damaged";

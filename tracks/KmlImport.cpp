@@ -8,9 +8,12 @@
 #include "platform/Prompts.h"
 #include "tracks/KmlFileText.h"
 
+#include <new>
 #include <utility>
 
 namespace {
+
+constexpr const char* kOutOfMemory = "Out of memory";
 
 constexpr int kLastNumberedPoint = 9999;
 constexpr std::size_t kPrefixCharacters = 6;
@@ -28,38 +31,72 @@ bool IsWhitespace(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
 }
 
-// A Point's coordinates: its first position, whether or not whitespace follows it.
-std::optional<KmlPosition> FirstPosition(std::u16string_view text) {
-    std::size_t start = 0;
-    while (start < text.size() && IsWhitespace(text[start])) {
-        ++start;
-    }
-    std::size_t end = start;
-    while (end < text.size() && !IsWhitespace(text[end])) {
-        ++end;
-    }
-    return ParseKmlPosition(text.substr(start, end - start));
+// A Point's coordinates, the text of the current element: its first position, whether or not
+// whitespace follows it. Read in pieces, so that a hostile text costs no copy of itself.
+std::optional<KmlPosition> FirstPosition(const CXmlMarkup& markup) {
+    std::u16string first;
+    bool overlong = false;
+    markup.VisitElementText([&](std::u16string_view piece) {
+        for (const char16_t c : piece) {
+            if (IsWhitespace(c)) {
+                if (!first.empty()) {
+                    return false;
+                }
+            } else if (first.size() == kLongestKmlPosition) {
+                overlong = true;
+                return false;
+            } else {
+                first.push_back(c);
+            }
+        }
+        return true;
+    });
+    return overlong ? std::nullopt : ParseKmlPosition(first);
 }
 
+std::string LimitMessage(const char* what, std::size_t limit) {
+    return Format("The file holds more than %zu %s: the import stopped there and keeps the "
+                  "first %zu",
+                  limit, what, limit);
+}
+
+// The collection of one document within the limits.
+struct Collector {
+    KmlGeometry geometry;
+    KmlLimits limits;
+
+    bool Stopped() const { return !geometry.stopped.empty(); }
+};
+
 // The LineStrings among the children of the current parent.
-void CollectLineStrings(CXmlMarkup& markup, KmlGeometry& geometry) {
-    while (markup.FindElement(u"LineString")) {
+void CollectLineStrings(CXmlMarkup& markup, Collector& collector) {
+    while (!collector.Stopped() && markup.FindElement(u"LineString")) {
         markup.EnterElement();
         if (markup.FindElement(u"coordinates")) {
-            const auto positions = ParseKmlCoordinateList(markup.GetElementText());
-            geometry.lines.insert(geometry.lines.end(), positions.begin(), positions.end());
+            // Read straight from the document: the text of one list may be most of it.
+            KmlCoordinateReader reader(collector.geometry.lines, collector.limits.lines);
+            if (!markup.VisitElementText(
+                    [&reader](std::u16string_view piece) { return reader.Feed(piece); })) {
+                collector.geometry.stopped = LimitMessage("line positions", collector.limits.lines);
+            }
         }
         markup.LeaveElement();
     }
 }
 
 // Inside a Placemark: its Point, or else its lines.
-void CollectPlacemark(CXmlMarkup& markup, KmlGeometry& geometry, bool pointsOnly) {
+void CollectPlacemark(CXmlMarkup& markup, Collector& collector, bool pointsOnly) {
     if (markup.FindElement(u"Point")) {
         markup.EnterElement();
         if (markup.FindElement(u"coordinates")) {
-            if (const auto position = FirstPosition(markup.GetElementText())) {
-                geometry.points.push_back(*position);
+            if (const auto position = FirstPosition(markup)) {
+                std::vector<KmlPosition>& points = collector.geometry.points;
+                if (points.size() < collector.limits.points) {
+                    points.push_back(*position);
+                } else {
+                    collector.geometry.stopped =
+                        LimitMessage("point placemarks", collector.limits.points);
+                }
             }
         }
         markup.LeaveElement();
@@ -71,29 +108,29 @@ void CollectPlacemark(CXmlMarkup& markup, KmlGeometry& geometry, bool pointsOnly
     // A failed search moves nothing, so each search starts among all of the children.
     if (markup.FindElement(u"MultiGeometry") || markup.FindElement(u"GeometryCollection")) {
         markup.EnterElement();
-        CollectLineStrings(markup, geometry);
+        CollectLineStrings(markup, collector);
         markup.LeaveElement();
         return;
     }
-    CollectLineStrings(markup, geometry);
+    CollectLineStrings(markup, collector);
 }
 
-void CollectPlacemarks(CXmlMarkup& markup, KmlGeometry& geometry, bool pointsOnly) {
-    while (markup.FindElement(u"Placemark")) {
+void CollectPlacemarks(CXmlMarkup& markup, Collector& collector, bool pointsOnly) {
+    while (!collector.Stopped() && markup.FindElement(u"Placemark")) {
         markup.EnterElement();
-        CollectPlacemark(markup, geometry, pointsOnly);
+        CollectPlacemark(markup, collector, pointsOnly);
         markup.LeaveElement();
     }
 }
 
 // The point placemarks of the Folders among the children of the current parent, and of the
 // Folders inside them, depth first. A loop, not recursion: Folders may nest arbitrarily deep.
-void CollectFolderPoints(CXmlMarkup& markup, KmlGeometry& geometry) {
+void CollectFolderPoints(CXmlMarkup& markup, Collector& collector) {
     int depth = 0;
-    for (;;) {
+    while (!collector.Stopped()) {
         if (markup.FindElement(u"Folder")) {
             markup.EnterElement();
-            CollectPlacemarks(markup, geometry, true);
+            CollectPlacemarks(markup, collector, true);
             // Back to the Folder and in again, so that its children are searched afresh.
             markup.LeaveElement();
             markup.EnterElement();
@@ -140,33 +177,43 @@ std::string UnusedRandomName(const CNavigationDataBase& store, std::uint32_t& ti
 
 } // namespace
 
-KmlGeometry CollectKmlGeometry(CXmlMarkup& markup) {
-    KmlGeometry geometry;
+KmlGeometry CollectKmlGeometry(CXmlMarkup& markup, const KmlLimits& limits) {
+    Collector collector{{}, limits};
     if (!markup.FindElement(u"kml") || !markup.EnterElement()) {
-        return geometry;
+        return std::move(collector.geometry);
     }
     if (!markup.FindElement(u"Document")) {
-        CollectFolderPoints(markup, geometry);
-        return geometry;
+        CollectFolderPoints(markup, collector);
+        return std::move(collector.geometry);
     }
     markup.EnterElement();
-    CollectPlacemarks(markup, geometry, false);
-    if (geometry.points.empty()) {
+    CollectPlacemarks(markup, collector, false);
+    if (collector.geometry.points.empty() && !collector.Stopped()) {
         markup.LeaveElement();
         markup.EnterElement();
-        CollectFolderPoints(markup, geometry);
+        CollectFolderPoints(markup, collector);
     }
-    return geometry;
+    return std::move(collector.geometry);
 }
 
-std::optional<KmlGeometry> ReadKmlGeometry(const std::filesystem::path& path, IPrompts& prompts) {
-    CXmlMarkup markup;
-    const std::string error = LoadKmlDocument(path, markup);
-    if (!error.empty()) {
-        prompts.ShowError(error);
+std::optional<KmlGeometry> ReadKmlGeometry(const std::filesystem::path& path, IPrompts& prompts,
+                                           const KmlLimits& limits) {
+    try {
+        CXmlMarkup markup;
+        const std::string error = LoadKmlDocument(path, markup);
+        if (!error.empty()) {
+            prompts.ShowError(error);
+            return std::nullopt;
+        }
+        KmlGeometry geometry = CollectKmlGeometry(markup, limits);
+        if (!geometry.stopped.empty()) {
+            prompts.ShowError(geometry.stopped);
+        }
+        return geometry;
+    } catch (const std::bad_alloc&) {
+        prompts.ShowError(kOutOfMemory);
         return std::nullopt;
     }
-    return CollectKmlGeometry(markup);
 }
 
 std::string KmlFileTitle(const std::filesystem::path& path) {
@@ -245,7 +292,7 @@ bool FillTrackFromKmlLines(const std::vector<KmlPosition>& lines, const std::fil
         bool outOfMemory = false;
         track.AddPoint(KmlLineFix(position, previous), outOfMemory);
         if (outOfMemory) {
-            prompts.ShowError("Out of memory");
+            prompts.ShowError(kOutOfMemory);
             complete = false;
             break;
         }

@@ -17,22 +17,34 @@ class IPrompts;
 // navigation store, the positions of line placemarks become the points of track 1, so that a
 // path drawn in Google Earth can be navigated or played back.
 
+// What an import builds at most. A document up to its size limit may still describe far more
+// positions than memory holds as waypoints or track points; the import stops at these.
+struct KmlLimits {
+    std::size_t points = 100'000;  // Point placemarks
+    std::size_t lines = 1'000'000; // positions of all LineStrings together
+};
+
 // What a document offers the import, in document order.
 struct KmlGeometry {
     std::vector<KmlPosition> points; // one per Point placemark
     std::vector<KmlPosition> lines;  // every position of every LineString, one after another
+    // Why the collection stopped before the end of the document; empty when it read it all.
+    // What was collected up to there is kept.
+    std::string stopped;
 };
 
 // Collects the positions below "kml": the Placemarks of its "Document" (a Point, else the
 // LineStrings of a MultiGeometry or GeometryCollection, else the placemark's own LineStrings);
 // when that gave no point, the point placemarks of the Folders inside the Document (and of
 // their Folders). A document without "Document" yields the point placemarks of the Folders
-// directly under "kml".
-KmlGeometry CollectKmlGeometry(CXmlMarkup& markup);
+// directly under "kml". Collection stops at the limits.
+KmlGeometry CollectKmlGeometry(CXmlMarkup& markup, const KmlLimits& limits = {});
 
 // Reads and collects a KML or KMZ file; on failure shows the message ("Unable to open file",
-// "Xml parse failed or empty document", ...) and returns nothing.
-std::optional<KmlGeometry> ReadKmlGeometry(const std::filesystem::path& path, IPrompts& prompts);
+// "Xml parse failed or empty document", "Out of memory", ...) and returns nothing. When the
+// collection stopped at a limit, shows why and returns what was collected.
+std::optional<KmlGeometry> ReadKmlGeometry(const std::filesystem::path& path, IPrompts& prompts,
+                                           const KmlLimits& limits = {});
 
 // The file title: the name after the last folder separator, extension included.
 std::string KmlFileTitle(const std::filesystem::path& path);

@@ -8,9 +8,15 @@ namespace {
 constexpr double kFeetPerMetre = 3.28083;
 constexpr const char* kUnknown = "Unknown";
 
+// Sized to the value: an absurd one from a broken receiver (1e308 kn, 309 digits) is shown
+// whole, never cut off before its unit.
 std::string Printf(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
+    const int length = std::snprintf(nullptr, 0, format, value);
+    if (length <= 0) {
+        return {};
+    }
+    std::string text(static_cast<std::size_t>(length), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, value);
     return text;
 }
 

@@ -101,11 +101,7 @@ int CTrack::AddPoint(const TrackPoint& fix, bool& outOfMemory) {
     const StepResult step = StatisticsStep(fix);
     if (!step.accepted) {
         if (step.samePosition && !m_points.empty()) {
-            TrackPoint& last = m_points.back();
-            last.SetTime(fix.Time());
-            if (!last.HasAltitude() && fix.HasAltitude()) {
-                last.SetAltitude(fix.Altitude());
-            }
+            CompleteLastPoint(fix);
         }
         return -1;
     }
@@ -130,6 +126,38 @@ int CTrack::AddPoint(const TrackPoint& fix, bool& outOfMemory) {
         m_minAltitudeIndex = index;
     }
     return index;
+}
+
+void CTrack::CompleteLastPoint(const TrackPoint& fix) {
+    TrackPoint& last = m_points.back();
+    last.SetTime(fix.Time());
+    if (!last.HasAltitude() && fix.HasAltitude()) {
+        last.SetAltitude(fix.Altitude());
+        // A receiver that sends VTG between RMC and GGA has its point stored before the GGA
+        // arrives; the altitude it brings then counts as that point's own. The first point's
+        // altitude never enters the extremes.
+        if (LastIndex() > 0) {
+            EnterAltitude(fix.Altitude(), LastIndex());
+        }
+    }
+    // The rest of the GGA data, so that playback composes what the receiver sent.
+    if (last.GeoidalSeparation() == kAbsentReal) {
+        last.SetGeoidalSeparation(fix.GeoidalSeparation());
+    }
+    if (last.SatellitesInUse() == kUnknownCount) {
+        last.SetSatellitesInUse(fix.SatellitesInUse());
+    }
+}
+
+void CTrack::EnterAltitude(double metres, int index) {
+    if (metres > m_maxAltitude) {
+        m_maxAltitude = metres;
+        m_maxAltitudeIndex = index;
+    }
+    if (metres < m_minAltitude) {
+        m_minAltitude = metres;
+        m_minAltitudeIndex = index;
+    }
 }
 
 CTrack::StepResult CTrack::StatisticsStep(const TrackPoint& fix) {

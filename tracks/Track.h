@@ -55,8 +55,9 @@ public:
 
     // Stores a fix as a point when the statistics accept it (a new position). Returns its
     // index, or -1 when it was not stored: a fix without a position, the same position as the
-    // last point (which then takes the fix's time, and its altitude when it had none), or out
-    // of memory (flag raised).
+    // last point (which then takes the fix's time, and the altitude and GGA data it lacked,
+    // the altitude entering ALT(max)/ALT(min) unless it is the first point), or out of memory
+    // (flag raised).
     int AddPoint(const TrackPoint& fix, bool& outOfMemory);
 
     // Empties the track: points, fixes, statistics, satellites and bounds back to their
@@ -140,6 +141,11 @@ private:
 
     void ApplyPointRule(bool& outOfMemory);
     void UpdateSatellites();
+    // A fix at the position of the last point: that point takes its time and what it lacks
+    // of its altitude and GGA data.
+    void CompleteLastPoint(const TrackPoint& fix);
+    // ALT(max) and ALT(min) with the point index they come from.
+    void EnterAltitude(double metres, int index);
     StepResult StatisticsStep(const TrackPoint& fix);
     void ExtendBounds(double latitude, double longitude);
     void ResetStatistics();

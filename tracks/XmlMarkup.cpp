@@ -1,5 +1,6 @@
 #include "tracks/XmlMarkup.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -124,7 +125,9 @@ std::size_t StartTagClose(const std::u16string& text, std::size_t from) {
     return kNpos;
 }
 
-void AppendDecoded(std::u16string_view text, std::u16string& out) {
+// Hands `text` on with the five entities replaced: the runs between entities as they stand,
+// each entity as its character.
+bool VisitDecoded(std::u16string_view text, const CXmlMarkup::TextVisitor& visit) {
     struct Entity {
         std::u16string_view name;
         char16_t character;
@@ -134,25 +137,30 @@ void AppendDecoded(std::u16string_view text, std::u16string& out) {
                                                       {u"&gt;", u'>'},
                                                       {u"&apos;", u'\''},
                                                       {u"&quot;", u'"'}}};
+    static constexpr std::u16string_view kAmpersand = u"&";
     std::size_t pos = 0;
     while (pos < text.size()) {
         const std::size_t amp = text.find(u'&', pos);
         if (amp == kNpos) {
-            out.append(text.substr(pos));
-            return;
+            return visit(text.substr(pos));
         }
-        out.append(text.substr(pos, amp - pos));
+        if (amp > pos && !visit(text.substr(pos, amp - pos))) {
+            return false;
+        }
         pos = amp + 1;
-        char16_t character = u'&';
+        std::u16string_view character = kAmpersand;
         for (const Entity& entity : kEntities) {
             if (text.substr(amp, entity.name.size()) == entity.name) {
-                character = entity.character;
+                character = std::u16string_view(&entity.character, 1);
                 pos = amp + entity.name.size();
                 break;
             }
         }
-        out.push_back(character);
+        if (!visit(character)) {
+            return false;
+        }
     }
+    return true;
 }
 
 // The entity that stands for `c` when writing, or an empty view when `c` stands for itself.
@@ -193,7 +201,7 @@ CXmlMarkup::CXmlMarkup() : m_elements(1) {}
 bool CXmlMarkup::SetDocument(std::u16string text) {
     m_text = std::move(text);
     m_elements.clear();
-    m_elements.reserve(m_text.size() / 64 + 8);
+    m_elements.reserve(std::min(m_text.size() / 64 + 8, kMaxElements + 1));
     m_elements.push_back(Element{0, m_text.size(), 0, 0, 0, 0, 0});
     m_lastError.clear();
     m_parent = 0;
@@ -297,6 +305,9 @@ bool CXmlMarkup::Parse() {
         if (close == kNpos) {
             return Fail(u"End of tag not found");
         }
+        if (m_elements.size() > kMaxElements) {
+            return Fail(kTooManyElements);
+        }
         const auto index = static_cast<Index>(m_elements.size());
         Open& parent = open.back();
         Element element;
@@ -358,23 +369,33 @@ std::u16string CXmlMarkup::GetElementName() const {
 
 std::u16string CXmlMarkup::GetElementText() const {
     std::u16string out;
+    VisitElementText([&out](std::u16string_view piece) {
+        out.append(piece);
+        return true;
+    });
+    return out;
+}
+
+bool CXmlMarkup::VisitElementText(const TextVisitor& visit) const {
     if (m_current == 0) {
-        return out;
+        return true;
     }
     const Element& element = m_elements[m_current];
     std::size_t pos = element.start + element.startTagLength;
     const std::size_t contentEnd = ContentEnd(m_current);
     for (Index child = element.firstChild; child != 0; child = m_elements[child].nextSibling) {
-        AppendCharacterData(pos, m_elements[child].start, out);
+        if (!VisitCharacterData(pos, m_elements[child].start, visit)) {
+            return false;
+        }
         pos = m_elements[child].end;
     }
-    AppendCharacterData(pos, contentEnd, out);
-    return out;
+    return VisitCharacterData(pos, contentEnd, visit);
 }
 
 // Character data between two offsets that hold no element: text runs are decoded, character
 // data sections kept as they stand, comments and processing instructions dropped.
-void CXmlMarkup::AppendCharacterData(std::size_t from, std::size_t to, std::u16string& out) const {
+bool CXmlMarkup::VisitCharacterData(std::size_t from, std::size_t to,
+                                    const TextVisitor& visit) const {
     const std::u16string_view text(m_text);
     std::size_t pos = from;
     while (pos < to) {
@@ -382,19 +403,23 @@ void CXmlMarkup::AppendCharacterData(std::size_t from, std::size_t to, std::u16s
         if (lt == kNpos || lt >= to) {
             lt = to;
         }
-        AppendDecoded(text.substr(pos, lt - pos), out);
+        if (!VisitDecoded(text.substr(pos, lt - pos), visit)) {
+            return false;
+        }
         if (lt == to) {
-            return;
+            return true;
         }
         std::size_t end = MarkupNodeEnd(m_text, lt);
         if (end == kNpos || end > to) {
             end = to;
         }
-        if (StartsWith(m_text, lt, u"<![CDATA[") && end >= lt + 12) {
-            out.append(text.substr(lt + 9, end - 3 - (lt + 9)));
+        if (StartsWith(m_text, lt, u"<![CDATA[") && end >= lt + 12 &&
+            !visit(text.substr(lt + 9, end - 3 - (lt + 9)))) {
+            return false;
         }
         pos = end;
     }
+    return true;
 }
 
 bool CXmlMarkup::AddElement(std::u16string_view name, std::u16string_view text) {

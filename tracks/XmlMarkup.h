@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,15 @@
 // element yet) but keeps the text, and the first element added follows it.
 class CXmlMarkup {
 public:
+    // The element table is bounded like the text: a document of more elements is refused
+    // with kTooManyElements rather than filling memory with their records.
+    static constexpr std::size_t kMaxElements = 2'000'000;
+    static constexpr std::u16string_view kTooManyElements =
+        u"The document holds more than 2000000 elements";
+
+    // Receives the pieces of an element's text in order; returns false to stop.
+    using TextVisitor = std::function<bool(std::u16string_view piece)>;
+
     CXmlMarkup();
 
     // Replaces the text and parses it. True when no error was found and at least one element
@@ -42,6 +52,9 @@ public:
     // the content of character data sections as it stands; comments, processing instructions
     // and child elements left out). Empty when there is no current element.
     std::u16string GetElementText() const;
+    // The same text handed on in pieces, without building it: a large text costs no copy.
+    // False when the visitor stopped.
+    bool VisitElementText(const TextVisitor& visit) const;
     // The name of the current element; empty when there is none.
     std::u16string GetElementName() const;
 
@@ -77,7 +90,7 @@ private:
     std::size_t NameEnd(std::size_t from) const;
     std::u16string_view NameOf(Index element) const;
     std::size_t ContentEnd(Index element) const;
-    void AppendCharacterData(std::size_t from, std::size_t to, std::u16string& out) const;
+    bool VisitCharacterData(std::size_t from, std::size_t to, const TextVisitor& visit) const;
 
     void OpenEmptyElement(Index element);
     bool FindTagValue(const Element& element, std::u16string_view name, std::size_t& valueStart,

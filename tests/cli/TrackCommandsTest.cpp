@@ -107,6 +107,14 @@ TEST_F(TrackCommandsTest, StatsShowsThePanelInTheChosenUnits) {
     EXPECT_NE(nmi.out.find("  ALT(max): 1379.6ft\n"), std::string::npos) << nmi.out;
     const testpaths::CommandRun mi = Cli("stats --units=mi " + file);
     EXPECT_NE(mi.out.find("  MXSPD: 25.3mph\n"), std::string::npos) << mi.out;
+    // Without --units the settings choose, as in the window.
+    const std::string config = "XDG_CONFIG_HOME='" + (dir / "config").string() + "' ";
+    const std::string cli = std::string(" '") + ZRV_CLI_PATH + "' ";
+    ASSERT_EQ(testpaths::RunCommand(config + cli + "settings set General DistanceUnits dword 1",
+                                    dir.Path())
+                  .exit,
+              0);
+    EXPECT_EQ(testpaths::RunCommand(config + cli + "stats " + file, dir.Path()).out, km.out);
     const testpaths::CommandRun empty = Cli("stats " + Record("empty.txt", ""));
     EXPECT_NE(empty.out.find("  Points: 0\n  TRIP: 0.0nmi\n"), std::string::npos) << empty.out;
     EXPECT_NE(empty.out.find("  ALT(max): Unknown\n  ALT(min): Unknown\n"), std::string::npos)

@@ -132,6 +132,10 @@ TEST(GeodesyAzimuth, CoursesByQuadrantAndGrid) {
         {{"north-west across 180", 10, -179, 11, 179}, 270.0, 360.0},
         {{"south-east across 180", 10, 179, 9, -179}, 90.0, 180.0},
         {{"south-west across 180", 10, -179, 9, 179}, 180.0, 270.0},
+        {{"same latitude, east across 180", 10, 179.99, 10, -179.99}, 90.0, 90.0},
+        {{"same latitude, west across 180", 10, -179.99, 10, 179.99}, 270.0, 270.0},
+        {{"180 east and 180 west are one meridian", 10, 180, 9, -180}, 180.0, 180.0},
+        {{"half the globe apart stays as it was", 10, 90, 10, -90}, 270.0, 270.0},
     };
     for (const auto& c : cases) {
         const Leg& l = c.leg;

@@ -50,6 +50,13 @@ TEST(PositionAveragingTest, PairwiseMidpointsPassAfterPass) {
     EXPECT_EQ(four, *AveragePosition(std::vector{ab, cd}));
     EXPECT_EQ(*AveragePosition(std::vector{a, b, c, d, e}), four);
     EXPECT_EQ(*AveragePosition(std::vector{a, b, e}), ab);
+    // Across the 180 meridian the midpoint lies on it, not half the globe away.
+    const CLatLong across = *AveragePosition(std::vector{At(0.0, 179.9), At(0.0, -179.9)});
+    // (Within the 0.5 % by which the two earth models disagree over the 0.2 degrees.)
+    EXPECT_NEAR(std::fabs(Longitude(across)), 180.0, 1e-3);
+    EXPECT_NEAR(Latitude(across), 0.0, 1e-6);
+    const CLatLong beyond = *AveragePosition(std::vector{At(0.0, 179.99), At(0.0, -179.95)});
+    EXPECT_NEAR(Longitude(beyond), -179.98, 1e-3) << "within +-180";
     // Midpoints are kept as a sentence carries them: whole degrees x 100 + minutes.
     EXPECT_NEAR(four.Latitude().NmeaValue(),
                 std::floor(Latitude(four)) * 100 +
@@ -307,6 +314,16 @@ TEST(PositionClipboardTest, CopiedTextPastesBackAndBadTextPastesNothing) {
     EXPECT_EQ(pasted->longitude.degrees, 123);
     EXPECT_NEAR(Latitude(pasted->Position()), 49.2741667, 1e-6);
     EXPECT_NEAR(Longitude(pasted->Position()), -123.1853333, 1e-6);
+
+    // Whatever copy writes, paste reads back, also a hair below a whole degree.
+    for (const auto& [lat, lon] : {std::pair{48.9999999, 7.4}, std::pair{-0.99999999, -179.9999999},
+                                   std::pair{89.99999999, 179.99999999}}) {
+        const std::string copied = PositionClipboardText(At(lat, lon));
+        const auto back = ParsePositionClipboard(copied);
+        ASSERT_TRUE(back) << copied;
+        EXPECT_NEAR(Latitude(back->Position()), lat, 1e-5) << copied;
+        EXPECT_NEAR(Longitude(back->Position()), lon, 1e-5) << copied;
+    }
 
     const auto spaced = ParsePositionClipboard(" S 0\xC2\xB0 30.0000' , E 0\xC2\xB0 15.0000' ;");
     ASSERT_TRUE(spaced);

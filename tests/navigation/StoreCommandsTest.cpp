@@ -2,9 +2,11 @@
 
 #include <gmock/gmock.h>
 
+#include <cstdio>
 #include <string>
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 namespace {
@@ -121,6 +123,49 @@ TEST_F(StoreCommandsTest, GuidePrintsEveryValueOfTheGuidanceView) {
                   "' --to NONE --at 0 0 --speed 0 --course 0")
                   .exit,
               1);
+}
+
+TEST_F(StoreCommandsTest, DistancesFollowTheSettingsUnlessAnOptionSaysOtherwise) {
+    ImportSample();
+    const std::string guide = "guide --store '" + (dir / "NaviStor.zrv").string() +
+                              "' --along R1 --at 0 0.05 --speed 10 --course 90";
+    EXPECT_THAT(Cli("store " + Store() + " nearest 0 0.09").out, HasSubstr("DST (nmi)"));
+    EXPECT_THAT(Cli(guide).out, HasSubstr("ERD: 9.017nmi")) << "to A, then on to B";
+    ASSERT_EQ(Cli("settings set General DistanceUnits dword 1").exit, 0);
+    ASSERT_EQ(Cli("settings set General AutomaticallyFollowTheRoute dword 0").exit, 0);
+
+    EXPECT_THAT(Cli("store " + Store() + " nearest 0 0.09").out, HasSubstr("DST (km)"));
+    EXPECT_THAT(Cli("store " + Store() + " legs R1").out, HasSubstr("Total Distance: 11.1"));
+    EXPECT_THAT(Cli("store " + Store() + " --units mi legs R1").out,
+                HasSubstr("Total Distance: 6.9"));
+    const testpaths::CommandRun stored = Cli(guide);
+    EXPECT_THAT(stored.out, HasSubstr("ERD: 5.566km")) << "to A only, in km";
+    EXPECT_THAT(stored.out, HasSubstr("\nETE: ")) << stored.out;
+    const testpaths::CommandRun options = Cli(guide + " --units nmi --follow yes");
+    EXPECT_THAT(options.out, HasSubstr("ETE(all route): ")) << options.out;
+    EXPECT_THAT(options.out, HasSubstr("ERD: 9.017nmi"));
+    EXPECT_EQ(Cli(guide + " --follow maybe").exit, 2);
+}
+
+TEST_F(StoreCommandsTest, ImportSaysWhatTheFileHoldsAndWhatWasLeftOut) {
+    // Read with short coordinates, a 48-character name fits a line; written back with four
+    // decimals it would not.
+    const std::string name(48, 'L');
+    std::string body = "GPWPL,4916.45,N,12311.12,W," + name;
+    unsigned sum = 0;
+    for (const char c : body) {
+        sum ^= static_cast<unsigned char>(c);
+    }
+    char checksum[8];
+    std::snprintf(checksum, sizeof checksum, "*%02X\r\n", sum);
+    testpaths::WriteFileBytes(dir / "long.txt",
+                              "$" + body + checksum + "$GPWPL,0000.0000,N,00000.0000,E,A*0A\r\n");
+    const testpaths::CommandRun run = Cli("store " + Store() + " import " + Path("long.txt"));
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_EQ(run.out, "The store file holds 1 waypoints and 0 routes.\n");
+    EXPECT_THAT(run.err, HasSubstr("left out of the store file"));
+    EXPECT_THAT(run.err, HasSubstr("waypoint '" + name + "'"));
+    EXPECT_THAT(Cli("store " + Store() + " waypoints").out, Not(HasSubstr(name)));
 }
 
 } // namespace

@@ -94,10 +94,16 @@ TEST(Coordinates, TextsForDisplayAndDescription) {
     EXPECT_EQ(Longitude(501.5, "E").DisplayText(), "E 005\u00B001.5000'");
     EXPECT_EQ(CLatitude().DisplayText(), "UNKNOWN\u00B0 Lat");
     EXPECT_EQ(CLongitude().DisplayText(), "UNKNOWN\u00B0 Lon");
+    // A hair below a whole degree: the minutes round up into the degrees.
+    EXPECT_EQ(Latitude(4859.999994, "N").DisplayText(), "N 49\u00B000.0000'");
+    EXPECT_EQ(Longitude(17959.99999, "W").DisplayText(), "W 180\u00B000.0000'");
+    EXPECT_EQ(Latitude(4859.99994, "S").DisplayText(), "S 48\u00B059.9999'");
 
     const CLatLong home(Latitude(4916.45, "N"), Longitude(12311.12, "W"));
     EXPECT_EQ(home.Describe(), "Latitude 49 16.45000 North, Longitude 123 11.12000 West");
     EXPECT_EQ(CLatLong().Describe(), "Latitude UNKNOWN, Longitude UNKNOWN");
+    EXPECT_EQ(CLatLong(Latitude(4859.999999, "N"), Longitude(59.999999, "E")).Describe(),
+              "Latitude 49  0.00000 North, Longitude 1  0.00000 East");
 }
 
 TEST(Coordinates, WriteAndParseRoundTrip) {
@@ -204,6 +210,7 @@ TEST(CoordinateStyles, PartsBackToDecimalDegrees) {
         {CoordinateAxis::Latitude, Traditional, -1, {33, 30, 0}, -33.5},
         {CoordinateAxis::Longitude, Traditional, 1, {5, 0, 45}, 5.0125},
         {CoordinateAxis::Latitude, DecimalMinutes, 1, {49, 16.45}, 49.2741666667},
+        {CoordinateAxis::Latitude, DecimalMinutes, 1, {42, 59.9998}, 42 + 59.9998 / 60}, // no cut
         {CoordinateAxis::Longitude, DecimalDegrees, -1, {123.18533333}, -123.18533333},
         {CoordinateAxis::Latitude, Traditional, 1, {90, 30, 0}, 90.0},     // total bounded
         {CoordinateAxis::Longitude, Traditional, 1, {200, 75, -3}, 180.0}, // each part bounded

@@ -75,9 +75,11 @@ TEST(WplSentence, RoundTripThroughTheTarget) {
 
 TEST(WplSentence, RejectsWrongCountsChecksumsAndWaypointsWithoutPosition) {
     const char* rejected[] = {
-        "$GPWPL,4916.45,N,12311.12,W", "$GPWPL,4916.45,N,12311.12,W,HOME,EXTRA",
-        "$GPWPL,,,,,HOME",              // no position
-        "$GPWPL,4916.45,N,12311.12,W,", // no name
+        "$GPWPL,4916.45,N,12311.12,W",
+        "$GPWPL,4916.45,N,12311.12,W,HOME,EXTRA",
+        "$GPWPL,,,,,HOME",                  // no position
+        "$GPWPL,4916.45,X,12311.12,W,HOME", // no hemisphere: an invalid position
+        "$GPWPL,4916.45,N,12311.12,W,",     // no name
     };
     CWplSentence wpl;
     RecordingTarget target;

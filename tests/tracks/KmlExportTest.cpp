@@ -1,6 +1,7 @@
 #include "tests/tracks/KmlTestTracks.h"
 
 #include "tests/support/TestPaths.h"
+#include "tracks/KmlCoordinates.h"
 #include "tracks/KmlExport.h"
 #include "tracks/KmlSegments.h"
 #include "tracks/KmlSpeedBands.h"
@@ -102,12 +103,23 @@ TEST(KmlPositions, DegreesAndWholeMetresTowardZero) {
         {Fix(47.1234567, 8.5, 10.0, 420.9), "8.500000,47.123457,420 "},
         {Fix(-33.9, -70.25, 10.0, -12.7), "-70.250000,-33.900000,-12 "},
         {Fix(10.0, 20.0), "20.000000,10.000000,75 "},
+        {Fix(91.5, 20.0), ""}, // refused by the import, so never written
+        {Fix(10.0, -180.5), ""},
     };
     for (const auto& c : cases) {
         std::string text;
         AppendKmlPosition(c.point, text);
         EXPECT_EQ(text, c.text);
     }
+    // Whatever the export writes, the import reads back, even an absurd altitude.
+    std::string text;
+    AppendKmlPosition(Fix(-90.0, 180.0, 10.0, 1.7e308), text);
+    AppendKmlPosition(Fix(10.0, 20.0), text);
+    const std::vector<KmlPosition> back = ParseKmlCoordinateList(Utf8ToUtf16(text));
+    ASSERT_EQ(back.size(), 2u) << text;
+    EXPECT_EQ(back[0].latitude, -90.0);
+    EXPECT_EQ(back[0].longitude, 180.0);
+    EXPECT_EQ(back[1].longitude, 20.0);
 }
 
 TEST(KmlDocument, EmptyTrackHoldsNameStylesAndAnEmptyLine) {

@@ -53,10 +53,55 @@ TEST(KmlCoordinateList, PiecesEndingInWhitespaceAreThePositions) {
         {"1,2", ""},
         {"", ""},
     };
+    const std::string overlong = "1." + std::string(kLongestKmlPosition, '0') + ",2 3,4 ";
     for (const auto& c : cases) {
         EXPECT_EQ(PositionsText(ParseKmlCoordinateList(Utf8ToUtf16(c.text))), c.positions)
             << c.text;
     }
+    EXPECT_EQ(PositionsText(ParseKmlCoordinateList(Utf8ToUtf16(overlong))), "3.000000,4.000000;")
+        << "a piece longer than any position is skipped unkept";
+}
+
+TEST(KmlImportLimits, CollectionStopsAtTheLimitsAndKeepsWhatItRead) {
+    const KmlLimits limits{2, 3};
+    const auto collect = [&](const std::string& body) {
+        CXmlMarkup markup;
+        EXPECT_TRUE(markup.SetDocument(Utf8ToUtf16(Kml("<Document>" + body + "</Document>"))));
+        return CollectKmlGeometry(markup, limits);
+    };
+    const std::string line = "<Placemark><LineString><coordinates>%</coordinates></LineString>"
+                             "</Placemark>";
+    const auto lineOf = [&](const char* coordinates) {
+        std::string l = line;
+        return l.replace(l.find('%'), 1, coordinates);
+    };
+    // A comment and a character data section cut the text into pieces; a position may span
+    // them.
+    const KmlGeometry exact = collect(lineOf("1,<!-- x -->1 2,2 ") + lineOf("<![CDATA[3,3 ]]>"));
+    EXPECT_EQ(PositionsText(exact.lines), "1.000000,1.000000;2.000000,2.000000;3.000000,3.000000;");
+    EXPECT_TRUE(exact.stopped.empty()) << "exactly the limit is the whole file";
+
+    const KmlGeometry lines = collect(lineOf("1,1 2,2 ") + lineOf("3,3 4,4 5,5 ") + lineOf("6,6 "));
+    EXPECT_EQ(PositionsText(lines.lines), "1.000000,1.000000;2.000000,2.000000;3.000000,3.000000;");
+    EXPECT_EQ(lines.stopped, "The file holds more than 3 line positions: the import stopped "
+                             "there and keeps the first 3");
+
+    const std::string point =
+        "<Placemark><Point><coordinates>1,1</coordinates></Point></Placemark>";
+    const KmlGeometry points = collect(point + point + point + lineOf("7,7 "));
+    EXPECT_EQ(points.points.size(), 2u);
+    EXPECT_TRUE(points.lines.empty()) << "nothing after the stop is read";
+    EXPECT_EQ(points.stopped, "The file holds more than 2 point placemarks: the import stopped "
+                              "there and keeps the first 2");
+
+    testpaths::TempDir dir;
+    testpaths::WriteFileBytes(dir / "long.kml",
+                              Kml("<Document>" + lineOf("1,1 2,2 3,3 4,4 ") + "</Document>"));
+    ScriptedPrompts prompts;
+    const auto read = ReadKmlGeometry(dir / "long.kml", prompts, limits);
+    ASSERT_TRUE(read) << "what was read is kept";
+    EXPECT_EQ(read->lines.size(), 3u);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{read->stopped});
 }
 
 TEST(KmlGeometryCollection, EachShapeOfPlacemark) {
@@ -110,8 +155,14 @@ TEST(KmlReading, FailuresShowTheirMessages) {
     testpaths::WriteFileBytes(dir / "binary.kml",
                               std::string("<kml>\0\0\0", 8) + std::string(200, '\x01'));
     EXPECT_FALSE(ReadKmlGeometry(dir / "binary.kml", prompts));
-    EXPECT_EQ(prompts.Texts(),
-              (std::vector<std::string>{kUnableToOpenFile, kXmlParseFailed, kBinaryDataInFile}));
+    std::string elements;
+    for (std::size_t i = 0; i <= CXmlMarkup::kMaxElements; ++i) {
+        elements += "<a/>";
+    }
+    testpaths::WriteFileBytes(dir / "elements.kml", Kml(elements));
+    EXPECT_FALSE(ReadKmlGeometry(dir / "elements.kml", prompts));
+    EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{kUnableToOpenFile, kXmlParseFailed,
+                                                         kBinaryDataInFile, kKmlTooManyElements}));
     EXPECT_EQ(prompts.Shown().front().caption, "Irreparable Error");
 }
 

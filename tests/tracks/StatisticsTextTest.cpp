@@ -25,6 +25,12 @@ TEST(StatisticsText, ValuesInTheThreeUnits) {
     }
     // The feet factor is 3.28083, not 3.28084: 10000 m shows 32808.3 ft, not 32808.4.
     EXPECT_EQ(FormatAltitude(10000.0, DistanceUnit::NauticalMiles), "32808.3ft");
+    // A broken receiver's absurd value is shown whole, with its unit.
+    const std::string absurd = FormatSpeed(1e308, DistanceUnit::NauticalMiles);
+    EXPECT_EQ(absurd.substr(0, 4), "1000");
+    EXPECT_EQ(absurd.size(), 309u + 2u + 2u) << "309 digits, \".0\", \"kn\"";
+    EXPECT_TRUE(FormatSpeed(1e308, DistanceUnit::Kilometers).ends_with("km/h"));
+    EXPECT_TRUE(FormatTripDistance(-1e308, DistanceUnit::StatuteMiles).ends_with("mi"));
 }
 
 TEST(StatisticsText, TimeSpans) {

@@ -235,6 +235,35 @@ TEST(TrackStatistics, ExtremesAndAverageLeaveOutTheFirstPoint) {
     EXPECT_EQ(track->TripTimeSeconds(), 3) << "the stopped fix is not moving time";
 }
 
+TEST(TrackStatistics, AltitudeOfAGgaAfterVtgEntersTheExtremes) {
+    // RMC, VTG, GGA per second: the VTG stores the RMC-only point, the GGA completes it.
+    const auto track = std::make_unique<CTrack>();
+    std::vector<std::string> lines;
+    const char* altitudes[] = {"900.0", "300.0", "200.0", "400.0", "250.0"};
+    for (int i = 0; i < 5; ++i) {
+        const double lat = 46.9 + i * 0.001;
+        Append(lines, {Rmc(kNoon + i, lat, 7.4, 10.0), Line("GPVTG,0.00,T,,M,10.00,N,18.52,K,A"),
+                       Gga(kNoon + i, lat, 7.4, altitudes[i], "0.9", 1, 7)});
+    }
+    Feed(*track, lines);
+    ASSERT_EQ(track->PointCount(), 5) << "the points stay as they were stored";
+    EXPECT_EQ(track->MaxAltitude(), 400.0);
+    EXPECT_EQ(track->MaxAltitudeIndex(), 3);
+    EXPECT_EQ(track->MinAltitude(), 200.0);
+    EXPECT_EQ(track->MinAltitudeIndex(), 2) << "the first point's 900 m enters no extreme";
+    for (int i = 0; i < 5; ++i) {
+        const TrackPoint point = track->PointAt(i);
+        EXPECT_EQ(TimeText(point.Time()), "2026-05-01 12:00:0" + std::to_string(i));
+        EXPECT_EQ(point.Altitude(), std::stod(altitudes[i])) << i;
+        EXPECT_EQ(point.GeoidalSeparation(), 47.0) << i;
+        EXPECT_EQ(point.SatellitesInUse(), 7) << i;
+    }
+    ASSERT_TRUE(track->SetCurrentIndex(3));
+    ASSERT_TRUE(track->Compose("GGA"));
+    EXPECT_NE(track->Output().Text().find(",400.0,M,47.0,M,"), std::string::npos)
+        << track->Output().Text();
+}
+
 TEST(TrackStatistics, AbsurdSpeedsKeepTheAverageFinite) {
     const auto track = std::make_unique<CTrack>();
     std::vector<std::string> lines;
