@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr std::uint8_t kErrorResponse = 0x01;
 constexpr std::uint8_t kSearchAttributeRequest = 0x06;
 constexpr std::uint8_t kSearchAttributeResponse = 0x07;
 

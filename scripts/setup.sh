@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-    build-essential cmake pkg-config clang clang-format
+    build-essential cmake pkg-config clang clang-format libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libminizip-dev libbluetooth-dev
     gpsd gpsd-clients gpsbabel libxml2-utils

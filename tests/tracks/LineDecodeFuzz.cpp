@@ -1,5 +1,6 @@
 // Reads arbitrary bytes as a record file into a track, composes every sentence type from the
 // last point, and checks the invariants that the rest of the program relies on.
+#include "tests/fuzz/FuzzSupport.h"
 #include "tracks/LineDiagnosis.h"
 #include "tracks/RecordLineReader.h"
 #include "tracks/Track.h"
@@ -7,20 +8,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace {
-
-void Require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 void CheckInvariants(const CTrack& track) {
     const int count = track.PointCount();
@@ -41,12 +33,11 @@ void CheckInvariants(const CTrack& track) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The bytes go through the record-file reader from an in-memory file.
-    const int fd = memfd_create("line-decode-fuzz", MFD_CLOEXEC);
-    Require(fd >= 0);
-    Require(size == 0 || write(fd, data, size) == static_cast<ssize_t>(size));
     RecordLineReader reader;
-    Require(reader.Open("/proc/self/fd/" + std::to_string(fd)));
-    close(fd);
+    {
+        const MemoryFile file(data, size);
+        Require(reader.Open(file.Path()));
+    }
 
     const auto track = std::make_unique<CTrack>();
     std::string_view line;

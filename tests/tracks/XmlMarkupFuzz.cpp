@@ -1,20 +1,14 @@
 // Parses arbitrary bytes as a KML document, walks every element, and checks that writing into
 // a parsed document keeps it well-formed.
+#include "tests/fuzz/FuzzSupport.h"
 #include "tracks/KmlFileText.h"
 #include "tracks/XmlMarkup.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
 namespace {
-
-void Require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 // Visits every element depth first without recursion; the number of elements visited.
 std::size_t WalkAll(CXmlMarkup& markup) {
