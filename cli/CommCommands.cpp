@@ -177,8 +177,8 @@ int RunRecord(std::span<const std::string> args) {
         std::fflush(stdout);
     }
     // Only a device failure stops the source by itself (it was reported as it happened).
-    const bool deviceFailed = g_interrupted == 0;
-    if (source.IsRunning()) {
+    const bool deviceFailed = !source.IsRunning();
+    if (!deviceFailed) {
         app.RecordCommand();
     }
     app.PlaybackReader().Stop();
