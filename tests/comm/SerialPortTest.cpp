@@ -83,7 +83,7 @@ TEST(SerialPort, FailuresNameThePlatformCallAndTheSystemError) {
     unlink(file);
 }
 
-TEST(SerialPort, ATtyIsHeldExclusivelyUntilClosedUnlessShared) {
+TEST(SerialPort, ATtyIsHeldExclusivelyUntilClosed) {
     PseudoTerminal pty;
     SerialPort first;
     ASSERT_FALSE(first.Open(FileDevice(pty.SlavePath()), false));
@@ -104,12 +104,6 @@ TEST(SerialPort, ATtyIsHeldExclusivelyUntilClosedUnlessShared) {
 
     first.Close();
     EXPECT_FALSE(second.Open(FileDevice(pty.SlavePath()), true));
-    second.Close();
-
-    SerialPort sharedA;
-    SerialPort sharedB;
-    EXPECT_FALSE(sharedA.Open(FileDevice(pty.SlavePath()), false, PortSharing::Shared));
-    EXPECT_FALSE(sharedB.Open(FileDevice(pty.SlavePath()), false, PortSharing::Shared));
 }
 
 TEST(SerialPort, AStopEndsAReadOnASilentPort) {
