@@ -40,7 +40,8 @@ void OnInterrupt(int) {
     g_interrupted = 1;
 }
 
-// Ctrl-C and SIGTERM end the command's loop, which then stops as the user's command would.
+// Ctrl-C, SIGTERM and SIGHUP (a closed terminal, a dropped ssh session) end the command's
+// loop, which then stops as the user's command would: the record file is kept or deleted.
 void CatchInterrupts() {
     g_interrupted = 0;
     struct sigaction action {};
@@ -48,6 +49,7 @@ void CatchInterrupts() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 constexpr std::string_view kSaveQuestion = "Do You want to save the currently-recorded Track";
@@ -174,13 +176,21 @@ int RunRecord(std::span<const std::string> args) {
         std::printf("%s\n", line.c_str());
         std::fflush(stdout);
     }
-    if (source.IsRunning()) {
+    // Only a device failure stops the source by itself (it was reported as it happened).
+    const bool deviceFailed = !source.IsRunning();
+    if (!deviceFailed) {
         app.RecordCommand();
     }
     app.PlaybackReader().Stop();
     app.CloseDocument();
     const bool kept = !recordFile.empty() && std::filesystem::exists(recordFile);
-    std::printf("%s %s\n", kept ? "kept" : "deleted", recordFile.c_str());
+    const char* outcome = kept ? "kept" : "deleted";
+    std::printf("%s %s\n", outcome, recordFile.c_str());
+    if (deviceFailed) {
+        std::fprintf(stderr, "ppcObrin3-cli: the recording ended on a device error; %s %s\n",
+                     outcome, recordFile.c_str());
+        return kExitFailure;
+    }
     return kExitOk;
 }
 
@@ -317,9 +327,12 @@ int RunPlay(std::span<const std::string> args) {
     while (g_interrupted == 0 && destination.IsRunning() && !(options->once && reachedEnd)) {
         session.view.RunPosted(std::chrono::milliseconds(100));
     }
-    if (destination.IsRunning()) {
-        app.PlaybackToCommand();
+    if (!destination.IsRunning()) {
+        // Stopped by itself: the device failed, as was reported.
+        std::fprintf(stderr, "ppcObrin3-cli: the playback ended on a device error\n");
+        return kExitFailure;
     }
+    app.PlaybackToCommand();
     return kExitOk;
 }
 
@@ -434,7 +447,9 @@ const CliCommand kRecordCommand = {
     "record from PORT (a device-folder name such as COM1:, GPD0: for gpsd, or a path), or "
     "without PORT from the configured source (serial port, built-in GPS or Bluetooth device), "
     "into a record file of the documents folder, printing the live fix once per second until "
-    "Ctrl-C; the file is kept unless --discard",
+    "Ctrl-C, SIGTERM or SIGHUP; the file is kept unless --discard; a port is held for this "
+    "program alone (the virtual port excepted); exits 1 when the device fails, saying whether "
+    "the file was kept",
     RunRecord};
 
 const CliCommand kPlayCommand = {
@@ -443,7 +458,8 @@ const CliCommand kPlayCommand = {
     "[--once]",
     "play a record file to PORT, or without --to to the configured destination (serial port "
     "or Bluetooth device), one burst of GGA, GSA, GSV, RMC, VTG and GLL per second, printing "
-    "each point sent; --once stops at the end of the track",
+    "each point sent, until Ctrl-C, SIGTERM or SIGHUP; --once stops at the end of the track; "
+    "exits 1 when the device fails",
     RunPlay};
 
 const CliCommand kBluetoothCommand = {

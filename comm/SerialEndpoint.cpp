@@ -7,6 +7,8 @@
 #include "nmea/ProprietarySentences.h"
 #include "platform/SystemError.h"
 
+#include <filesystem>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -47,6 +49,31 @@ int ReceiveLoop(SerialEndpoint& endpoint, int failed, HandOver&& handOver) {
             return 11;
         }
     }
+}
+
+// The same device file under two names: a device node by the device it stands for (the
+// standard library compares only regular files).
+bool SameDevice(const std::filesystem::path& a, const std::filesystem::path& b) {
+    struct stat first {};
+    struct stat second {};
+    if (stat(a.c_str(), &first) != 0 || stat(b.c_str(), &second) != 0) {
+        return false;
+    }
+    if (S_ISCHR(first.st_mode) && S_ISCHR(second.st_mode)) {
+        return first.st_rdev == second.st_rdev;
+    }
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// The device is the virtual serial port, under whatever name it was given.
+bool IsVirtualPort(ApplicationCore& application, const ResolvedDevice& device) {
+    const int index = application.VirtualSerialPortIndex();
+    if (index == kNoVirtualPort || device.kind != ResolvedDevice::Kind::File) {
+        return false;
+    }
+    const ResolvedDevice virtualPort = application.ResolvePort(VirtualPortName(index));
+    return virtualPort.kind == ResolvedDevice::Kind::File &&
+           SameDevice(device.path, virtualPort.path);
 }
 
 // The start-up checks shared by the threads of an endpoint: 0 when all is there.
@@ -101,7 +128,9 @@ bool SerialEndpoint::Open(ThreadProcedure receive, ThreadProcedure send, bool re
     ApplicationCore& application = *m_application;
     BeginRun();
     const ResolvedDevice device = ResolveForOpen(application);
-    if (const std::optional<PortFailure> failure = m_port.Open(device, IsComPort())) {
+    const PortSharing sharing =
+        IsVirtualPort(application, device) ? PortSharing::Shared : PortSharing::Exclusive;
+    if (const std::optional<PortFailure> failure = m_port.Open(device, IsComPort(), sharing)) {
         ReportSystemError(application.Prompts(), failure->call, failure->error, m_portName);
         CleanUpFailedOpen();
         return false;

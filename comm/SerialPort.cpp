@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 
 namespace {
 
@@ -26,25 +28,15 @@ SerialPort::~SerialPort() {
     Close();
 }
 
-std::optional<PortFailure> SerialPort::Open(const ResolvedDevice& device, bool serialSettings) {
+std::optional<PortFailure> SerialPort::Open(const ResolvedDevice& device, bool serialSettings,
+                                            PortSharing sharing) {
     Close();
     m_filter = GpsdStreamFilter();
     switch (device.kind) {
     case ResolvedDevice::Kind::Unknown:
         return Failure("CreateFile", device.error != 0 ? device.error : ENOENT);
-    case ResolvedDevice::Kind::Gpsd: {
-        m_fd = m_calls.ConnectTcp(device.gpsd.host, device.gpsd.port);
-        if (m_fd < 0) {
-            return Failure("CreateFile", errno);
-        }
-        m_isGpsd = true;
-        const WriteResult sent = Write(kGpsdWatch, -1);
-        if (sent.status == Status::Failed) {
-            Close();
-            return sent.failure;
-        }
-        return std::nullopt;
-    }
+    case ResolvedDevice::Kind::Gpsd:
+        return OpenGpsd(device.gpsd);
     case ResolvedDevice::Kind::File:
         break;
     }
@@ -52,11 +44,65 @@ std::optional<PortFailure> SerialPort::Open(const ResolvedDevice& device, bool s
     if (m_fd < 0) {
         return Failure("CreateFile", errno);
     }
-    m_isGpsd = false;
-    if (auto failure = Configure(serialSettings)) {
-        Close();
-        return failure;
+    std::optional<PortFailure> failure;
+    if (sharing == PortSharing::Exclusive) {
+        failure = TakeExclusively();
     }
+    if (!failure) {
+        failure = Configure(serialSettings);
+    }
+    if (failure) {
+        Close();
+    }
+    return failure;
+}
+
+std::optional<PortFailure> SerialPort::OpenGpsd(const GpsdAddress& address) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + kGpsdAnswerLimit;
+    m_fd =
+        m_calls.ConnectTcp(address.host, address.port, static_cast<int>(kGpsdAnswerLimit.count()));
+    if (m_fd < 0) {
+        return Failure("CreateFile", errno);
+    }
+    m_isGpsd = true;
+    const WriteResult sent = Write(kGpsdWatch, -1);
+    if (sent.status == Status::Failed) {
+        Close();
+        return sent.failure;
+    }
+    // gpsd greets every client at once; a connection that stays silent is a gpsd that is stuck
+    // and would leave the recording waiting without end.
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd fds[1] = {{m_fd, POLLIN, 0}};
+        const int ready =
+            m_calls.Poll(fds, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+        if (ready > 0) {
+            return std::nullopt; // what it said, or its hang-up, is for the first read
+        }
+        if (ready == 0 || errno != EINTR) {
+            const int error = ready == 0 ? ETIMEDOUT : errno;
+            Close();
+            return Failure("CreateFile", error);
+        }
+    }
+}
+
+std::optional<PortFailure> SerialPort::TakeExclusively() {
+    termios attributes{};
+    if (m_calls.GetAttributes(m_fd, attributes) != 0) {
+        return std::nullopt; // not a tty: nothing that another program could share
+    }
+    // The lock also holds against programs run as root, which TIOCEXCL does not stop.
+    if (m_calls.Flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        return Failure("CreateFile", errno == EWOULDBLOCK ? EBUSY : errno);
+    }
+    if (m_calls.Ioctl(m_fd, TIOCEXCL) != 0) {
+        return Failure("CreateFile", errno);
+    }
+    m_exclusive = true;
     return std::nullopt;
 }
 
@@ -86,10 +132,16 @@ std::optional<PortFailure> SerialPort::Configure(bool serialSettings) {
 
 void SerialPort::Close() {
     if (m_fd >= 0) {
+        // A pseudo-terminal keeps the mark while its master is open: the next program that
+        // opens it must not find it taken.
+        if (m_exclusive) {
+            m_calls.Ioctl(m_fd, TIOCNXCL);
+        }
         m_calls.Close(m_fd);
         m_fd = -1;
     }
     m_isGpsd = false;
+    m_exclusive = false;
 }
 
 int SerialPort::HangUpError() const {

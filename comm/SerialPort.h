@@ -4,6 +4,7 @@
 #include "comm/SystemCalls.h"
 #include "platform/DeviceName.h"
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -17,6 +18,11 @@ struct PortFailure {
     int error = 0;
 };
 
+// Whether other programs may open a tty while this program has it: a receiver or consumer
+// port is ours alone (two readers would split its stream between them), the virtual port is
+// read by other programs while this one writes to it.
+enum class PortSharing { Exclusive, Shared };
+
 // One open port: a tty or pseudo-terminal (in raw mode, as the handheld's ports had no line
 // discipline), any other file that opens for reading and writing, or a connection to gpsd that
 // delivers its raw NMEA stream. Reads and writes wait in poll(2) together with a stop
@@ -29,8 +35,13 @@ public:
     SerialPort& operator=(const SerialPort&) = delete;
 
     // Opens the device. `serialSettings`: also set 57600 baud, 8 data bits, no parity, one stop
-    // bit (a tty is put in raw mode either way). On failure nothing stays open.
-    std::optional<PortFailure> Open(const ResolvedDevice& device, bool serialSettings);
+    // bit (a tty is put in raw mode either way). An exclusive tty is locked (flock) and marked
+    // exclusive (TIOCEXCL) before it is configured, so a port that another program holds is
+    // refused with EBUSY and left as that program set it. gpsd must accept the connection and
+    // answer within `kGpsdAnswerLimit`, else the open fails with ETIMEDOUT. On failure nothing
+    // stays open.
+    std::optional<PortFailure> Open(const ResolvedDevice& device, bool serialSettings,
+                                    PortSharing sharing = PortSharing::Exclusive);
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
     int Descriptor() const { return m_fd; }
@@ -54,12 +65,17 @@ public:
     // failure, as the port's write time-outs did.
     WriteResult Write(std::string_view data, int stopFd);
 
+    static constexpr std::chrono::milliseconds kGpsdAnswerLimit{3000};
+
 private:
+    std::optional<PortFailure> OpenGpsd(const GpsdAddress& address);
+    std::optional<PortFailure> TakeExclusively();
     std::optional<PortFailure> Configure(bool serialSettings);
     int HangUpError() const;
 
     ISystemCalls& m_calls;
     int m_fd = -1;
     bool m_isGpsd = false;
+    bool m_exclusive = false;
     GpsdStreamFilter m_filter;
 };

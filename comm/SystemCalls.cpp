@@ -1,9 +1,10 @@
 #include "comm/SystemCalls.h"
 
-#include <cerrno>
+#include "platform/TcpConnect.h"
+
 #include <fcntl.h>
-#include <netdb.h>
-#include <sys/socket.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 int PosixSystemCalls::Open(const char* path, int flags, mode_t mode) {
@@ -42,37 +43,17 @@ int PosixSystemCalls::Unlink(const char* path) {
     return unlink(path);
 }
 
-int PosixSystemCalls::ConnectTcp(const std::string& host, std::uint16_t port) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const std::string service = std::to_string(port);
-    const int status = getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
-    if (status != 0) {
-        errno = status == EAI_SYSTEM ? errno : EHOSTUNREACH;
-        return -1;
-    }
-    int error = ECONNREFUSED;
-    int fd = -1;
-    for (const addrinfo* address = found; address != nullptr; address = address->ai_next) {
-        fd = socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
-        if (fd < 0) {
-            error = errno;
-            continue;
-        }
-        if (connect(fd, address->ai_addr, address->ai_addrlen) == 0) {
-            break;
-        }
-        error = errno;
-        close(fd);
-        fd = -1;
-    }
-    freeaddrinfo(found);
-    if (fd < 0) {
-        errno = error;
-    }
-    return fd;
+int PosixSystemCalls::Flock(int fd, int operation) {
+    return flock(fd, operation);
+}
+
+int PosixSystemCalls::Ioctl(int fd, unsigned long request) {
+    return ioctl(fd, request);
+}
+
+int PosixSystemCalls::ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs) {
+    return ConnectTcpBefore(
+        host, port, std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs));
 }
 
 ISystemCalls& RealSystemCalls() {

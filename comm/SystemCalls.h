@@ -23,8 +23,12 @@ public:
     virtual int SetAttributes(int fd, const termios& attributes) = 0;
     virtual int Truncate(int fd, off_t length) = 0;
     virtual int Unlink(const char* path) = 0;
-    // A connected TCP stream socket to host:port (numeric or name).
-    virtual int ConnectTcp(const std::string& host, std::uint16_t port) = 0;
+    virtual int Flock(int fd, int operation) = 0;
+    // An ioctl(2) request without an argument (TIOCEXCL, TIOCNXCL).
+    virtual int Ioctl(int fd, unsigned long request) = 0;
+    // A connected, non-blocking TCP stream socket to host:port (numeric or name); ETIMEDOUT
+    // when no connection was made within `timeoutMs`.
+    virtual int ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs) = 0;
 };
 
 // The real calls.
@@ -39,7 +43,9 @@ public:
     int SetAttributes(int fd, const termios& attributes) override;
     int Truncate(int fd, off_t length) override;
     int Unlink(const char* path) override;
-    int ConnectTcp(const std::string& host, std::uint16_t port) override;
+    int Flock(int fd, int operation) override;
+    int Ioctl(int fd, unsigned long request) override;
+    int ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs) override;
 };
 
 // The process's real system calls.

@@ -66,12 +66,28 @@ bool FileReaches(const std::filesystem::path& path, std::size_t size) {
     });
 }
 
-TEST(RecordCommandLine, StopsCleanlyOnSigtermAndKeepsOrDiscardsTheFile) {
-    for (const bool discard : {false, true}) {
+bool HoldsARecordFile(const std::filesystem::path& folder) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".txt") {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(RecordCommandLine, StopsCleanlyOnSigtermOrSighupAndKeepsOrDiscardsTheFile) {
+    struct Case {
+        int signal;
+        bool discard;
+    };
+    // SIGHUP: the terminal was closed or the ssh session dropped.
+    for (const Case c : {Case{SIGTERM, false}, Case{SIGHUP, true}}) {
+        SCOPED_TRACE(c.signal);
         Companion companion;
         PseudoTerminal receiver;
         std::vector<std::string> arguments = {"record", receiver.SlavePath()};
-        if (discard) {
+        if (c.discard) {
             arguments.push_back("--discard");
         }
         ChildProcess process = companion.Run(arguments);
@@ -83,9 +99,9 @@ TEST(RecordCommandLine, StopsCleanlyOnSigtermAndKeepsOrDiscardsTheFile) {
         ASSERT_TRUE(FileReaches(file, expected.size()));
         // The live fix is printed once per second.
         ASSERT_TRUE(process.WaitForOutput("points 30", 20s)) << process.Stdout();
-        process.Signal(SIGTERM);
+        process.Signal(c.signal);
         EXPECT_EQ(process.Wait(20s), 0);
-        if (discard) {
+        if (c.discard) {
             EXPECT_NE(process.Stdout().find("deleted " + file.string()), std::string::npos);
             EXPECT_FALSE(std::filesystem::exists(file));
         } else {
@@ -93,6 +109,62 @@ TEST(RecordCommandLine, StopsCleanlyOnSigtermAndKeepsOrDiscardsTheFile) {
             EXPECT_EQ(testpaths::ReadFileBytes(file), expected);
         }
     }
+}
+
+TEST(RecordCommandLine, ASecondRecorderOnThePortIsRefusedAndTheFirstGetsTheWholeStream) {
+    Companion first;
+    Companion second;
+    PseudoTerminal receiver;
+    ChildProcess recording = first.Run({"record", receiver.SlavePath()});
+    ASSERT_TRUE(recording.WaitForOutput(" into ", 20s)) << recording.Stderr();
+    const std::filesystem::path file = RecordFileOf(recording);
+    ChildProcess refused = second.Run({"record", receiver.SlavePath()});
+    EXPECT_EQ(refused.Wait(20s), 1);
+    EXPECT_NE(refused.Stderr().find("CreateFile failed, error 16: Device or resource busy\n"
+                                    "Context: " +
+                                    receiver.SlavePath()),
+              std::string::npos)
+        << refused.Stderr();
+    EXPECT_FALSE(HoldsARecordFile(second.Documents()));
+    const std::string stream = testlogs::SyntheticDrive(40) + "$";
+    receiver.Write(stream);
+    const std::string expected = Headers(receiver.SlavePath()) + Kept(stream);
+    ASSERT_TRUE(FileReaches(file, expected.size()));
+    recording.Signal(SIGTERM);
+    EXPECT_EQ(recording.Wait(20s), 0);
+    EXPECT_EQ(testpaths::ReadFileBytes(file), expected);
+}
+
+// A device that fails ends the recording as a stop would, and the run fails, saying what
+// became of the file.
+TEST(RecordCommandLine, ARecordingEndedByADeviceErrorExitsWithOneAndSaysWhatWasKept) {
+    {
+        Companion companion;
+        ChildProcess process = companion.Run({"record", "/dev/null"});
+        EXPECT_EQ(process.Wait(20s), 1);
+        const std::string errors = process.Stderr();
+        EXPECT_NE(errors.find("ReadFile failed, error 5: Input/output error"), std::string::npos)
+            << errors;
+        EXPECT_NE(errors.find("the recording ended on a device error; deleted " +
+                              RecordFileOf(process).string()),
+                  std::string::npos)
+            << errors;
+    }
+    Companion companion;
+    PseudoTerminal receiver;
+    ChildProcess process = companion.Run({"record", receiver.SlavePath()});
+    ASSERT_TRUE(process.WaitForOutput(" into ", 20s)) << process.Stderr();
+    const std::filesystem::path file = RecordFileOf(process);
+    const std::string stream = testlogs::SyntheticDrive(10) + "$";
+    receiver.Write(stream);
+    const std::string expected = Headers(receiver.SlavePath()) + Kept(stream);
+    ASSERT_TRUE(FileReaches(file, expected.size()));
+    receiver.CloseMaster();
+    EXPECT_EQ(process.Wait(20s), 1);
+    EXPECT_NE(process.Stderr().find("the recording ended on a device error; kept " + file.string()),
+              std::string::npos)
+        << process.Stderr();
+    EXPECT_EQ(testpaths::ReadFileBytes(file), expected);
 }
 
 TEST(RecordCommandLine, AKilledRecorderLeavesEverySentenceItReceived) {
@@ -262,6 +334,19 @@ TEST(PlayCommandLine, PlaysOneBurstPerSecondAndStopsAtTheEndWithOnce) {
     const std::string received = consumer.ReadUntilQuiet(200ms);
     EXPECT_EQ(received.rfind("$GPGGA,073140,4806.6000,N,01130.6000,E,", 0), 0u)
         << received.substr(0, 80);
+}
+
+TEST(PlayCommandLine, APlaybackEndedByADeviceErrorExitsWithOne) {
+    Companion companion;
+    PseudoTerminal consumer;
+    const auto file = companion.home / "drive.txt";
+    testpaths::WriteFileBytes(file, testlogs::SyntheticDrive(100));
+    ChildProcess process = companion.Run({"play", file.string(), "--to", consumer.SlavePath()});
+    ASSERT_TRUE(process.WaitForOutput("sent ", 20s)) << process.Stderr();
+    consumer.CloseMaster();
+    EXPECT_EQ(process.Wait(20s), 1);
+    EXPECT_NE(process.Stderr().find("the playback ended on a device error"), std::string::npos)
+        << process.Stderr();
 }
 
 TEST(PlayCommandLine, AFileWithoutPointsFails) {

@@ -269,10 +269,9 @@ OpenedAs RecordThrough(const std::string& linkName, const std::string& portName)
     f.app->SerialSource().SetPortName(portName);
     f.app->RecordCommand();
     EXPECT_TRUE(f.app->SerialSource().IsRunning()) << portName;
-    const int slave = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+    // Through the master: the source holds the slave exclusively.
     termios attributes{};
-    tcgetattr(slave, &attributes);
-    close(slave);
+    tcgetattr(pty.Master(), &attributes);
     const bool keepAlive = pty.ReadUntilQuiet(300ms) == KeepAliveLine();
     f.app->RecordCommand();
     return {cfgetospeed(&attributes), keepAlive};

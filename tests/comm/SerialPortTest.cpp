@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -82,6 +83,29 @@ TEST(SerialPort, FailuresNameThePlatformCallAndTheSystemError) {
     unlink(file);
 }
 
+TEST(SerialPort, ATtyIsHeldExclusivelyUntilClosed) {
+    PseudoTerminal pty;
+    SerialPort first;
+    ASSERT_FALSE(first.Open(FileDevice(pty.SlavePath()), false));
+    SerialPort second;
+    const auto busy = second.Open(FileDevice(pty.SlavePath()), true);
+    ASSERT_TRUE(busy);
+    EXPECT_EQ(busy->call, "CreateFile");
+    EXPECT_EQ(busy->error, EBUSY);
+    EXPECT_FALSE(second.IsOpen());
+    // The refused open left the holder's line as it was.
+    termios attributes{};
+    ASSERT_EQ(tcgetattr(pty.Master(), &attributes), 0);
+    EXPECT_NE(cfgetospeed(&attributes), B57600);
+    // The bytes still all reach the holder.
+    const std::string sentence = "$GPGGA,1\r\n";
+    pty.Write(sentence);
+    EXPECT_EQ(ReadBytes(first, sentence.size(), -1), sentence);
+
+    first.Close();
+    EXPECT_FALSE(second.Open(FileDevice(pty.SlavePath()), true));
+}
+
 TEST(SerialPort, AStopEndsAReadOnASilentPort) {
     PseudoTerminal pty;
     SerialPort port;
@@ -120,13 +144,13 @@ TEST(SerialPort, AVanishedDeviceFailsTheRead) {
 // A listening loopback socket that plays gpsd's part for one client.
 class FakeGpsd {
 public:
-    FakeGpsd() {
+    explicit FakeGpsd(int backlog = 1) {
         m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(m_listener, 1);
+        listen(m_listener, backlog);
         socklen_t length = sizeof address;
         getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
         m_port = ntohs(address.sin_port);
@@ -135,9 +159,23 @@ public:
         if (m_client >= 0) {
             close(m_client);
         }
+        for (const int fd : m_queued) {
+            close(fd);
+        }
         close(m_listener);
     }
     std::uint16_t Port() const { return m_port; }
+    // A client that the listener never accepts: with a backlog of 0 the listen queue is full
+    // after it, as that of a gpsd that is stuck.
+    void QueueClient() {
+        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(m_port);
+        connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        m_queued.push_back(fd);
+    }
     // Accepts the client and returns its first request line.
     std::string AcceptAndReadRequest() {
         m_client = accept(m_listener, nullptr, nullptr);
@@ -160,6 +198,7 @@ private:
     int m_listener = -1;
     int m_client = -1;
     std::uint16_t m_port = 0;
+    std::vector<int> m_queued;
 };
 
 TEST(SerialPort, AGpsdPortAsksForTheNmeaStreamAndDeliversOnlySentences) {
@@ -204,6 +243,33 @@ TEST(SerialPort, GpsdThatDoesNotAnswerFailsTheOpen) {
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->call, "CreateFile");
     EXPECT_EQ(failure->error, ECONNREFUSED);
+}
+
+TEST(SerialPort, GpsdThatAcceptsNoConnectionOrStaysSilentFailsTheOpenInTime) {
+    struct Case {
+        const char* label;
+        int backlog;
+        int queued;
+    };
+    const Case cases[] = {
+        {"listen queue full", 0, 2},
+        {"connection taken but never answered", 1, 0},
+    };
+    for (const Case& c : cases) {
+        FakeGpsd gpsd(c.backlog);
+        for (int i = 0; i < c.queued; ++i) {
+            gpsd.QueueClient();
+        }
+        ResolvedDevice device;
+        device.kind = ResolvedDevice::Kind::Gpsd;
+        device.gpsd.port = gpsd.Port();
+        SerialPort port;
+        const auto failure = port.Open(device, false);
+        ASSERT_TRUE(failure) << c.label;
+        EXPECT_EQ(failure->call, "CreateFile") << c.label;
+        EXPECT_EQ(failure->error, ETIMEDOUT) << c.label;
+        EXPECT_FALSE(port.IsOpen()) << c.label;
+    }
 }
 
 } // namespace
