@@ -98,6 +98,17 @@ bool Newer(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
 }
 
+// Whether the open file is the one the path names now.
+bool IsFileAtPath(int fd, const std::filesystem::path& path) {
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && ::stat(path.c_str(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+// How often opening for writing tries again when the file it locked was replaced meanwhile.
+constexpr int kLockAttempts = 8;
+
 } // namespace
 
 StoreFile::StoreFile(std::filesystem::path storePath) : m_path(std::move(storePath)) {}
@@ -156,20 +167,34 @@ std::optional<StoreFileError> StoreFile::Open(Access access) {
 }
 
 std::optional<StoreFileError> StoreFile::OpenLocked() {
-    m_fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        m_fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (m_fd < 0) {
+            return ErrorOf(kCreateFile, m_path);
+        }
+        Step(StoreFileStep::Opened);
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EWOULDBLOCK) {
+                m_heldByOther = true;
+                return std::nullopt;
+            }
+            const StoreFileError error = ErrorOf(kLockFile, m_path);
+            Close();
+            return error;
+        }
+        // Another program's save may have put a new file in place since the open: the lock on
+        // the old one guards nothing, and writing from it would lose that program's changes.
+        if (IsFileAtPath(m_fd, m_path)) {
+            return std::nullopt;
+        }
+        Close();
+    }
+    // Replaced at every attempt: another program is saving over and over; it holds the store.
+    m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0) {
         return ErrorOf(kCreateFile, m_path);
     }
-    Step(StoreFileStep::Opened);
-    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EWOULDBLOCK) {
-            m_heldByOther = true;
-            return std::nullopt;
-        }
-        const StoreFileError error = ErrorOf(kLockFile, m_path);
-        Close();
-        return error;
-    }
+    m_heldByOther = true;
     return std::nullopt;
 }
 

@@ -35,7 +35,9 @@ struct StoreCopy {
 //
 // While open for writing the file is held with an exclusive lock, so that a second program
 // (another window, the command-line companion) cannot write over it; that program may still
-// open it for reading.
+// open it for reading. The lock is taken on the file that is at the path once it is locked: a
+// file that another program's save replaced between opening and locking is left for the new
+// one.
 //
 // A save writes the new file completely and flushes it to the disk, then makes the old store
 // the backup (only when it was read whole: a damaged store never replaces a complete backup),

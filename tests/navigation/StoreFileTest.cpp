@@ -332,6 +332,53 @@ TEST_F(StoreFileTest, AStoreHeldByAnotherProgramCanBeReadButNotWritten) {
     EXPECT_TRUE(third.CanWrite());
 }
 
+TEST_F(StoreFileTest, AProgramThatOpenedTheStoreBeforeAnotherSavedItLocksTheNewFile) {
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
+    bool otherSaved = false;
+    file.SetStepObserver([&](StoreFileStep step) {
+        if (step != StoreFileStep::Opened || otherSaved) {
+            return;
+        }
+        otherSaved = true;
+        // Between this program's open and its lock, another program saves a waypoint.
+        EXPECT_EQ(InChildProcess([&] {
+                      Other second;
+                      StoreFile secondFile(StorePath());
+                      const bool saved =
+                          second.store.Load(secondFile) &&
+                          second.store.StoreWaypoint(CWaypoint("OTHER", At(2.0, 2.0)), false,
+                                                     "/x.txt") >= 0 &&
+                          !second.store.Save(secondFile);
+                      return saved ? 0 : 1;
+                  }),
+                  0);
+    });
+
+    ASSERT_TRUE(store.Load(file));
+    ASSERT_TRUE(file.CanWrite());
+    EXPECT_EQ(WaypointNames(), (Names{"HOME", "OTHER"}));
+    AddWaypoint("MINE", 3.0, 3.0);
+    ASSERT_FALSE(store.Save(file));
+    file.Close();
+    EXPECT_EQ(NamesInFile(StorePath()), (Names{"HOME", "OTHER", "MINE"}));
+}
+
+TEST_F(StoreFileTest, AStoreReplacedAtEveryAttemptToLockItIsLeftToTheProgramSavingIt) {
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
+    file.SetStepObserver([&](StoreFileStep step) {
+        if (step == StoreFileStep::Opened) {
+            testpaths::WriteFileBytes(file.NewFilePath(), kHeader + kHome);
+            fs::rename(file.NewFilePath(), StorePath());
+        }
+    });
+    ASSERT_TRUE(store.Load(file));
+    EXPECT_TRUE(file.IsHeldByOther());
+    EXPECT_EQ(WaypointNames(), (Names{"HOME"}));
+    AddWaypoint("MINE", 3.0, 3.0);
+    EXPECT_TRUE(store.Save(file));
+    EXPECT_THAT(prompts.Texts().back(), HasSubstr("The changes were not saved."));
+}
+
 // ---- A damaged store -------------------------------------------------------------------
 
 TEST_F(StoreFileTest, AStoreCutShortIsKeptAsideAndItsCompleteBackupLoadsAndOutlivesTheSave) {
