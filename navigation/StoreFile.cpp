@@ -129,6 +129,10 @@ std::filesystem::path StoreFile::NewFilePath() const {
     return m_path.string() + "~";
 }
 
+std::filesystem::path StoreFile::TemporaryPath() const {
+    return m_path.string() + "~.tmp";
+}
+
 void StoreFile::SetStepObserver(std::function<void(StoreFileStep)> observer) {
     m_observer = std::move(observer);
 }
@@ -309,18 +313,28 @@ std::optional<StoreFileError> StoreFile::Replace(std::string_view content) {
 }
 
 std::optional<StoreFileError> StoreFile::WriteNewFile(std::string_view content, int& fd) const {
-    const std::filesystem::path path = NewFilePath();
+    // Written under a name of its own first: "NaviStor.zrv~" may be the newest complete copy
+    // (left by a save that stopped, and loaded in place of a damaged store), and only a
+    // complete file replaces it.
+    const std::filesystem::path path = TemporaryPath();
     fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         return ErrorOf(kCreateFile, path);
     }
-    // Locked before it becomes the store, so that the store is never unlocked.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !WriteAll(fd, content) || ::fsync(fd) != 0) {
-        const StoreFileError error = ErrorOf(kWriteFile, path);
+    const auto fail = [&](const char* call) {
+        const StoreFileError error = ErrorOf(call, path);
         ::close(fd);
         fd = -1;
         ::unlink(path.c_str());
         return error;
+    };
+    // Locked before it becomes the store, so that the store is never unlocked.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !WriteAll(fd, content) || ::fsync(fd) != 0) {
+        return fail(kWriteFile);
+    }
+    Step(StoreFileStep::TemporaryFileWritten);
+    if (::rename(path.c_str(), NewFilePath().c_str()) != 0) {
+        return fail(kMoveFile);
     }
     return std::nullopt;
 }

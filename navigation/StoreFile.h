@@ -17,11 +17,12 @@ struct StoreFileError {
 
 // The steps of opening and saving the store file, in order, for an observer that watches them.
 enum class StoreFileStep {
-    Opened,         // the file is open and not yet locked
-    NewFileWritten, // "NaviStor.zrv~" holds the new store, flushed to the disk
-    BackupLinked,   // the old store has a second name beside the backup
-    BackupReplaced, // that name replaced the backup "NaviStor.zr~"
-    StoreReplaced,  // the new file replaced "NaviStor.zrv"
+    Opened,               // the file is open and not yet locked
+    TemporaryFileWritten, // "NaviStor.zrv~.tmp" holds the new store, flushed to the disk
+    NewFileWritten,       // it was renamed "NaviStor.zrv~"
+    BackupLinked,         // the old store has a second name beside the backup
+    BackupReplaced,       // that name replaced the backup "NaviStor.zr~"
+    StoreReplaced,        // the new file replaced "NaviStor.zrv"
 };
 
 // A complete copy of the store kept beside it.
@@ -39,12 +40,13 @@ struct StoreCopy {
 // file that another program's save replaced between opening and locking is left for the new
 // one.
 //
-// A save writes the new file completely and flushes it to the disk, then makes the old store
-// the backup (only when it was read whole: a damaged store never replaces a complete backup),
-// and then renames the new file over the store in one step. At every moment "NaviStor.zrv" is
-// the old or the new store and the newest complete copy keeps a name. When a crash of an older
-// version left the store missing or empty beside a complete backup or new file, opening for
-// writing first puts the newest complete one back in place.
+// A save writes the new file completely under a temporary name, flushes it to the disk and
+// names it "NaviStor.zrv~", then makes the old store the backup (only when it was read whole:
+// a damaged store never replaces a complete backup), and then renames the new file over the
+// store in one step. At every moment "NaviStor.zrv" is the old or the new store and the newest
+// complete copy keeps a name. When a crash of an older version left the store missing or empty
+// beside a complete backup or new file, opening for writing first puts the newest complete one
+// back in place.
 class StoreFile {
 public:
     enum class Access { ReadWrite, ReadOnly };
@@ -89,6 +91,8 @@ public:
     std::filesystem::path BackupPath() const;
     // "NaviStor.zrv~": the store path with "~" appended.
     std::filesystem::path NewFilePath() const;
+    // "NaviStor.zrv~.tmp": where a save writes before the new file gets its name.
+    std::filesystem::path TemporaryPath() const;
 
 private:
     std::optional<StoreFileError> OpenLocked();

@@ -199,7 +199,7 @@ TEST_F(StoreFileTest, AFailedSaveIsReportedAndLeavesTheStoreFileAsItWas) {
     testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
     ASSERT_TRUE(store.Load(file));
     AddWaypoint("B", 1.0, 1.0);
-    fs::create_directory(file.NewFilePath()); // the new file cannot be created
+    fs::create_directory(file.NewFilePath()); // the new file cannot take its name
 
     const auto error = store.Save(file);
     ASSERT_TRUE(error);
@@ -209,8 +209,9 @@ TEST_F(StoreFileTest, AFailedSaveIsReportedAndLeavesTheStoreFileAsItWas) {
     EXPECT_EQ(Stored(), kHeader + kHome);
     ASSERT_EQ(prompts.Shown().size(), 1u);
     EXPECT_EQ(prompts.Shown()[0].caption, "Irreparable Error");
-    EXPECT_THAT(prompts.Shown()[0].text, StartsWith("CreateFile failed, error 21: "));
-    EXPECT_THAT(prompts.Shown()[0].text, HasSubstr("Context: " + file.NewFilePath().string()));
+    EXPECT_THAT(prompts.Shown()[0].text, StartsWith("MoveFile failed, error 21: "));
+    EXPECT_THAT(prompts.Shown()[0].text, HasSubstr("Context: " + file.TemporaryPath().string()));
+    EXPECT_FALSE(fs::exists(file.TemporaryPath()));
 }
 
 // ---- Recovery from an interrupted save ------------------------------------------------
@@ -463,7 +464,8 @@ TEST_F(StoreFileTest, ACrashAtAnyStepOfASaveLeavesACompleteStoreAndBackupAndNoth
     const std::string older = kHeader + kHome;
     const std::string old = kHeader + kHome + kWork;
     for (const StoreFileStep crashAt :
-         {StoreFileStep::NewFileWritten, StoreFileStep::BackupLinked, StoreFileStep::BackupReplaced,
+         {StoreFileStep::TemporaryFileWritten, StoreFileStep::NewFileWritten,
+          StoreFileStep::BackupLinked, StoreFileStep::BackupReplaced,
           StoreFileStep::StoreReplaced}) {
         SCOPED_TRACE(static_cast<int>(crashAt));
         testpaths::TempDir dir;
@@ -491,9 +493,7 @@ TEST_F(StoreFileTest, ACrashAtAnyStepOfASaveLeavesACompleteStoreAndBackupAndNoth
         EXPECT_EQ(NamesInFile(path),
                   saved ? (Names{"HOME", "WORK", "NEW"}) : (Names{"HOME", "WORK"}));
         EXPECT_EQ(testpaths::ReadFileBytes(survivor.BackupPath()),
-                  crashAt == StoreFileStep::NewFileWritten || crashAt == StoreFileStep::BackupLinked
-                      ? older
-                      : old);
+                  crashAt < StoreFileStep::BackupReplaced ? older : old);
 
         // The next program's save goes through and tidies up.
         Other next;
@@ -505,8 +505,36 @@ TEST_F(StoreFileTest, ACrashAtAnyStepOfASaveLeavesACompleteStoreAndBackupAndNoth
         EXPECT_EQ(testpaths::ReadFileBytes(survivor.BackupPath()), loaded);
         EXPECT_THAT(testpaths::ReadFileBytes(path), HasSubstr(",LATER*"));
         EXPECT_FALSE(fs::exists(survivor.NewFilePath()));
+        EXPECT_FALSE(fs::exists(survivor.TemporaryPath()));
         EXPECT_FALSE(fs::exists(survivor.BackupPath().string() + "~"));
     }
+}
+
+TEST_F(StoreFileTest, TheNewFileLoadedInPlaceOfADamagedStoreOutlivesASaveThatStops) {
+    const std::string complete = kHeader + kHome + kWork;
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome.substr(0, 9));
+    testpaths::WriteFileBytes(file.NewFilePath(), complete); // left by a save that stopped
+
+    const int exit = InChildProcess([&] {
+        Other crashing;
+        StoreFile crashingFile(StorePath());
+        crashingFile.SetStepObserver([](StoreFileStep step) {
+            if (step == StoreFileStep::TemporaryFileWritten) {
+                ::_exit(0);
+            }
+        });
+        crashing.store.Load(crashingFile);
+        crashing.store.StoreWaypoint(CWaypoint("NEW", At(6.0, 6.0)), false, "/x.txt");
+        crashing.store.Save(crashingFile);
+        return 1;
+    });
+    ASSERT_EQ(exit, 0);
+    EXPECT_EQ(testpaths::ReadFileBytes(file.NewFilePath()), complete);
+
+    ASSERT_TRUE(store.Load(file));
+    EXPECT_EQ(WaypointNames(), (Names{"HOME", "WORK"}));
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_EQ(NamesInFile(StorePath()), (Names{"HOME", "WORK"}));
 }
 
 // ---- Route export and real files --------------------------------------------------------
