@@ -124,20 +124,11 @@ void ApplicationCore::SaveChangesNow() {
     if (!m_storeFile || m_storeReader.IsRunning() || m_saveReader.IsRunning()) {
         return;
     }
-    CNavigationDataBase& store = m_document.Store();
     m_saveReader.Start(
-        m_storeFile->Path().string(),
-        [this] {
-            if (m_storeFile->IsOpen()) {
-                return 0;
-            }
-            const std::optional<StoreFileError> error =
-                m_storeFile->Open(StoreFile::Access::ReadWrite);
-            return error ? (error->error != 0 ? error->error : EIO) : 0;
-        },
-        [this, &store](WorkerThreadSlot&) {
-            return store.Save(*m_storeFile) ? FileCommunication::ReadEnd::Failed
-                                            : FileCommunication::ReadEnd::EndOfFile;
+        m_storeFile->Path().string(), [] { return 0; },
+        [this](WorkerThreadSlot&) {
+            return WriteStore() ? FileCommunication::ReadEnd::EndOfFile
+                                : FileCommunication::ReadEnd::Failed;
         },
         [](bool) {});
 }
@@ -145,10 +136,19 @@ void ApplicationCore::SaveChangesNow() {
 void ApplicationCore::CloseDocument() {
     m_storeReader.Stop();
     m_saveReader.Stop();
-    CNavigationDataBase& store = m_document.Store();
-    if (m_storeFile && m_storeFile->IsOpen() && !store.IsSaved()) {
-        store.Save(*m_storeFile);
+    if (m_storeFile && !m_document.Store().IsSaved()) {
+        WriteStore();
     }
+}
+
+bool ApplicationCore::WriteStore() {
+    CNavigationDataBase& store = m_document.Store();
+    // A store file that is not open was not read (or a damaged one could not be kept aside):
+    // it is read first, so that the save keeps what it holds, or the save does not happen.
+    if (!m_storeFile->IsOpen() && !store.Load(*m_storeFile)) {
+        return false;
+    }
+    return !store.Save(*m_storeFile);
 }
 
 int ApplicationCore::ShownEngine() const {

@@ -144,6 +144,8 @@ public:
     void SetVirtualSerialPortIndex(int index) { m_virtualSerialPort.store(index); }
 
 private:
+    // Saves the navigation store; false (reported) when it was not saved.
+    bool WriteStore();
     void FinishPlaybackReading(bool reachedEnd);
     FileCommunication::ReadEnd ReadPlaybackFile(WorkerThreadSlot& slot, const std::string& path);
     void WritePlaybackSetting(const char* valueName, std::int32_t track1Value,

@@ -232,7 +232,10 @@ public:
     void FeedContent(std::string_view content, const std::string& path);
     // Opens the store file when it is not open yet, reads it into the store and applies the
     // last used items the settings name. A file that another program holds is read but the
-    // user is told that changes cannot be saved. False when the file could not be read.
+    // user is told that changes cannot be saved. A damaged file (cut short, or a line that
+    // does not load) is reported with what was not read, kept aside when the store may be
+    // written, and its newest complete copy loads instead when there is one. False, with the
+    // file closed, when the file could not be read or a damaged one could not be kept aside.
     bool Load(StoreFile& file);
     // Replaces the store file with the store's text; on success every item is stored and the
     // store saved, and the settings name the last used items by their current indices (the

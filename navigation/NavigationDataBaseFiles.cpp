@@ -9,7 +9,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <new>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -20,6 +23,15 @@ constexpr const char* kNotSavedHeld =
     "The navigation store '%1' is used by another program. The changes were not saved.";
 constexpr const char* kNotSavedUnread =
     "The navigation store '%1' could not be read. The changes were not saved.";
+constexpr const char* kDamaged = "The navigation store '%1' is damaged: %2.";
+constexpr const char* kDamagedKeptAs = " The damaged file was kept as '%1'.";
+constexpr const char* kDamagedNotKept =
+    " It could not be kept aside, so it was not loaded and changes cannot be saved.";
+constexpr const char* kCopyLoaded = " Its complete copy '%1' was loaded instead.";
+constexpr const char* kReadableLoaded = " What could be read was loaded.";
+
+// Line numbers named in a message before the rest is only counted.
+constexpr std::size_t kLinesNamed = 10;
 
 using Guard = std::unique_lock<NavigationLock>;
 
@@ -29,6 +41,55 @@ void ShowWarning(IPrompts& prompts, const std::string& text) {
 
 void Report(IPrompts& prompts, const StoreFileError& error) {
     ReportSystemError(prompts, error.call, error.error, error.context);
+}
+
+// What of the file was not read: "it ends in the middle of line 12; lines 9, 10 could not be
+// read".
+std::string DamageText(const StoreTextCheck& check) {
+    std::string text;
+    if (check.cutLine > 0) {
+        text = "it ends in the middle of line " + std::to_string(check.cutLine);
+    }
+    const std::vector<int>& lines = check.unreadLines;
+    if (!lines.empty()) {
+        text += text.empty() ? "" : "; ";
+        text += lines.size() == 1 ? "line " : "lines ";
+        for (std::size_t i = 0; i < lines.size() && i < kLinesNamed; ++i) {
+            text += (i == 0 ? "" : ", ") + std::to_string(lines[i]);
+        }
+        if (lines.size() > kLinesNamed) {
+            text += " and " + std::to_string(lines.size() - kLinesNamed) + " more";
+        }
+        text += " could not be read";
+    }
+    return text;
+}
+
+// Tells the user what of a damaged store was not read and, when the store may be written, keeps
+// the damaged file aside first; `content` becomes the newest complete copy when there is one.
+// False when the damaged file could not be kept aside: the file is then closed, so that no
+// save replaces it.
+bool KeepDamagedStore(IPrompts& prompts, StoreFile& file, std::string& content) {
+    std::string message =
+        FillMessage(kDamaged, file.Path().string(), DamageText(file.LastReadCheck()));
+    if (file.CanWrite()) {
+        std::filesystem::path keptAs;
+        if (const auto error = file.KeepAside(content, keptAs)) {
+            file.Close();
+            Report(prompts, *error);
+            ShowWarning(prompts, message + kDamagedNotKept);
+            return false;
+        }
+        message += FillMessage(kDamagedKeptAs, keptAs.string());
+    }
+    if (std::optional<StoreCopy> copy = file.NewestCompleteCopy()) {
+        message += FillMessage(kCopyLoaded, copy->path.string());
+        content = std::move(copy->content);
+    } else {
+        message += kReadableLoaded;
+    }
+    ShowWarning(prompts, message);
+    return true;
 }
 
 void AppendWaypointLine(std::string& text, CWplSentence& writer, const CWaypoint& waypoint,
@@ -90,12 +151,22 @@ bool CNavigationDataBase::Load(StoreFile& file) {
     try {
         std::string content;
         if (const auto error = file.ReadAll(content)) {
+            // Closed, so that no save replaces what was not read.
+            file.Close();
             Report(m_prompts, *error);
+            return false;
+        }
+        const bool damaged = !file.LastReadCheck().IsSound();
+        if (damaged && !KeepDamagedStore(m_prompts, file, content)) {
             return false;
         }
         SetStorePath(file.Path().string());
         ResetLastImportKind();
         FeedContent(content, file.Path().string());
+        if (damaged && file.CanWrite()) {
+            Guard guard(*m_lock);
+            Changed(); // the file differs from what was loaded until it is saved
+        }
     } catch (const std::bad_alloc&) {
         m_prompts.ShowError("Out of memory");
     }

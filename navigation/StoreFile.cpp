@@ -1,7 +1,5 @@
 #include "navigation/StoreFile.h"
 
-#include "navigation/StoreFileFormat.h"
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -79,25 +77,37 @@ void SyncFolder(const std::filesystem::path& folder) {
 
 struct Candidate {
     std::filesystem::path path;
+    std::string content;
     struct timespec modified {};
 };
 
-// A file left by an interrupted save that holds a whole store.
+// A file beside the store that holds a whole store: not empty, and every line of it loads.
 std::optional<Candidate> CompleteCandidate(const std::filesystem::path& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size == 0) {
         return std::nullopt;
     }
-    const std::optional<std::string> content = ReadFile(path);
-    if (!content || !IsCompleteStoreText(*content)) {
+    std::optional<std::string> content = ReadFile(path);
+    if (!content || !CheckStoreText(*content).IsSound()) {
         return std::nullopt;
     }
-    return Candidate{path, status.st_mtim};
+    return Candidate{path, std::move(*content), status.st_mtim};
 }
 
 bool Newer(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
 }
+
+// Whether the open file is the one the path names now.
+bool IsFileAtPath(int fd, const std::filesystem::path& path) {
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && ::stat(path.c_str(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+// How often opening for writing tries again when the file it locked was replaced meanwhile.
+constexpr int kLockAttempts = 8;
 
 } // namespace
 
@@ -119,6 +129,20 @@ std::filesystem::path StoreFile::NewFilePath() const {
     return m_path.string() + "~";
 }
 
+std::filesystem::path StoreFile::TemporaryPath() const {
+    return m_path.string() + "~.tmp";
+}
+
+void StoreFile::SetStepObserver(std::function<void(StoreFileStep)> observer) {
+    m_observer = std::move(observer);
+}
+
+void StoreFile::Step(StoreFileStep step) const {
+    if (m_observer) {
+        m_observer(step);
+    }
+}
+
 void StoreFile::Close() {
     if (m_fd >= 0) {
         ::close(m_fd); // releases the lock
@@ -131,6 +155,8 @@ std::optional<StoreFileError> StoreFile::Open(Access access) {
     Close();
     m_access = access;
     m_recoveredFrom.reset();
+    m_holdsCompleteStore = false;
+    m_lastReadCheck = StoreTextCheck();
     if (access == Access::ReadOnly) {
         m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
         if (m_fd < 0) {
@@ -138,20 +164,54 @@ std::optional<StoreFileError> StoreFile::Open(Access access) {
         }
         return std::nullopt;
     }
-    m_fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (auto error = OpenLocked()) {
+        return error;
+    }
+    return m_heldByOther ? std::nullopt : RecoverIfEmpty();
+}
+
+std::optional<StoreFileError> StoreFile::OpenLocked() {
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        m_fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (m_fd < 0) {
+            return ErrorOf(kCreateFile, m_path);
+        }
+        Step(StoreFileStep::Opened);
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EWOULDBLOCK) {
+                m_heldByOther = true;
+                return std::nullopt;
+            }
+            const StoreFileError error = ErrorOf(kLockFile, m_path);
+            Close();
+            return error;
+        }
+        // Another program's save may have put a new file in place since the open: the lock on
+        // the old one guards nothing, and writing from it would lose that program's changes.
+        if (IsFileAtPath(m_fd, m_path)) {
+            return std::nullopt;
+        }
+        Close();
+    }
+    // Replaced at every attempt: another program is saving over and over; it holds the store.
+    m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0) {
         return ErrorOf(kCreateFile, m_path);
     }
-    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EWOULDBLOCK) {
-            m_heldByOther = true;
-            return std::nullopt;
-        }
-        const StoreFileError error = ErrorOf(kLockFile, m_path);
-        Close();
-        return error;
+    m_heldByOther = true;
+    return std::nullopt;
+}
+
+std::optional<StoreCopy> StoreFile::NewestCompleteCopy() const {
+    std::optional<Candidate> fresh = CompleteCandidate(NewFilePath());
+    std::optional<Candidate> backup = CompleteCandidate(BackupPath());
+    if (!fresh && !backup) {
+        return std::nullopt;
     }
-    return RecoverIfEmpty();
+    // The unrenamed new file wins a tie, it was written last.
+    Candidate& chosen =
+        fresh && (!backup || !Newer(backup->modified, fresh->modified)) ? *fresh : *backup;
+    return StoreCopy{std::move(chosen.path), std::move(chosen.content)};
 }
 
 std::optional<StoreFileError> StoreFile::RecoverIfEmpty() {
@@ -162,49 +222,70 @@ std::optional<StoreFileError> StoreFile::RecoverIfEmpty() {
     if (status.st_size != 0) {
         return std::nullopt;
     }
-    const std::optional<Candidate> fresh = CompleteCandidate(NewFilePath());
-    const std::optional<Candidate> backup = CompleteCandidate(BackupPath());
-    if (!fresh && !backup) {
+    const std::optional<StoreCopy> copy = NewestCompleteCopy();
+    if (!copy) {
         return std::nullopt;
     }
-    // The newest complete file; the unrenamed new file wins a tie, it was written last.
-    const Candidate& chosen =
-        fresh && (!backup || !Newer(backup->modified, fresh->modified)) ? *fresh : *backup;
-    if (chosen.path == NewFilePath()) {
-        const int fd = ::open(chosen.path.c_str(), O_RDWR | O_CLOEXEC);
+    if (copy->path == NewFilePath()) {
+        const int fd = ::open(copy->path.c_str(), O_RDWR | O_CLOEXEC);
         if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            const StoreFileError error = ErrorOf(kLockFile, chosen.path);
+            const StoreFileError error = ErrorOf(kLockFile, copy->path);
             if (fd >= 0) {
                 ::close(fd);
             }
             return error;
         }
-        if (auto error = MoveIntoPlace(chosen.path, fd)) {
+        if (auto error = MoveIntoPlace(copy->path, fd)) {
             return error;
         }
     } else {
         // The backup keeps its name: it is copied through a new file.
-        const std::optional<std::string> content = ReadFile(chosen.path);
-        if (!content) {
-            return ErrorOf(kReadFile, chosen.path);
-        }
         int fd = -1;
-        if (auto error = WriteNewFile(*content, fd)) {
+        if (auto error = WriteNewFile(copy->content, fd)) {
             return error;
         }
         if (auto error = MoveIntoPlace(NewFilePath(), fd)) {
             return error;
         }
     }
-    m_recoveredFrom = chosen.path;
+    m_recoveredFrom = copy->path;
     return std::nullopt;
 }
 
-std::optional<StoreFileError> StoreFile::ReadAll(std::string& content) const {
+std::optional<StoreFileError> StoreFile::ReadAll(std::string& content) {
     if (m_fd < 0 || !ReadWhole(m_fd, content)) {
         return ErrorOf(kReadFile, m_path, m_fd < 0 ? EBADF : errno);
     }
+    m_lastReadCheck = CheckStoreText(content);
+    m_holdsCompleteStore = !content.empty() && m_lastReadCheck.IsSound();
     return std::nullopt;
+}
+
+std::optional<StoreFileError> StoreFile::KeepAside(std::string_view content,
+                                                   std::filesystem::path& keptAs) const {
+    const std::string stem = m_path.stem().string() + "-damaged-";
+    const std::string extension = m_path.extension().string();
+    for (int number = 1;; ++number) {
+        const std::filesystem::path path =
+            m_path.parent_path() / (stem + std::to_string(number) + extension);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            if (errno == EEXIST) {
+                continue; // kept from an earlier damage
+            }
+            return ErrorOf(kCreateFile, path);
+        }
+        const bool written = WriteAll(fd, content) && ::fsync(fd) == 0;
+        const int error = errno;
+        ::close(fd);
+        if (!written) {
+            ::unlink(path.c_str());
+            return ErrorOf(kWriteFile, path, error);
+        }
+        SyncFolder(m_path.parent_path());
+        keptAs = path;
+        return std::nullopt;
+    }
 }
 
 std::optional<StoreFileError> StoreFile::Replace(std::string_view content) {
@@ -215,52 +296,83 @@ std::optional<StoreFileError> StoreFile::Replace(std::string_view content) {
     if (auto error = WriteNewFile(content, fd)) {
         return error;
     }
-    if (auto error = KeepBackup()) {
-        ::close(fd);
+    Step(StoreFileStep::NewFileWritten);
+    // A store that was not read whole stays out of the backup: the backup may be the newest
+    // complete copy.
+    if (m_holdsCompleteStore) {
+        if (auto error = KeepBackup()) {
+            ::close(fd);
+            return error;
+        }
+    }
+    if (auto error = MoveIntoPlace(NewFilePath(), fd)) {
         return error;
     }
-    return MoveIntoPlace(NewFilePath(), fd);
+    m_holdsCompleteStore = CheckStoreText(content).IsSound();
+    return std::nullopt;
 }
 
 std::optional<StoreFileError> StoreFile::WriteNewFile(std::string_view content, int& fd) const {
-    const std::filesystem::path path = NewFilePath();
+    // Written under a name of its own first: "NaviStor.zrv~" may be the newest complete copy
+    // (left by a save that stopped, and loaded in place of a damaged store), and only a
+    // complete file replaces it.
+    const std::filesystem::path path = TemporaryPath();
     fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         return ErrorOf(kCreateFile, path);
     }
-    // Locked before it becomes the store, so that the store is never unlocked.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !WriteAll(fd, content) || ::fsync(fd) != 0) {
-        const StoreFileError error = ErrorOf(kWriteFile, path);
+    const auto fail = [&](const char* call) {
+        const StoreFileError error = ErrorOf(call, path);
         ::close(fd);
         fd = -1;
         ::unlink(path.c_str());
         return error;
+    };
+    // Locked before it becomes the store, so that the store is never unlocked.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !WriteAll(fd, content) || ::fsync(fd) != 0) {
+        return fail(kWriteFile);
+    }
+    Step(StoreFileStep::TemporaryFileWritten);
+    if (::rename(path.c_str(), NewFilePath().c_str()) != 0) {
+        return fail(kMoveFile);
     }
     return std::nullopt;
 }
 
+// The old store gets a second name first, which then replaces the backup in one step: the
+// backup is never missing.
 std::optional<StoreFileError> StoreFile::KeepBackup() const {
     const std::filesystem::path backup = BackupPath();
-    if (::unlink(backup.c_str()) != 0 && errno != ENOENT) {
-        return ErrorOf(kMoveFile, backup);
+    const std::filesystem::path linked = backup.string() + "~";
+    if (::unlink(linked.c_str()) != 0 && errno != ENOENT) {
+        return ErrorOf(kMoveFile, linked);
     }
-    if (::link(m_path.c_str(), backup.c_str()) == 0) {
-        return std::nullopt;
+    if (::link(m_path.c_str(), linked.c_str()) != 0) {
+        // A file system without hard links: the backup is a copy.
+        std::string old;
+        if (!ReadWhole(m_fd, old)) {
+            return ErrorOf(kReadFile, m_path);
+        }
+        const int fd = ::open(linked.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            return ErrorOf(kCreateFile, linked);
+        }
+        const bool written = WriteAll(fd, old) && ::fsync(fd) == 0;
+        const int error = errno;
+        ::close(fd);
+        if (!written) {
+            return ErrorOf(kWriteFile, linked, error);
+        }
     }
-    // A file system without hard links: the backup is a copy.
-    std::string old;
-    if (!ReadWhole(m_fd, old)) {
-        return ErrorOf(kReadFile, m_path);
+    Step(StoreFileStep::BackupLinked);
+    if (::rename(linked.c_str(), backup.c_str()) != 0) {
+        return ErrorOf(kMoveFile, linked);
     }
-    const int fd = ::open(backup.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return ErrorOf(kCreateFile, backup);
-    }
-    const bool written = WriteAll(fd, old) && ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    return written ? std::nullopt
-                   : std::optional<StoreFileError>(ErrorOf(kWriteFile, backup, error));
+    // A rename between two names of one file does nothing (the backup already was the old
+    // store, as a save stopped after this step leaves it): the second name goes.
+    ::unlink(linked.c_str());
+    Step(StoreFileStep::BackupReplaced);
+    return std::nullopt;
 }
 
 std::optional<StoreFileError> StoreFile::MoveIntoPlace(const std::filesystem::path& from,
@@ -270,6 +382,7 @@ std::optional<StoreFileError> StoreFile::MoveIntoPlace(const std::filesystem::pa
         ::close(newFd);
         return error;
     }
+    Step(StoreFileStep::StoreReplaced);
     SyncFolder(m_path.parent_path());
     ::close(m_fd); // the old file and its lock
     m_fd = newFd;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "navigation/StoreFileFormat.h"
+
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,18 +15,38 @@ struct StoreFileError {
     std::string context;
 };
 
+// The steps of opening and saving the store file, in order, for an observer that watches them.
+enum class StoreFileStep {
+    Opened,               // the file is open and not yet locked
+    TemporaryFileWritten, // "NaviStor.zrv~.tmp" holds the new store, flushed to the disk
+    NewFileWritten,       // it was renamed "NaviStor.zrv~"
+    BackupLinked,         // the old store has a second name beside the backup
+    BackupReplaced,       // that name replaced the backup "NaviStor.zr~"
+    StoreReplaced,        // the new file replaced "NaviStor.zrv"
+};
+
+// A complete copy of the store kept beside it.
+struct StoreCopy {
+    std::filesystem::path path;
+    std::string content;
+};
+
 // The navigation store file "NaviStor.zrv" on disk, with its backup "NaviStor.zr~" and the new
 // file "NaviStor.zrv~" of a save.
 //
 // While open for writing the file is held with an exclusive lock, so that a second program
 // (another window, the command-line companion) cannot write over it; that program may still
-// open it for reading.
+// open it for reading. The lock is taken on the file that is at the path once it is locked: a
+// file that another program's save replaced between opening and locking is left for the new
+// one.
 //
-// A save writes the new file completely, flushes it to the disk, makes the backup a second
-// name of the old file and then renames the new file over the store in one step: at every
-// moment "NaviStor.zrv" is a complete file, old or new. When a crash of an older version left
-// the store missing or empty beside a complete backup or new file, opening for writing first
-// puts the newest complete one back in place.
+// A save writes the new file completely under a temporary name, flushes it to the disk and
+// names it "NaviStor.zrv~", then makes the old store the backup (only when it was read whole:
+// a damaged store never replaces a complete backup), and then renames the new file over the
+// store in one step. At every moment "NaviStor.zrv" is the old or the new store and the newest
+// complete copy keeps a name. When a crash of an older version left the store missing or empty
+// beside a complete backup or new file, opening for writing first puts the newest complete one
+// back in place.
 class StoreFile {
 public:
     enum class Access { ReadWrite, ReadOnly };
@@ -33,6 +56,9 @@ public:
     ~StoreFile();
     StoreFile(const StoreFile&) = delete;
     StoreFile& operator=(const StoreFile&) = delete;
+
+    // Told after each step (tests stop a process there, or let another program in).
+    void SetStepObserver(std::function<void(StoreFileStep)> observer);
 
     // ReadWrite creates a missing file empty (never truncating one), recovers as described
     // above and takes the lock; when another program holds the lock the file is open for
@@ -48,8 +74,15 @@ public:
     // The file that Open put back in place of a missing or empty store.
     const std::optional<std::filesystem::path>& RecoveredFrom() const { return m_recoveredFrom; }
 
-    // The whole content of the open file.
-    std::optional<StoreFileError> ReadAll(std::string& content) const;
+    // The whole content of the open file, checked line by line (LastReadCheck).
+    std::optional<StoreFileError> ReadAll(std::string& content);
+    const StoreTextCheck& LastReadCheck() const { return m_lastReadCheck; }
+    // The newest of the new file and the backup that is not empty and loads in full.
+    std::optional<StoreCopy> NewestCompleteCopy() const;
+    // Writes a damaged store's bytes beside the store under a name of their own that no file
+    // has yet ("NaviStor-damaged-1.zrv", "-2", ...), flushed to the disk. The name written.
+    std::optional<StoreFileError> KeepAside(std::string_view content,
+                                            std::filesystem::path& keptAs) const;
     // Replaces the store with `content` as described above; needs CanWrite.
     std::optional<StoreFileError> Replace(std::string_view content);
 
@@ -58,16 +91,24 @@ public:
     std::filesystem::path BackupPath() const;
     // "NaviStor.zrv~": the store path with "~" appended.
     std::filesystem::path NewFilePath() const;
+    // "NaviStor.zrv~.tmp": where a save writes before the new file gets its name.
+    std::filesystem::path TemporaryPath() const;
 
 private:
+    std::optional<StoreFileError> OpenLocked();
     std::optional<StoreFileError> RecoverIfEmpty();
     std::optional<StoreFileError> WriteNewFile(std::string_view content, int& fd) const;
     std::optional<StoreFileError> KeepBackup() const;
     std::optional<StoreFileError> MoveIntoPlace(const std::filesystem::path& from, int newFd);
+    void Step(StoreFileStep step) const;
 
     std::filesystem::path m_path;
     int m_fd = -1;
     Access m_access = Access::ReadOnly;
     bool m_heldByOther = false;
+    // The open file is a complete store that is worth keeping as the backup.
+    bool m_holdsCompleteStore = false;
+    StoreTextCheck m_lastReadCheck;
     std::optional<std::filesystem::path> m_recoveredFrom;
+    std::function<void(StoreFileStep)> m_observer;
 };

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The line rules of the store file "NaviStor.zrv" and of the route export files: 8-bit text,
 // one NMEA-0183 sentence per line, each ending in CR LF with its checksum.
@@ -21,6 +22,20 @@ bool AppendSentenceLine(std::string& text, std::string_view sentence);
 // files written on Unix do, is handed on ending in CR LF.
 void ForEachFileLine(std::string_view content, const std::function<void(std::string_view)>& take);
 
-// Whether a file's bytes look like a store file written to its end: the version line first and
-// a line end last.
-bool IsCompleteStoreText(std::string_view content);
+// What of a store file's bytes would not load: line numbers count from 1, a line longer than
+// a store line counts once.
+struct StoreTextCheck {
+    // The last line when the text does not end with a line end (the file was cut off in it);
+    // 0 when it does.
+    int cutLine = 0;
+    // Lines that are not sound sentences, WPL or RTE sentences that are rejected, and the RTE
+    // sentences of a route that never comes to its last sentence; the cut-off last line is not
+    // among them.
+    std::vector<int> unreadLines;
+
+    bool IsSound() const { return cutLine == 0 && unreadLines.empty(); }
+};
+
+// Checks every line as loading would read it (blank lines and sentences of other types are
+// passed over, as loading does).
+StoreTextCheck CheckStoreText(std::string_view content);

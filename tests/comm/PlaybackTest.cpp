@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <future>
 
 using namespace std::chrono_literals;
@@ -235,6 +237,32 @@ TEST(NavigationStoreFile, IsLoadedAtStartAndSavedOnRequestAndWhenTheDocumentClos
     store.StoreWaypoint(CWaypoint("GYM", CLatLong::FromDecimalDegrees(48.3, 11.7)), true, "t");
     f.app->CloseDocument();
     EXPECT_NE(testpaths::ReadFileBytes(storePath).find(",GYM*"), std::string::npos);
+}
+
+TEST(NavigationStoreFile, AStoreThatFailedToLoadIsReadBeforeASaveWritesOverIt) {
+    AppFixture f;
+    const auto storePath = f.paths.documentsDir / "NaviStor.zrv";
+    const std::string damaged = *FinishLine("$GPWPL,4806.0000,N,01130.0000,E,HOME*") + "$GPWPL,48";
+    testpaths::WriteFileBytes(storePath, damaged);
+    // Too small a file-size limit: the damaged file cannot be kept aside, so it is not loaded.
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    rlimit small = limit;
+    small.rlim_cur = 16;
+    setrlimit(RLIMIT_FSIZE, &small);
+    ASSERT_TRUE(f.app->Start(true));
+    f.app->CloseDocument(); // waits for the loading
+    setrlimit(RLIMIT_FSIZE, &limit);
+    CNavigationDataBase& store = f.app->Document().Store();
+    EXPECT_EQ(store.Count(NavItemKind::Waypoint), 0);
+
+    store.StoreWaypoint(CWaypoint("WORK", CLatLong::FromDecimalDegrees(48.2, 11.6)), true, "t");
+    f.app->SaveChangesNow();
+    ASSERT_TRUE(WaitUntil([&] { return store.IsSaved(); }));
+    EXPECT_EQ(testpaths::ReadFileBytes(f.paths.documentsDir / "NaviStor-damaged-1.zrv"), damaged);
+    const std::string saved = testpaths::ReadFileBytes(storePath);
+    EXPECT_NE(saved.find(",HOME*"), std::string::npos);
+    EXPECT_NE(saved.find(",WORK*"), std::string::npos);
 }
 
 } // namespace

@@ -1,12 +1,17 @@
 #include "navigation/StoreFile.h"
 #include "navigation/StoreFileFormat.h"
+#include "nmea/Sentence.h"
 #include "tests/navigation/StoreTestSupport.h"
 #include "tests/support/TestPaths.h"
 
 #include <gmock/gmock.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
+#include <functional>
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -28,6 +33,23 @@ const std::string kHeader = "$PZRVPVD,Velmora Recorder 3,v3.9.91*7F\r\n"
 const std::string kHome = "$GPWPL,4916.4500,N,12311.1200,W,HOME*5E\r\n";
 const std::string kWork = "$GPWPL,0000.5000,S,00000.2500,E,WORK*55\r\n";
 const std::string kRoute = "$GPRTE,1,1,C,R1,HOME,WORK*7A\r\n";
+const std::string kBeach = "$GPWPL,0100.0000,N,00100.0000,E,BEACH*06\r\n";
+
+std::string Line(std::string_view text) {
+    return *FinishLine(text);
+}
+
+// Runs `work` in a child process and gives its exit code; the child ends with _exit, as a
+// crashed program would, without tidying anything up.
+int InChildProcess(const std::function<int()>& work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(work());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 // A store over a file in a folder of its own.
 class StoreFileTest : public StoreTest {
@@ -42,9 +64,69 @@ protected:
         CNavigationDataBase store{prompts, settings};
     };
 
+    // The names of the store's waypoints as a new program loads them from the file.
+    static std::vector<std::string> NamesInFile(const fs::path& path) {
+        ScriptedPrompts prompts;
+        MemorySettings settings;
+        CNavigationDataBase store(prompts, settings);
+        StoreFile file(path);
+        EXPECT_FALSE(file.Open(StoreFile::Access::ReadOnly));
+        EXPECT_TRUE(store.Load(file));
+        EXPECT_THAT(prompts.Texts(), ::testing::IsEmpty());
+        std::vector<std::string> names;
+        store.ForEachWaypoint([&](const CWaypoint& w) { names.push_back(w.Name()); });
+        return names;
+    }
+
     testpaths::TempDir folder;
     StoreFile file{StorePath()};
 };
+
+using Names = std::vector<std::string>;
+
+TEST(StoreTextCheck, NamesEveryLineThatWouldNotLoad) {
+    const std::string routePart1 = Line("$GPRTE,2,1,c,R2,HOME*");
+    const std::string routePart2 = Line("$GPRTE,2,2,c,R2,WORK*");
+    std::string oneByteChanged = kHome;
+    oneByteChanged[10] = '7';
+    std::string headerChanged = kHeader;
+    headerChanged[12] = 'X';
+    struct Case {
+        const char* label;
+        std::string text;
+        int cutLine;
+        std::vector<int> unread;
+    };
+    const Case cases[] = {
+        {"a new, empty store", "", 0, {}},
+        {"blank lines and other sentences are passed over",
+         kHeader + kHome + "\r\n" + Line("$GPGLL,4916.45,N,12311.12,W,225444,A*") + kRoute + "\n",
+         0,
+         {}},
+        {"one byte changed in a waypoint", kHeader + kWork + oneByteChanged + kRoute, 0, {9}},
+        {"one byte changed in a header line", headerChanged + kHome, 0, {1}},
+        {"cut in its last line", kHeader + kHome + kWork.substr(0, 20), 9, {}},
+        {"no line end at all", "$GPWPL,49", 1, {}},
+        {"cut in a route's last sentence", kHeader + routePart1 + routePart2.substr(0, 9), 9, {8}},
+        {"a route's last sentence missing", kHeader + routePart1 + kHome, 0, {8}},
+        {"a route's first sentence missing", kHeader + routePart2 + kHome, 0, {8}},
+        {"a route begun again before its end",
+         kHeader + routePart1 + routePart1 + routePart2,
+         0,
+         {8}},
+        {"a route without a name", kHeader + Line("$GPRTE,1,1,c,*"), 0, {8}},
+        {"a line longer than a store line",
+         kHeader + std::string(100, 'x') + "\r\n" + kHome,
+         0,
+         {8}},
+    };
+    for (const Case& c : cases) {
+        const StoreTextCheck check = CheckStoreText(c.text);
+        EXPECT_EQ(check.cutLine, c.cutLine) << c.label;
+        EXPECT_EQ(check.unreadLines, c.unread) << c.label;
+        EXPECT_EQ(check.IsSound(), c.cutLine == 0 && c.unread.empty()) << c.label;
+    }
+}
 
 TEST_F(StoreFileTest, ASavedStoreIsExactlyItsLinesAndReadsBackTheSame) {
     for (const std::string& line : {kHome, kWork, kRoute}) {
@@ -117,7 +199,7 @@ TEST_F(StoreFileTest, AFailedSaveIsReportedAndLeavesTheStoreFileAsItWas) {
     testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
     ASSERT_TRUE(store.Load(file));
     AddWaypoint("B", 1.0, 1.0);
-    fs::create_directory(file.NewFilePath()); // the new file cannot be created
+    fs::create_directory(file.NewFilePath()); // the new file cannot take its name
 
     const auto error = store.Save(file);
     ASSERT_TRUE(error);
@@ -127,8 +209,9 @@ TEST_F(StoreFileTest, AFailedSaveIsReportedAndLeavesTheStoreFileAsItWas) {
     EXPECT_EQ(Stored(), kHeader + kHome);
     ASSERT_EQ(prompts.Shown().size(), 1u);
     EXPECT_EQ(prompts.Shown()[0].caption, "Irreparable Error");
-    EXPECT_THAT(prompts.Shown()[0].text, StartsWith("CreateFile failed, error 21: "));
-    EXPECT_THAT(prompts.Shown()[0].text, HasSubstr("Context: " + file.NewFilePath().string()));
+    EXPECT_THAT(prompts.Shown()[0].text, StartsWith("MoveFile failed, error 21: "));
+    EXPECT_THAT(prompts.Shown()[0].text, HasSubstr("Context: " + file.TemporaryPath().string()));
+    EXPECT_FALSE(fs::exists(file.TemporaryPath()));
 }
 
 // ---- Recovery from an interrupted save ------------------------------------------------
@@ -203,7 +286,7 @@ TEST_F(StoreFileTest, OpeningRecoversFromTheNewestCompleteFileOfAnInterruptedSav
             const fs::path source = std::string(c.expectedSource) == "new" ? crashed.NewFilePath()
                                                                            : crashed.BackupPath();
             EXPECT_EQ(crashed.RecoveredFrom(), source);
-            EXPECT_TRUE(IsCompleteStoreText(testpaths::ReadFileBytes(path)));
+            EXPECT_TRUE(CheckStoreText(testpaths::ReadFileBytes(path)).IsSound());
         }
         if (c.backup) {
             EXPECT_EQ(testpaths::ReadFileBytes(crashed.BackupPath()), *c.backup);
@@ -248,6 +331,210 @@ TEST_F(StoreFileTest, AStoreHeldByAnotherProgramCanBeReadButNotWritten) {
     file.Close();
     ASSERT_FALSE(third.Open(StoreFile::Access::ReadWrite));
     EXPECT_TRUE(third.CanWrite());
+}
+
+TEST_F(StoreFileTest, AProgramThatOpenedTheStoreBeforeAnotherSavedItLocksTheNewFile) {
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
+    bool otherSaved = false;
+    file.SetStepObserver([&](StoreFileStep step) {
+        if (step != StoreFileStep::Opened || otherSaved) {
+            return;
+        }
+        otherSaved = true;
+        // Between this program's open and its lock, another program saves a waypoint.
+        EXPECT_EQ(InChildProcess([&] {
+                      Other second;
+                      StoreFile secondFile(StorePath());
+                      const bool saved =
+                          second.store.Load(secondFile) &&
+                          second.store.StoreWaypoint(CWaypoint("OTHER", At(2.0, 2.0)), false,
+                                                     "/x.txt") >= 0 &&
+                          !second.store.Save(secondFile);
+                      return saved ? 0 : 1;
+                  }),
+                  0);
+    });
+
+    ASSERT_TRUE(store.Load(file));
+    ASSERT_TRUE(file.CanWrite());
+    EXPECT_EQ(WaypointNames(), (Names{"HOME", "OTHER"}));
+    AddWaypoint("MINE", 3.0, 3.0);
+    ASSERT_FALSE(store.Save(file));
+    file.Close();
+    EXPECT_EQ(NamesInFile(StorePath()), (Names{"HOME", "OTHER", "MINE"}));
+}
+
+TEST_F(StoreFileTest, AStoreReplacedAtEveryAttemptToLockItIsLeftToTheProgramSavingIt) {
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
+    file.SetStepObserver([&](StoreFileStep step) {
+        if (step == StoreFileStep::Opened) {
+            testpaths::WriteFileBytes(file.NewFilePath(), kHeader + kHome);
+            fs::rename(file.NewFilePath(), StorePath());
+        }
+    });
+    ASSERT_TRUE(store.Load(file));
+    EXPECT_TRUE(file.IsHeldByOther());
+    EXPECT_EQ(WaypointNames(), (Names{"HOME"}));
+    AddWaypoint("MINE", 3.0, 3.0);
+    EXPECT_TRUE(store.Save(file));
+    EXPECT_THAT(prompts.Texts().back(), HasSubstr("The changes were not saved."));
+}
+
+// ---- A damaged store -------------------------------------------------------------------
+
+TEST_F(StoreFileTest, AStoreCutShortIsKeptAsideAndItsCompleteBackupLoadsAndOutlivesTheSave) {
+    const std::string complete = kHeader + kHome + kWork + kBeach + kRoute;
+    const std::string cut = kHeader + kHome + kWork.substr(0, 12);
+    testpaths::WriteFileBytes(file.BackupPath(), complete);
+    testpaths::WriteFileBytes(StorePath(), cut);
+
+    ASSERT_TRUE(store.Load(file));
+    const fs::path kept = folder / "NaviStor-damaged-1.zrv";
+    EXPECT_THAT(prompts.Texts(),
+                ElementsAre("The navigation store '" + StorePath().string() +
+                            "' is damaged: it ends in the middle of line 9. The damaged file was "
+                            "kept as '" +
+                            kept.string() + "'. Its complete copy '" + file.BackupPath().string() +
+                            "' was loaded instead."));
+    EXPECT_EQ(testpaths::ReadFileBytes(kept), cut);
+    EXPECT_EQ(WaypointNames(), (Names{"HOME", "WORK", "BEACH"}));
+    EXPECT_FALSE(store.IsSaved()); // the file on disk is still the damaged one
+
+    AddWaypoint("NEW", 6.0, 6.0);
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_EQ(NamesInFile(StorePath()), (Names{"HOME", "WORK", "BEACH", "NEW"}));
+    // A damaged store never replaces a complete backup.
+    EXPECT_EQ(testpaths::ReadFileBytes(file.BackupPath()), complete);
+    const std::string firstSave = Stored();
+
+    AddWaypoint("LATER", 7.0, 7.0);
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_EQ(testpaths::ReadFileBytes(file.BackupPath()), firstSave);
+    EXPECT_EQ(testpaths::ReadFileBytes(kept), cut);
+}
+
+TEST_F(StoreFileTest, ADamagedLineIsNamedAndStaysInTheKeptFileWhateverIsSavedLater) {
+    std::string damaged = kHeader + kHome + kWork + kRoute;
+    damaged[kHeader.size() + kHome.size() + 10] = '7'; // line 9, WORK
+    testpaths::WriteFileBytes(StorePath(), damaged);
+    const std::string prefix =
+        "The navigation store '" + StorePath().string() + "' is damaged: line 9 could not be read.";
+    const fs::path kept = folder / "NaviStor-damaged-1.zrv";
+
+    // A program that only reads the store says so and writes nothing.
+    Other viewer;
+    StoreFile readOnly(StorePath());
+    ASSERT_FALSE(readOnly.Open(StoreFile::Access::ReadOnly));
+    ASSERT_TRUE(viewer.store.Load(readOnly));
+    EXPECT_THAT(viewer.prompts.Texts(), ElementsAre(prefix + " What could be read was loaded."));
+    EXPECT_TRUE(viewer.store.IsSaved());
+    EXPECT_FALSE(fs::exists(kept));
+
+    ASSERT_TRUE(store.Load(file));
+    EXPECT_THAT(prompts.Texts(), ElementsAre(prefix + " The damaged file was kept as '" +
+                                             kept.string() + "'. What could be read was loaded."));
+    EXPECT_EQ(WaypointNames(), (Names{"HOME"}));
+    ASSERT_FALSE(store.Save(file));
+    AddWaypoint("NEW", 6.0, 6.0);
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_EQ(testpaths::ReadFileBytes(kept), damaged);
+    EXPECT_EQ(NamesInFile(StorePath()), (Names{"HOME", "NEW"}));
+}
+
+TEST_F(StoreFileTest, ADamagedStoreThatCannotBeKeptAsideIsNeitherLoadedNorWrittenOver) {
+    // The kept file's name is too long for the file system, the store's own names are not.
+    const fs::path path = folder / (std::string(245, 'N') + ".zrv");
+    const std::string damaged = kHeader + kHome.substr(0, 20);
+    testpaths::WriteFileBytes(path, damaged);
+    StoreFile longName(path);
+
+    ASSERT_FALSE(store.Load(longName));
+    EXPECT_FALSE(longName.IsOpen());
+    ASSERT_EQ(prompts.Shown().size(), 2u);
+    EXPECT_THAT(prompts.Shown()[0].text, StartsWith("CreateFile failed, error 36: "));
+    EXPECT_THAT(prompts.Texts()[1], HasSubstr("It could not be kept aside, so it was not loaded"));
+
+    AddWaypoint("NEW", 6.0, 6.0);
+    EXPECT_TRUE(store.Save(longName));
+    EXPECT_EQ(testpaths::ReadFileBytes(path), damaged);
+}
+
+// A program stopped after each step of its save, as by a crash or a power cut.
+TEST_F(StoreFileTest, ACrashAtAnyStepOfASaveLeavesACompleteStoreAndBackupAndNothingIsLost) {
+    const std::string older = kHeader + kHome;
+    const std::string old = kHeader + kHome + kWork;
+    for (const StoreFileStep crashAt :
+         {StoreFileStep::TemporaryFileWritten, StoreFileStep::NewFileWritten,
+          StoreFileStep::BackupLinked, StoreFileStep::BackupReplaced,
+          StoreFileStep::StoreReplaced}) {
+        SCOPED_TRACE(static_cast<int>(crashAt));
+        testpaths::TempDir dir;
+        const fs::path path = dir / CNavigationDataBase::kStoreFileName;
+        StoreFile survivor(path);
+        testpaths::WriteFileBytes(path, old);
+        testpaths::WriteFileBytes(survivor.BackupPath(), older);
+
+        const int exit = InChildProcess([&] {
+            Other crashing;
+            StoreFile crashingFile(path);
+            crashingFile.SetStepObserver([crashAt](StoreFileStep step) {
+                if (step == crashAt) {
+                    ::_exit(0);
+                }
+            });
+            crashing.store.Load(crashingFile);
+            crashing.store.StoreWaypoint(CWaypoint("NEW", At(6.0, 6.0)), false, "/x.txt");
+            crashing.store.Save(crashingFile);
+            return 1; // the step was never reached
+        });
+        ASSERT_EQ(exit, 0);
+
+        const bool saved = crashAt == StoreFileStep::StoreReplaced;
+        EXPECT_EQ(NamesInFile(path),
+                  saved ? (Names{"HOME", "WORK", "NEW"}) : (Names{"HOME", "WORK"}));
+        EXPECT_EQ(testpaths::ReadFileBytes(survivor.BackupPath()),
+                  crashAt < StoreFileStep::BackupReplaced ? older : old);
+
+        // The next program's save goes through and tidies up.
+        Other next;
+        ASSERT_TRUE(next.store.Load(survivor));
+        EXPECT_THAT(next.prompts.Texts(), ::testing::IsEmpty());
+        const std::string loaded = testpaths::ReadFileBytes(path);
+        next.store.StoreWaypoint(CWaypoint("LATER", At(7.0, 7.0)), false, "/x.txt");
+        ASSERT_FALSE(next.store.Save(survivor));
+        EXPECT_EQ(testpaths::ReadFileBytes(survivor.BackupPath()), loaded);
+        EXPECT_THAT(testpaths::ReadFileBytes(path), HasSubstr(",LATER*"));
+        EXPECT_FALSE(fs::exists(survivor.NewFilePath()));
+        EXPECT_FALSE(fs::exists(survivor.TemporaryPath()));
+        EXPECT_FALSE(fs::exists(survivor.BackupPath().string() + "~"));
+    }
+}
+
+TEST_F(StoreFileTest, TheNewFileLoadedInPlaceOfADamagedStoreOutlivesASaveThatStops) {
+    const std::string complete = kHeader + kHome + kWork;
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome.substr(0, 9));
+    testpaths::WriteFileBytes(file.NewFilePath(), complete); // left by a save that stopped
+
+    const int exit = InChildProcess([&] {
+        Other crashing;
+        StoreFile crashingFile(StorePath());
+        crashingFile.SetStepObserver([](StoreFileStep step) {
+            if (step == StoreFileStep::TemporaryFileWritten) {
+                ::_exit(0);
+            }
+        });
+        crashing.store.Load(crashingFile);
+        crashing.store.StoreWaypoint(CWaypoint("NEW", At(6.0, 6.0)), false, "/x.txt");
+        crashing.store.Save(crashingFile);
+        return 1;
+    });
+    ASSERT_EQ(exit, 0);
+    EXPECT_EQ(testpaths::ReadFileBytes(file.NewFilePath()), complete);
+
+    ASSERT_TRUE(store.Load(file));
+    EXPECT_EQ(WaypointNames(), (Names{"HOME", "WORK"}));
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_EQ(NamesInFile(StorePath()), (Names{"HOME", "WORK"}));
 }
 
 // ---- Route export and real files --------------------------------------------------------
