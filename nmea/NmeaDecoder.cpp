@@ -6,6 +6,12 @@ namespace {
 
 constexpr std::size_t kMnemonicLength = 3;
 
+// The last three characters of the address field; empty when it is shorter.
+std::string_view MnemonicOf(std::string_view address) {
+    return address.size() < kMnemonicLength ? std::string_view()
+                                            : address.substr(address.size() - kMnemonicLength);
+}
+
 } // namespace
 
 void CNmeaDecoder::Reset() {
@@ -38,6 +44,16 @@ CSentenceType* CNmeaDecoder::FindType(std::string_view mnemonic) const {
     return nullptr;
 }
 
+CSentenceType* CNmeaDecoder::FindLineType(std::string_view text) const {
+    if (!IsSingleSentence(text)) {
+        return nullptr;
+    }
+    // Field 0 runs from position 1 up to the first ",", "*" or NUL.
+    const std::size_t end = text.find_first_of(std::string_view(",*\0", 3), 1);
+    const std::string_view mnemonic = MnemonicOf(text.substr(1, end - 1));
+    return mnemonic.empty() ? nullptr : FindType(mnemonic);
+}
+
 void CNmeaDecoder::AddType(CSentenceType& type) {
     // Byte-wise order: std::string compares as unsigned char.
     const auto at = std::upper_bound(m_types.begin(), m_types.end(), &type,
@@ -52,11 +68,8 @@ CSentenceType* CNmeaDecoder::InputType() {
         m_input.Empty();
         return nullptr;
     }
-    const std::string_view address = m_input.Field(0);
-    if (address.size() < kMnemonicLength) {
-        return nullptr;
-    }
-    return FindType(address.substr(address.size() - kMnemonicLength));
+    const std::string_view mnemonic = MnemonicOf(m_input.Field(0));
+    return mnemonic.empty() ? nullptr : FindType(mnemonic);
 }
 
 template <typename Source>

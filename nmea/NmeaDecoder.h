@@ -38,6 +38,10 @@ public:
     // The type of that mnemonic: walks the table (sorted byte-wise by mnemonic) from its start
     // and stops at an equal mnemonic (found) or at a greater one or the end (nullptr).
     CSentenceType* FindType(std::string_view mnemonic) const;
+    // The type that a line of text would reach as the input sentence: nullptr when the line
+    // fails the single-sentence check or its mnemonic is not in the table. Reads only the
+    // table, which never changes, so it needs none of the owner's locks.
+    CSentenceType* FindLineType(std::string_view text) const;
 
     // The table in mnemonic order.
     const std::vector<CSentenceType*>& Types() const { return m_types; }
