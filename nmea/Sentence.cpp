@@ -37,51 +37,60 @@ std::string_view SkipBlankAndSign(std::string_view text, bool& negative) {
 }
 
 int ReadInteger(std::string_view text) {
+    // What receivers send: up to nine plain digits, which cannot leave the int range.
+    constexpr std::size_t kSafeDigits = 9;
+    const std::size_t plain = std::min(text.size(), kSafeDigits);
+    int quick = 0;
+    std::size_t i = 0;
+    for (; i < plain && IsDigit(text[i]); ++i) {
+        quick = quick * 10 + (text[i] - '0');
+    }
+    if (i > 0 && (i == text.size() || (i < kSafeDigits && !IsDigit(text[i])))) {
+        return quick;
+    }
     bool negative = false;
     const std::string_view digits =
         !text.empty() && IsDigit(text[0]) ? text : SkipBlankAndSign(text, negative);
     // Eleven digits already lie beyond the int range; the rest only clamp.
     constexpr std::size_t kEnoughDigits = 11;
     long long value = 0;
-    for (std::size_t i = 0; i < digits.size() && i < kEnoughDigits && IsDigit(digits[i]); ++i) {
-        value = value * 10 + (digits[i] - '0');
+    for (std::size_t j = 0; j < digits.size() && j < kEnoughDigits && IsDigit(digits[j]); ++j) {
+        value = value * 10 + (digits[j] - '0');
     }
     value = negative ? -value : value;
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-// Plain decimals of at most 15 significant digits and 22 decimals - what receivers send - are
-// exact as mantissa / 10^k with one correctly rounded division; anything else goes to
-// from_chars.
+// Plain decimals whose digits form a mantissa below 10^15 with at most 22 decimals - what
+// receivers send - are exact as mantissa / 10^k with one correctly rounded division, the value
+// from_chars gives too; anything else goes to from_chars.
 bool ReadPlainDecimal(std::string_view text, double& value) {
     static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    constexpr int kMaxDigits = 15;
+    constexpr std::uint64_t kMantissaLimit = 1000000000000000; // 10^15 < 2^53: exact
+    // 19 digits cannot overflow the 64-bit mantissa.
+    constexpr std::size_t kMaxDigits = 19;
+    constexpr std::size_t kMaxDecimals = 22;
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* p = begin;
     std::uint64_t mantissa = 0;
-    int digits = 0;
-    int decimals = 0;
-    bool afterPoint = false;
-    std::size_t i = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (IsDigit(c)) {
-            if (mantissa != 0 || c != '0') {
-                ++digits;
-            }
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-            decimals += afterPoint ? 1 : 0;
-            if (digits > kMaxDigits || decimals > 22) {
-                return false;
-            }
-        } else if (c == '.' && !afterPoint) {
-            afterPoint = true;
-        } else {
-            break;
-        }
+    for (; p < end && IsDigit(*p); ++p) {
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
     }
-    const bool anyDigit = i > (afterPoint ? 1u : 0u);
-    if (!anyDigit || (i < text.size() && (text[i] == 'e' || text[i] == 'E'))) {
+    std::size_t digits = static_cast<std::size_t>(p - begin);
+    std::size_t decimals = 0;
+    if (p < end && *p == '.') {
+        const char* const fraction = ++p;
+        for (; p < end && IsDigit(*p); ++p) {
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+        }
+        decimals = static_cast<std::size_t>(p - fraction);
+        digits += decimals;
+    }
+    if (digits == 0 || digits > kMaxDigits || decimals > kMaxDecimals ||
+        mantissa >= kMantissaLimit || (p < end && (*p == 'e' || *p == 'E'))) {
         return false;
     }
     value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
@@ -212,7 +221,7 @@ CSentence::CSentence(std::string text) : m_text(std::move(text)) {
 
 void CSentence::Assign(std::string_view text) {
     m_text.assign(text);
-    m_separators.clear();
+    m_separatorCount = 0;
     m_commasBeforeStar = 0;
     m_hasStar = false;
     m_hasNul = false;
@@ -233,6 +242,11 @@ void CSentence::IndexFrom(std::size_t from) {
     // The text's characters may alias any member, so the loops keep their state in locals.
     const char* text = m_text.data();
     const std::size_t size = m_text.size();
+    if (m_separators.size() < size) {
+        m_separators.resize(size);
+    }
+    std::uint32_t* separators = m_separators.data();
+    std::size_t separatorCount = m_separatorCount;
     std::size_t i = std::max<std::size_t>(from, 1);
     std::uint8_t checksum = m_checksum;
     bool checksumOpen = m_checksumOpen;
@@ -244,7 +258,7 @@ void CSentence::IndexFrom(std::size_t from) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (kSpecial[c]) {
             if (c == ',') {
-                m_separators.push_back(static_cast<std::uint32_t>(i));
+                separators[separatorCount++] = static_cast<std::uint32_t>(i);
                 ++commasBeforeStar;
             } else if (c == '\0') {
                 hasNul = true;
@@ -261,13 +275,14 @@ void CSentence::IndexFrom(std::size_t from) {
             continue;
         }
         if (c == ',' || c == '*') {
-            m_separators.push_back(static_cast<std::uint32_t>(i));
+            separators[separatorCount++] = static_cast<std::uint32_t>(i);
             commasBeforeStar += c == ',' && !hasStar ? 1 : 0;
             hasStar = hasStar || c == '*';
         } else if (c == '\0') {
             hasNul = true;
         }
     }
+    m_separatorCount = separatorCount;
     m_checksum = checksum;
     m_checksumOpen = checksumOpen;
     m_commasBeforeStar = commasBeforeStar;
