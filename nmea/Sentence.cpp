@@ -49,9 +49,11 @@ int ReadInteger(std::string_view text) {
         return quick;
     }
     bool negative = false;
-    const std::string_view digits =
+    std::string_view digits =
         !text.empty() && IsDigit(text[0]) ? text : SkipBlankAndSign(text, negative);
-    // Eleven digits already lie beyond the int range; the rest only clamp.
+    // Leading zeros add nothing; eleven digits after them already lie beyond the int range,
+    // and the rest only clamp.
+    digits.remove_prefix(std::min(digits.find_first_not_of('0'), digits.size()));
     constexpr std::size_t kEnoughDigits = 11;
     long long value = 0;
     for (std::size_t j = 0; j < digits.size() && j < kEnoughDigits && IsDigit(digits[j]); ++j) {

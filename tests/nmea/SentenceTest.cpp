@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -134,6 +138,44 @@ TEST(SentenceReaders, NumbersReadAsTheDecimalRoutinesDo) {
         const CSentence sentence = Of(std::string("$GPXXX,") + c.field + ",end*00\r\n");
         EXPECT_EQ(sentence.Integer(1), c.integer) << c.field;
         EXPECT_DOUBLE_EQ(sentence.Double(1), c.real) << c.field;
+    }
+}
+
+// Numbers of every length and shape, read through a sentence, against the C library: reals bit
+// for bit as strtod, integers of up to ten digits as strtol.
+TEST(SentenceReaders, NumbersOfEveryShapeReadBitForBitAsTheCLibrary) {
+    std::mt19937 random(16);
+    const auto digits = [&](int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            text += static_cast<char>('0' + random() % 10);
+        }
+        return text;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const int length = 1 + static_cast<int>(random() % 26);
+        std::string number = digits(length);
+        if (random() % 4 == 0) {
+            number.insert(0, std::string(random() % 6, '0'));
+        }
+        if (random() % 3 != 0) {
+            number.insert(random() % (number.size() + 1), ".");
+        }
+        if (random() % 5 == 0) {
+            number.insert(0, random() % 2 == 0 ? "-" : "+");
+        }
+        if (random() % 8 == 0) {
+            number += "e" + std::to_string(static_cast<int>(random() % 40) - 20);
+        }
+        const CSentence sentence = Of("$GPXXX," + number + ",end*00\r\n");
+        const double expected = std::strtod(number.c_str(), nullptr);
+        const double read = sentence.Double(1);
+        EXPECT_EQ(std::memcmp(&read, &expected, sizeof read), 0)
+            << number << " read " << read << " not " << expected;
+        if (length <= 10) {
+            const long whole = std::strtol(number.c_str(), nullptr, 10);
+            EXPECT_EQ(sentence.Integer(1), std::clamp<long>(whole, INT_MIN, INT_MAX)) << number;
+        }
     }
 }
 
