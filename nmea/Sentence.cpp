@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <climits>
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -116,6 +118,25 @@ double ReadDouble(std::string_view text) {
         }
     }
     return negative ? -value : value;
+}
+
+constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
+constexpr std::uint64_t kLowSevenBits = 0x7F7F7F7F7F7F7F7Fu;
+
+// 0x80 in every byte of `word` that is zero and 0 in the others, without borrows between bytes.
+std::uint64_t ZeroBytes(std::uint64_t word) {
+    return ~(((word & kLowSevenBits) + kLowSevenBits) | word | kLowSevenBits);
+}
+
+// Whether `word` holds a byte below "+" (0x2B): every "*", CR, LF and NUL is one, and the
+// characters of a sentence's fields ("+", "-", ".", digits, letters) are not.
+bool HasByteBelowComma(std::uint64_t word) {
+    return ((word - kEveryByte * 0x2Bu) & ~word & ~kLowSevenBits) != 0;
+}
+
+// 0x80 in every byte of `word` that equals c.
+std::uint64_t BytesEqual(std::uint64_t word, unsigned char c) {
+    return ZeroBytes(word ^ (kEveryByte * c));
 }
 
 int HexDigit(char c) {
@@ -256,6 +277,28 @@ void CSentence::IndexFrom(std::size_t from) {
     bool hasStar = m_hasStar;
     bool hasNul = m_hasNul;
     // Up to the first "*", CR or LF every character enters the checksum, and no "*" is seen.
+    // Eight characters at a time while none of them is below "+", and so none a "*", CR, LF or
+    // NUL (the bytes of a word lie in memory order only on a little-endian machine).
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t wordChecksum = 0;
+        for (; checksumOpen && i + sizeof wordChecksum <= size; i += sizeof wordChecksum) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, text + i, sizeof word);
+            if (HasByteBelowComma(word)) {
+                break;
+            }
+            for (std::uint64_t commas = BytesEqual(word, ','); commas != 0; commas &= commas - 1) {
+                separators[separatorCount++] = static_cast<std::uint32_t>(
+                    i + static_cast<std::size_t>(std::countr_zero(commas)) / 8);
+                ++commasBeforeStar;
+            }
+            wordChecksum ^= word;
+        }
+        wordChecksum ^= wordChecksum >> 32;
+        wordChecksum ^= wordChecksum >> 16;
+        wordChecksum ^= wordChecksum >> 8;
+        checksum ^= static_cast<std::uint8_t>(wordChecksum);
+    }
     for (; checksumOpen && i < size; ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (kSpecial[c]) {

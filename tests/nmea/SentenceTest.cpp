@@ -85,6 +85,72 @@ TEST(SentenceFields, FieldsAreCutAtCommasAndStar) {
     EXPECT_EQ(Of("").Field(0), "");
 }
 
+// The field rules read the plain way, one character after another.
+std::string PlainField(const std::string& text, int n) {
+    std::size_t at = 1;
+    for (int count = 0; count < n; ++at) {
+        if (at >= text.size()) {
+            return {};
+        }
+        count += text[at] == ',' || text[at] == '*' ? 1 : 0;
+    }
+    std::string field;
+    for (; at < text.size() && text[at] != ',' && text[at] != '*' && text[at] != '\0'; ++at) {
+        field += text[at];
+    }
+    return field;
+}
+
+int PlainDataFieldCount(const std::string& text) {
+    const std::size_t star = text.find('*');
+    const std::string body = text.substr(0, star);
+    return text.size() < 2 ? 0 : static_cast<int>(std::count(body.begin() + 1, body.end(), ','));
+}
+
+std::uint8_t PlainChecksum(const std::string& text) {
+    std::uint8_t sum = 0;
+    for (std::size_t at = 1;
+         at < text.size() && text[at] != '*' && text[at] != '\r' && text[at] != '\n'; ++at) {
+        sum ^= static_cast<std::uint8_t>(text[at]);
+    }
+    return sum;
+}
+
+// Texts of every length with the separators and line ends at every place, assigned at once and
+// built field by field: every field, the counts and the checksum as the plain reading gives.
+TEST(SentenceFields, EveryPlaceOfEverySeparatorIsFound) {
+    std::mt19937 random(7);
+    const std::string alphabet = std::string("0123456789.-+ ,,,,**\r\n$GPQZ\xff", 31) + '\0';
+    for (int round = 0; round < 5000; ++round) {
+        std::string text = "$";
+        const std::size_t length = random() % 100;
+        for (std::size_t i = 0; i < length; ++i) {
+            text += alphabet[random() % alphabet.size()];
+        }
+        CSentence built;
+        built.Assign(text.substr(0, text.find(',')));
+        for (std::size_t at = text.find(','); at != std::string::npos;) {
+            const std::size_t next = text.find(',', at + 1);
+            built.AppendText(text.substr(at + 1, next == std::string::npos ? next : next - at - 1));
+            at = next;
+        }
+        const CSentence assigned(text);
+        const CSentence* const sentences[] = {&assigned, &built};
+        for (const CSentence* sentence : sentences) {
+            ASSERT_EQ(sentence->Text(), text);
+            const auto label = ::testing::PrintToString(text);
+            EXPECT_EQ(sentence->DataFieldCount(), PlainDataFieldCount(text)) << label;
+            EXPECT_EQ(sentence->ChecksumFieldIndex(),
+                      text.find('*') == std::string::npos ? -1 : PlainDataFieldCount(text) + 1)
+                << label;
+            EXPECT_EQ(sentence->ComputeChecksum(), PlainChecksum(text)) << label;
+            for (int n = 0; n < 40; ++n) {
+                EXPECT_EQ(sentence->Field(n), PlainField(text, n)) << label << " field " << n;
+            }
+        }
+    }
+}
+
 TEST(SentenceChecksum, VerificationReadsHexInEitherCase) {
     const std::string body = "$GPGLL,4916.45,N,12311.12,W,225444,A";
     struct Case {
