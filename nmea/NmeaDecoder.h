@@ -3,6 +3,7 @@
 #include "nmea/Sentence.h"
 #include "nmea/SentenceType.h"
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -74,6 +75,9 @@ private:
     bool ComposeWith(std::string_view mnemonic, const Source& source);
 
     std::vector<CSentenceType*> m_types;
+    // The mnemonics of m_types as numbers, in the same order; empty when a mnemonic of the
+    // table does not have three letters.
+    std::vector<std::uint32_t> m_keys;
     CSentence m_input;
     CSentence m_output;
 };
