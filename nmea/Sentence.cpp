@@ -188,6 +188,9 @@ CalendarTime MidnightOf(int year, int month, int day) {
 
 // Reads a two-character pair of a time or date field as a decimal integer.
 int ReadPair(std::string_view text, std::size_t at) {
+    if (at + 2 <= text.size() && IsDigit(text[at]) && IsDigit(text[at + 1])) {
+        return (text[at] - '0') * 10 + (text[at + 1] - '0');
+    }
     return ReadInteger(text.substr(at, 2));
 }
 

@@ -102,7 +102,7 @@ public:
         const auto index = static_cast<std::size_t>(n);
         const std::size_t begin = index == 0 ? 1 : m_separators[index - 1] + 1;
         const std::size_t end = index < m_separatorCount ? m_separators[index] : m_text.size();
-        const std::string_view field = std::string_view(m_text).substr(begin, end - begin);
+        const std::string_view field(m_text.data() + begin, end - begin);
         return m_hasNul ? field.substr(0, field.find('\0')) : field;
     }
 
