@@ -10,9 +10,11 @@
 # The tools run in turn, round after round (RUNS rounds), so that the load of a shared machine
 # falls on all of them alike; the table shows each tool's median wall time, its CPU time in that
 # run and its peak memory. With COUNT=1 (the default) every tool also runs once under
-# valgrind's cachegrind, and its instruction count is the repeatable measure.
+# valgrind's cachegrind on a COUNT_HOURS-hour day of the same kind (default 3: the full day
+# under valgrind takes minutes per tool), and its instruction count is the repeatable measure.
 #
-#   BUILD_DIR=build RUNS=5 COUNT=1 BEFORE_DIR=/path/to/old/build bash bench/decode-bench.sh
+#   BUILD_DIR=build RUNS=5 COUNT=1 COUNT_HOURS=3 BEFORE_DIR=/path/to/old/build \
+#       bash bench/decode-bench.sh
 #
 # Builds nothing: BUILD_DIR (and BEFORE_DIR) must hold ppcObrin3-cli, zrv-gendrive,
 # zrv-checksum-scan and zrv-load-bench.
@@ -25,6 +27,7 @@ build_dir="${BUILD_DIR:-build}"
 before_dir="${BEFORE_DIR:-}"
 runs="${RUNS:-5}"
 count="${COUNT:-1}"
+count_hours="${COUNT_HOURS:-3}"
 cli="$build_dir/cli/ppcObrin3-cli"
 gendrive="$build_dir/bench/zrv-gendrive"
 scan="$build_dir/bench/zrv-checksum-scan"
@@ -51,6 +54,12 @@ day5="$build_dir/bench/drive-24h.txt"
 day1="$build_dir/bench/drive-24h-gsv1.txt"
 [ -s "$day5" ] || "$gendrive" --hours 24 --start "2026-05-01 07:30:00" -o "$day5"
 [ -s "$day1" ] || "$gendrive" --hours 24 --start "2026-05-01 07:30:00" --gsv-every 1 -o "$day1"
+count5="$work/drive-count-gsv5.txt"
+count1="$work/drive-count-gsv1.txt"
+if [ "$count" = 1 ]; then
+    "$gendrive" --hours "$count_hours" --start "2026-05-01 07:30:00" -o "$count5"
+    "$gendrive" --hours "$count_hours" --start "2026-05-01 07:30:00" --gsv-every 1 -o "$count1"
+fi
 minute="$work/drive-1min.txt"
 "$gendrive" --seconds 60 --start "2026-05-01 07:30:00" -o "$minute"
 
@@ -87,7 +96,7 @@ median() {
 }
 
 bench_day() {
-    local label=$1 file=$2
+    local label=$1 file=$2 count_file=$3
     local bytes epochs points
     bytes=$(stat -c %s "$file")
     epochs=$(grep -c 'RMC,' "$file" || true)
@@ -107,26 +116,35 @@ bench_day() {
     printf '\n%s: %s, %.1f MB, %d epochs, %d points stored by stats; median of %d rounds\n' \
         "$label" "$file" "$(awk -v b="$bytes" 'BEGIN { print b / 1e6 }')" "$epochs" "$points" \
         "$runs"
-    printf '%-24s %8s %8s %9s %9s %11s %16s\n' tool "wall s" "cpu s" "MB/s" "peak MB" \
-        "stats is" "instructions"
-    local stats_wall
+    [ "$count" = 1 ] && printf 'instructions: under cachegrind, on the %s-hour day of this kind\n' \
+        "$count_hours"
+    printf '%-24s %7s %7s %7s %8s %8s %8s %15s %8s\n' tool "wall s" "cpu s" "MB/s" "peak MB" \
+        "wall x" "cpu x" "instructions" "instr x"
+    echo "(x: the tool's median over the median of stats)"
+    local stats_wall stats_cpu stats_instructions=0
     stats_wall=$(grep '^stats|' "$work/times" | cut -d'|' -f3 | median)
+    stats_cpu=$(grep '^stats|' "$work/times" | cut -d'|' -f4 | median)
     for entry in "${tools[@]}"; do
         local name=${entry%%|*} wall cpu peak instructions="-"
         wall=$(grep "^$name|" "$work/times" | cut -d'|' -f3 | median)
         cpu=$(grep "^$name|" "$work/times" | cut -d'|' -f4 | median)
         peak=$(grep "^$name|" "$work/times" | cut -d'|' -f5 | sort -g | tail -1)
         if [ "$count" = 1 ] && [[ $name != *floor* ]]; then
-            prepare "$entry" "$file"
+            prepare "$entry" "$count_file"
             valgrind --tool=cachegrind --cache-sim=no --cachegrind-out-file=/dev/null \
                 --log-file="$work/cachegrind" "${argv[@]}" <"$input" >/dev/null 2>&1
             instructions=$(sed -n 's/.*I *refs: *\([0-9,]*\).*/\1/p' "$work/cachegrind")
+            [ "$name" = stats ] && stats_instructions=${instructions//,/}
         fi
         awk -v n="$name" -v w="$wall" -v c="$cpu" -v m="$peak" -v b="$bytes" -v s="$stats_wall" \
-            -v i="$instructions" 'BEGIN {
+            -v sc="$stats_cpu" -v i="$instructions" -v si="$stats_instructions" 'BEGIN {
             w0 = (w > 0.005 ? w : 0.005)
-            printf "%-24s %8.2f %8.2f %9.1f %9.1f %10.1fx %16s\n", n, w, c, b / 1e6 / w0,
-                   m / 1024, w0 / (s > 0.005 ? s : 0.005), i
+            c0 = (c > 0.005 ? c : 0.005)
+            ix = "-"
+            if (i != "-" && si > 0) { gsub(",", "", i); ix = sprintf("%.1fx", i / si) }
+            printf "%-24s %7.2f %7.2f %7.1f %8.1f %7.1fx %7.1fx %15s %8s\n", n, w, c,
+                   b / 1e6 / w0, m / 1024, w0 / (s > 0.005 ? s : 0.005),
+                   c0 / (sc > 0.005 ? sc : 0.005), i, ix
         }'
     done
     if [ "$file" = "$day5" ]; then
@@ -141,5 +159,5 @@ bench_day() {
     fi
 }
 
-bench_day "GSV every fifth second" "$day5"
-bench_day "GSV every second" "$day1"
+bench_day "GSV every fifth second" "$day5" "$count5"
+bench_day "GSV every second" "$day1" "$count1"
