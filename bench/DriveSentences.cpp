@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int kGsvEverySeconds = 5;
 constexpr int kPrns[12] = {2, 5, 7, 9, 13, 15, 18, 20, 24, 27, 30, 33};
 
 // One NMEA line: the body between '$' and '*' is formatted, then the checksum and CR LF.
@@ -57,7 +56,7 @@ std::string Coordinate(double value, bool isLatitude) {
 } // namespace
 
 void AppendDriveSecond(std::string& text, const DriveSimulator::State& s, std::time_t when,
-                       long elapsed) {
+                       long elapsed, int gsvEverySeconds) {
     LineWriter out(text);
     std::tm tm{};
     gmtime_r(&when, &tm);
@@ -82,7 +81,7 @@ void AppendDriveSecond(std::string& text, const DriveSimulator::State& s, std::t
     }
     out.Sentence("GPGSA,A,3,%s%.1f,%.1f,%.1f", used.c_str(), s.hdop * 1.6, s.hdop, s.hdop * 1.3);
 
-    if (elapsed % kGsvEverySeconds == 0) {
+    if (gsvEverySeconds > 0 && elapsed % gsvEverySeconds == 0) {
         const int messages = (s.satellitesInView + 3) / 4;
         for (int m = 0; m < messages; ++m) {
             std::string satellites;

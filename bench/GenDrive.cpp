@@ -1,9 +1,10 @@
 // zrv-gendrive: writes a recorded drive at 1 Hz as a record file, the way a receiver sends it:
-// each second GGA, GSA, GSV (every fifth second, all of its messages), RMC, VTG and GLL, with
-// correct checksums and CR LF, the date following the clock over midnight.
+// each second GGA, GSA, GSV (every fifth second, or every N seconds with --gsv-every N; all of
+// its messages), RMC, VTG and GLL, with correct checksums and CR LF, the date following the
+// clock over midnight.
 //
-//   zrv-gendrive --hours H --start "YYYY-MM-DD HH:MM:SS" -o FILE
-//   zrv-gendrive --seconds N --start "YYYY-MM-DD HH:MM:SS" -o FILE
+//   zrv-gendrive --hours H --start "YYYY-MM-DD HH:MM:SS" [--gsv-every N] -o FILE
+//   zrv-gendrive --seconds N --start "YYYY-MM-DD HH:MM:SS" [--gsv-every N] -o FILE
 #include "bench/DriveSentences.h"
 #include "bench/DriveSimulator.h"
 
@@ -23,8 +24,10 @@ constexpr std::uint32_t kSeed = 20260501;
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: zrv-gendrive --hours H --start \"YYYY-MM-DD HH:MM:SS\" -o FILE\n"
-                 "       zrv-gendrive --seconds N --start \"YYYY-MM-DD HH:MM:SS\" -o FILE\n");
+                 "usage: zrv-gendrive --hours H --start \"YYYY-MM-DD HH:MM:SS\" [--gsv-every N] "
+                 "-o FILE\n"
+                 "       zrv-gendrive --seconds N --start \"YYYY-MM-DD HH:MM:SS\" [--gsv-every N] "
+                 "-o FILE\n");
     return 2;
 }
 
@@ -57,6 +60,7 @@ int main(int argc, char** argv) {
     double seconds = 0.0;
     std::time_t start = 0;
     bool haveStart = false;
+    int gsvEvery = kDefaultGsvEverySeconds;
     const char* output = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -71,6 +75,9 @@ int main(int argc, char** argv) {
             seconds = number;
         } else if (option == "--start" && ParseStart(value, start)) {
             haveStart = true;
+        } else if (option == "--gsv-every" && ParsePositive(value, number) && number >= 1 &&
+                   number <= 3600) {
+            gsvEvery = static_cast<int>(number);
         } else if (option == "-o") {
             output = value;
         } else {
@@ -91,7 +98,7 @@ int main(int argc, char** argv) {
     const long total = static_cast<long>(seconds);
     bool ok = true;
     for (long t = 0; t < total && ok; ++t) {
-        AppendDriveSecond(chunk, drive.Step(), start + t, t);
+        AppendDriveSecond(chunk, drive.Step(), start + t, t, gsvEvery);
         if (chunk.size() > (1u << 20) || t + 1 == total) {
             ok = std::fwrite(chunk.data(), 1, chunk.size(), file) == chunk.size();
             chunk.clear();

@@ -8,9 +8,18 @@
 #include "platform/SettingsKeys.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 
 namespace {
+
+// The playback reader decodes track 1 in batches: one hold of the track-1 lock and one look at
+// the stop event per batch of a few thousand lines or a few milliseconds, so that neither costs
+// much per line while a stop stays prompt and the send thread and the view wait for the track
+// only briefly.
+constexpr int kPlaybackBatchLines = 4096;
+constexpr int kPlaybackClockLines = 64; // lines between two looks at the clock
+constexpr std::chrono::milliseconds kPlaybackBatchTime{5};
 
 // The display name of track 2 while a recording runs.
 constexpr const char* kTrackRecordingName = "Track Recording";
@@ -296,7 +305,10 @@ FileCommunication::ReadEnd ApplicationCore::ReadPlaybackFile(WorkerThreadSlot& s
     CTrack& track1 = m_document.Track(kEngineTrack1);
     int shownProgress = -1;
     std::string_view line;
-    while (m_playbackLines.NextLine(line)) {
+    bool lineWaits = false;
+    for (;;) {
+        const PlaybackBatchEnd end = DecodePlaybackBatch(line, lineWaits);
+        lineWaits = false;
         if (const int progress = m_playbackLines.Progress(); progress != shownProgress) {
             shownProgress = progress;
             std::string name;
@@ -306,22 +318,58 @@ FileCommunication::ReadEnd ApplicationCore::ReadPlaybackFile(WorkerThreadSlot& s
             }
             m_services.view.ShowLoadingProgress(progress, name);
         }
-        bool outOfMemory = false;
-        m_document.DecodeLine(kEngineStore, line, outOfMemory, path);
-        {
-            std::lock_guard lock(m_track1Lock);
-            m_document.DecodeLine(kEngineTrack1, line, outOfMemory, {});
-        }
-        if (outOfMemory) {
+        switch (end) {
+        case PlaybackBatchEnd::OutOfMemory:
             m_services.prompts.ShowError("Out of memory");
             return FileCommunication::ReadEnd::Failed;
+        case PlaybackBatchEnd::EndOfFile:
+            return m_playbackLines.Failed() ? FileCommunication::ReadEnd::Failed
+                                            : FileCommunication::ReadEnd::EndOfFile;
+        case PlaybackBatchEnd::StoreLine: {
+            // Waypoints and routes of a record file go into the store first, outside the
+            // track-1 lock; the next batch then decodes the same line into track 1.
+            bool outOfMemory = false;
+            m_document.DecodeLine(kEngineStore, line, outOfMemory, path);
+            lineWaits = true;
+            break;
+        }
+        case PlaybackBatchEnd::Full:
+            break;
         }
         if (!slot.KeepRunning()) {
             return FileCommunication::ReadEnd::Stopped;
         }
     }
-    return m_playbackLines.Failed() ? FileCommunication::ReadEnd::Failed
-                                    : FileCommunication::ReadEnd::EndOfFile;
+}
+
+ApplicationCore::PlaybackBatchEnd ApplicationCore::DecodePlaybackBatch(std::string_view& line,
+                                                                       bool lineWaits) {
+    const CNavigationDataBase& store = m_document.Store();
+    std::lock_guard lock(m_track1Lock);
+    const auto start = std::chrono::steady_clock::now();
+    for (int n = 1; n <= kPlaybackBatchLines; ++n) {
+        if (!lineWaits) {
+            if (!m_playbackLines.NextLine(line)) {
+                return PlaybackBatchEnd::EndOfFile;
+            }
+            // Only lines that reach one of the store's types are offered to it: any other
+            // line changes nothing there.
+            if (store.FindLineType(line) != nullptr) {
+                return PlaybackBatchEnd::StoreLine;
+            }
+        }
+        lineWaits = false;
+        bool outOfMemory = false;
+        m_document.DecodeLine(kEngineTrack1, line, outOfMemory, {});
+        if (outOfMemory) {
+            return PlaybackBatchEnd::OutOfMemory;
+        }
+        if (n % kPlaybackClockLines == 0 &&
+            std::chrono::steady_clock::now() - start >= kPlaybackBatchTime) {
+            break;
+        }
+    }
+    return PlaybackBatchEnd::Full;
 }
 
 void ApplicationCore::FinishPlaybackReading(bool reachedEnd) {

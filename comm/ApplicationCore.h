@@ -148,6 +148,11 @@ private:
     bool WriteStore();
     void FinishPlaybackReading(bool reachedEnd);
     FileCommunication::ReadEnd ReadPlaybackFile(WorkerThreadSlot& slot, const std::string& path);
+    enum class PlaybackBatchEnd { Full, StoreLine, EndOfFile, OutOfMemory };
+    // Reads lines and decodes them into track 1 under its lock until the batch is full, the
+    // file ends, memory runs out, or a line is for the navigation store: that line is left in
+    // `line`, not decoded. With lineWaits, `line` is decoded first without reading.
+    PlaybackBatchEnd DecodePlaybackBatch(std::string_view& line, bool lineWaits);
     void WritePlaybackSetting(const char* valueName, std::int32_t track1Value,
                               std::int32_t track2Value);
     int ShownEngine() const;

@@ -35,6 +35,8 @@ public:
     bool Start(const std::string& path, const Opener& open, Reader read, Finisher finish);
     // Ends the thread (the file is closed by its reader).
     void Stop() { m_slot.Stop(); }
+    // Asks the thread to end without waiting for it.
+    void RequestStop() { m_slot.RequestStop(); }
     bool IsRunning() const { return m_slot.IsAlive(); }
     const std::string& Path() const { return m_path; }
 

@@ -8,6 +8,9 @@ bool CGllSentence::AcceptsFieldCount(int dataFieldCount) const {
 }
 
 void CGllSentence::Empty(RecordSide which) {
+    if (which == RecordSide::Input) {
+        m_unread.Drop();
+    }
     (which == RecordSide::Input ? m_input : m_output) = GllFields();
 }
 
@@ -15,13 +18,20 @@ bool CGllSentence::Parse(const CSentence& sentence, CFixRecord& /*fix*/) {
     if (!Accepts(sentence)) {
         return false;
     }
-    GllFields fields;
-    fields.position.Parse(1, 2, 3, 4, sentence);
-    std::string noDate;
-    sentence.Time(5, 0, fields.time, fields.timeText, noDate);
-    fields.status = sentence.Boolean(6);
-    m_input = std::move(fields);
+    m_unread.Keep(sentence);
     return true;
+}
+
+const GllFields& CGllSentence::Input() const {
+    m_unread.ReadPending([this](const CSentence& sentence) {
+        GllFields fields;
+        fields.position.Parse(1, 2, 3, 4, sentence);
+        std::string noDate;
+        sentence.Time(5, 0, fields.time, fields.timeText, noDate);
+        fields.status = sentence.Boolean(6);
+        m_input = std::move(fields);
+    });
+    return m_input;
 }
 
 bool CGllSentence::Write(CSentence& sentence, const CFixRecord& fix) {
@@ -38,6 +48,7 @@ bool CGllSentence::Write(CSentence& sentence, const CFixRecord& fix) {
 }
 
 std::string CGllSentence::Describe() const {
-    return "At " + DescriptionTime(m_input.time) + " UTC, you were at " +
-           m_input.position.Describe() + ".";
+    const GllFields& input = Input();
+    return "At " + DescriptionTime(input.time) + " UTC, you were at " + input.position.Describe() +
+           ".";
 }

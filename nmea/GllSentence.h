@@ -1,5 +1,6 @@
 #pragma once
 
+#include "nmea/DeferredSentence.h"
 #include "nmea/Sentence.h"
 #include "nmea/SentenceType.h"
 #include "platform/CalendarTime.h"
@@ -32,10 +33,12 @@ public:
     // "At 10:54.44 PM UTC, you were at Latitude ... ."
     std::string Describe() const override;
 
-    const GllFields& Input() const { return m_input; }
+    // The fields of the last accepted sentence (read when first asked for).
+    const GllFields& Input() const;
     const GllFields& Output() const { return m_output; }
 
 private:
-    GllFields m_input;
+    mutable GllFields m_input;
+    mutable DeferredSentence m_unread;
     GllFields m_output;
 };

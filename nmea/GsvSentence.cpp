@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr int kMaxMessages = 3;
 constexpr int kSatellitesPerMessage = 4;
 constexpr int kFirstSatelliteField = 4;
 // Classic GSV: 3 + 4 x satellites fields, at most 19. NMEA 4.10 appends the signal id.
@@ -41,6 +40,11 @@ bool CGsvSentence::AcceptsFieldCount(int dataFieldCount) const {
 }
 
 void CGsvSentence::Empty(RecordSide which) {
+    if (which == RecordSide::Input) {
+        for (DeferredSentence& message : m_unreadMessages) {
+            message.Drop();
+        }
+    }
     (which == RecordSide::Input ? m_input : m_output) = GsvFields();
 }
 
@@ -64,14 +68,25 @@ bool CGsvSentence::Parse(const CSentence& sentence, CFixRecord& fix) {
     m_input.totalMessages = total;
     m_input.messageNumber = number;
     m_input.satellitesInView = inView;
-    const int lastField = LastSatelliteField(sentence.DataFieldCount());
-    for (int i = 0; i < kSatellitesPerMessage; ++i) {
-        const auto slot = static_cast<std::size_t>((number - 1) * kSatellitesPerMessage + i);
-        m_input.satellites[slot].Parse(kFirstSatelliteField + kSatellitesPerMessage * i, lastField,
-                                       sentence);
-    }
+    m_unreadMessages[static_cast<std::size_t>(number - 1)].Keep(sentence);
     fix.SetSatellitesInView(inView);
     return true;
+}
+
+const GsvFields& CGsvSentence::Input() const {
+    for (int number = 1; number <= kMaxMessages; ++number) {
+        m_unreadMessages[static_cast<std::size_t>(number - 1)].ReadPending(
+            [this, number](const CSentence& sentence) {
+                const int lastField = LastSatelliteField(sentence.DataFieldCount());
+                for (int i = 0; i < kSatellitesPerMessage; ++i) {
+                    const auto slot =
+                        static_cast<std::size_t>((number - 1) * kSatellitesPerMessage + i);
+                    m_input.satellites[slot].Parse(kFirstSatelliteField + kSatellitesPerMessage * i,
+                                                   lastField, sentence);
+                }
+            });
+    }
+    return m_input;
 }
 
 bool CGsvSentence::Write(CSentence& sentence, const CFixRecord& /*fix*/) {

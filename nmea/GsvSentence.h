@@ -1,5 +1,6 @@
 #pragma once
 
+#include "nmea/DeferredSentence.h"
 #include "nmea/SatelliteData.h"
 #include "nmea/SentenceType.h"
 
@@ -37,7 +38,9 @@ public:
     // (n-1) x 30 + an offset bouncing 1..29..1, one step per call, signal-to-noise 40.
     bool Write(CSentence& sentence, const CFixRecord& fix) override;
 
-    const GsvFields& Input() const { return m_input; }
+    // The counts of the last accepted sentence and the satellites of every message (read
+    // when first asked for).
+    const GsvFields& Input() const;
     const GsvFields& Output() const { return m_output; }
 
 private:
@@ -50,7 +53,11 @@ private:
         void Step();
     };
 
-    GsvFields m_input;
+    static constexpr int kMaxMessages = 3;
+
+    mutable GsvFields m_input;
+    // The last accepted sentence of each message number, its satellites not read yet.
+    mutable std::array<DeferredSentence, kMaxMessages> m_unreadMessages;
     GsvFields m_output;
     BouncingCounter m_elevation{0, 89, false};
     BouncingCounter m_azimuthOffset{0, 29, false};

@@ -3,6 +3,7 @@
 #include "nmea/Sentence.h"
 #include "nmea/SentenceType.h"
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -38,6 +39,10 @@ public:
     // The type of that mnemonic: walks the table (sorted byte-wise by mnemonic) from its start
     // and stops at an equal mnemonic (found) or at a greater one or the end (nullptr).
     CSentenceType* FindType(std::string_view mnemonic) const;
+    // The type that a line of text would reach as the input sentence: nullptr when the line
+    // fails the single-sentence check or its mnemonic is not in the table. Reads only the
+    // table, which never changes, so it needs none of the owner's locks.
+    CSentenceType* FindLineType(std::string_view text) const;
 
     // The table in mnemonic order.
     const std::vector<CSentenceType*>& Types() const { return m_types; }
@@ -70,6 +75,9 @@ private:
     bool ComposeWith(std::string_view mnemonic, const Source& source);
 
     std::vector<CSentenceType*> m_types;
+    // The mnemonics of m_types as numbers, in the same order; empty when a mnemonic of the
+    // table does not have three letters.
+    std::vector<std::uint32_t> m_keys;
     CSentence m_input;
     CSentence m_output;
 };

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <climits>
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -37,51 +39,62 @@ std::string_view SkipBlankAndSign(std::string_view text, bool& negative) {
 }
 
 int ReadInteger(std::string_view text) {
+    // What receivers send: up to nine plain digits, which cannot leave the int range.
+    constexpr std::size_t kSafeDigits = 9;
+    const std::size_t plain = std::min(text.size(), kSafeDigits);
+    int quick = 0;
+    std::size_t i = 0;
+    for (; i < plain && IsDigit(text[i]); ++i) {
+        quick = quick * 10 + (text[i] - '0');
+    }
+    if (i > 0 && (i == text.size() || (i < kSafeDigits && !IsDigit(text[i])))) {
+        return quick;
+    }
     bool negative = false;
-    const std::string_view digits =
+    std::string_view digits =
         !text.empty() && IsDigit(text[0]) ? text : SkipBlankAndSign(text, negative);
-    // Eleven digits already lie beyond the int range; the rest only clamp.
+    // Leading zeros add nothing; eleven digits after them already lie beyond the int range,
+    // and the rest only clamp.
+    digits.remove_prefix(std::min(digits.find_first_not_of('0'), digits.size()));
     constexpr std::size_t kEnoughDigits = 11;
     long long value = 0;
-    for (std::size_t i = 0; i < digits.size() && i < kEnoughDigits && IsDigit(digits[i]); ++i) {
-        value = value * 10 + (digits[i] - '0');
+    for (std::size_t j = 0; j < digits.size() && j < kEnoughDigits && IsDigit(digits[j]); ++j) {
+        value = value * 10 + (digits[j] - '0');
     }
     value = negative ? -value : value;
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-// Plain decimals of at most 15 significant digits and 22 decimals - what receivers send - are
-// exact as mantissa / 10^k with one correctly rounded division; anything else goes to
-// from_chars.
+// Plain decimals whose digits form a mantissa below 10^15 with at most 22 decimals - what
+// receivers send - are exact as mantissa / 10^k with one correctly rounded division, the value
+// from_chars gives too; anything else goes to from_chars.
 bool ReadPlainDecimal(std::string_view text, double& value) {
     static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    constexpr int kMaxDigits = 15;
+    constexpr std::uint64_t kMantissaLimit = 1000000000000000; // 10^15 < 2^53: exact
+    // 19 digits cannot overflow the 64-bit mantissa.
+    constexpr std::size_t kMaxDigits = 19;
+    constexpr std::size_t kMaxDecimals = 22;
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* p = begin;
     std::uint64_t mantissa = 0;
-    int digits = 0;
-    int decimals = 0;
-    bool afterPoint = false;
-    std::size_t i = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (IsDigit(c)) {
-            if (mantissa != 0 || c != '0') {
-                ++digits;
-            }
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-            decimals += afterPoint ? 1 : 0;
-            if (digits > kMaxDigits || decimals > 22) {
-                return false;
-            }
-        } else if (c == '.' && !afterPoint) {
-            afterPoint = true;
-        } else {
-            break;
-        }
+    for (; p < end && IsDigit(*p); ++p) {
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
     }
-    const bool anyDigit = i > (afterPoint ? 1u : 0u);
-    if (!anyDigit || (i < text.size() && (text[i] == 'e' || text[i] == 'E'))) {
+    std::size_t digits = static_cast<std::size_t>(p - begin);
+    std::size_t decimals = 0;
+    if (p < end && *p == '.') {
+        const char* const fraction = ++p;
+        for (; p < end && IsDigit(*p); ++p) {
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+        }
+        decimals = static_cast<std::size_t>(p - fraction);
+        digits += decimals;
+    }
+    if (digits == 0 || digits > kMaxDigits || decimals > kMaxDecimals ||
+        mantissa >= kMantissaLimit || (p < end && (*p == 'e' || *p == 'E'))) {
         return false;
     }
     value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
@@ -105,6 +118,25 @@ double ReadDouble(std::string_view text) {
         }
     }
     return negative ? -value : value;
+}
+
+constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
+constexpr std::uint64_t kLowSevenBits = 0x7F7F7F7F7F7F7F7Fu;
+
+// 0x80 in every byte of `word` that is zero and 0 in the others, without borrows between bytes.
+std::uint64_t ZeroBytes(std::uint64_t word) {
+    return ~(((word & kLowSevenBits) + kLowSevenBits) | word | kLowSevenBits);
+}
+
+// Whether `word` holds a byte below "+" (0x2B): every "*", CR, LF and NUL is one, and the
+// characters of a sentence's fields ("+", "-", ".", digits, letters) are not.
+bool HasByteBelowComma(std::uint64_t word) {
+    return ((word - kEveryByte * 0x2Bu) & ~word & ~kLowSevenBits) != 0;
+}
+
+// 0x80 in every byte of `word` that equals c.
+std::uint64_t BytesEqual(std::uint64_t word, unsigned char c) {
+    return ZeroBytes(word ^ (kEveryByte * c));
 }
 
 int HexDigit(char c) {
@@ -156,6 +188,9 @@ CalendarTime MidnightOf(int year, int month, int day) {
 
 // Reads a two-character pair of a time or date field as a decimal integer.
 int ReadPair(std::string_view text, std::size_t at) {
+    if (at + 2 <= text.size() && IsDigit(text[at]) && IsDigit(text[at + 1])) {
+        return (text[at] - '0') * 10 + (text[at + 1] - '0');
+    }
     return ReadInteger(text.substr(at, 2));
 }
 
@@ -212,7 +247,7 @@ CSentence::CSentence(std::string text) : m_text(std::move(text)) {
 
 void CSentence::Assign(std::string_view text) {
     m_text.assign(text);
-    m_separators.clear();
+    m_separatorCount = 0;
     m_commasBeforeStar = 0;
     m_hasStar = false;
     m_hasNul = false;
@@ -233,6 +268,11 @@ void CSentence::IndexFrom(std::size_t from) {
     // The text's characters may alias any member, so the loops keep their state in locals.
     const char* text = m_text.data();
     const std::size_t size = m_text.size();
+    if (m_separators.size() < size) {
+        m_separators.resize(size);
+    }
+    std::uint32_t* separators = m_separators.data();
+    std::size_t separatorCount = m_separatorCount;
     std::size_t i = std::max<std::size_t>(from, 1);
     std::uint8_t checksum = m_checksum;
     bool checksumOpen = m_checksumOpen;
@@ -240,11 +280,33 @@ void CSentence::IndexFrom(std::size_t from) {
     bool hasStar = m_hasStar;
     bool hasNul = m_hasNul;
     // Up to the first "*", CR or LF every character enters the checksum, and no "*" is seen.
+    // Eight characters at a time while none of them is below "+", and so none a "*", CR, LF or
+    // NUL (the bytes of a word lie in memory order only on a little-endian machine).
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t wordChecksum = 0;
+        for (; checksumOpen && i + sizeof wordChecksum <= size; i += sizeof wordChecksum) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, text + i, sizeof word);
+            if (HasByteBelowComma(word)) {
+                break;
+            }
+            for (std::uint64_t commas = BytesEqual(word, ','); commas != 0; commas &= commas - 1) {
+                separators[separatorCount++] = static_cast<std::uint32_t>(
+                    i + static_cast<std::size_t>(std::countr_zero(commas)) / 8);
+                ++commasBeforeStar;
+            }
+            wordChecksum ^= word;
+        }
+        wordChecksum ^= wordChecksum >> 32;
+        wordChecksum ^= wordChecksum >> 16;
+        wordChecksum ^= wordChecksum >> 8;
+        checksum ^= static_cast<std::uint8_t>(wordChecksum);
+    }
     for (; checksumOpen && i < size; ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (kSpecial[c]) {
             if (c == ',') {
-                m_separators.push_back(static_cast<std::uint32_t>(i));
+                separators[separatorCount++] = static_cast<std::uint32_t>(i);
                 ++commasBeforeStar;
             } else if (c == '\0') {
                 hasNul = true;
@@ -261,13 +323,14 @@ void CSentence::IndexFrom(std::size_t from) {
             continue;
         }
         if (c == ',' || c == '*') {
-            m_separators.push_back(static_cast<std::uint32_t>(i));
+            separators[separatorCount++] = static_cast<std::uint32_t>(i);
             commasBeforeStar += c == ',' && !hasStar ? 1 : 0;
             hasStar = hasStar || c == '*';
         } else if (c == '\0') {
             hasNul = true;
         }
     }
+    m_separatorCount = separatorCount;
     m_checksum = checksum;
     m_checksumOpen = checksumOpen;
     m_commasBeforeStar = commasBeforeStar;

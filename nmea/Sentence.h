@@ -96,13 +96,13 @@ public:
     // The text of field n, up to the next ",", "*", NUL or the end; empty when the text has
     // fewer fields. The view is valid until the text changes.
     std::string_view Field(int n) const {
-        if (n < 0 || m_text.size() < 2 || static_cast<std::size_t>(n) > m_separators.size()) {
+        if (n < 0 || m_text.size() < 2 || static_cast<std::size_t>(n) > m_separatorCount) {
             return {};
         }
         const auto index = static_cast<std::size_t>(n);
         const std::size_t begin = index == 0 ? 1 : m_separators[index - 1] + 1;
-        const std::size_t end = index < m_separators.size() ? m_separators[index] : m_text.size();
-        const std::string_view field = std::string_view(m_text).substr(begin, end - begin);
+        const std::size_t end = index < m_separatorCount ? m_separators[index] : m_text.size();
+        const std::string_view field(m_text.data() + begin, end - begin);
         return m_hasNul ? field.substr(0, field.find('\0')) : field;
     }
 
@@ -194,8 +194,11 @@ private:
     void IndexFrom(std::size_t from);
 
     std::string m_text;
-    // Positions of every "," and "*" after position 0, in order.
+    // Positions of every "," and "*" after position 0, in order: the first m_separatorCount
+    // entries. The vector only grows, to the longest text held, so that indexing a line needs
+    // no allocation and no capacity check per separator.
     std::vector<std::uint32_t> m_separators;
+    std::size_t m_separatorCount = 0;
     int m_commasBeforeStar = 0;
     bool m_hasStar = false;
     bool m_hasNul = false;

@@ -8,6 +8,9 @@ bool CVtgSentence::AcceptsFieldCount(int dataFieldCount) const {
 }
 
 void CVtgSentence::Empty(RecordSide which) {
+    if (which == RecordSide::Input) {
+        m_unread.Drop();
+    }
     (which == RecordSide::Input ? m_input : m_output) = VtgFields();
 }
 
@@ -15,11 +18,18 @@ bool CVtgSentence::Parse(const CSentence& sentence, CFixRecord& /*fix*/) {
     if (!Accepts(sentence)) {
         return false;
     }
-    m_input.courseTrue = sentence.Double(1);
-    m_input.courseMagnetic = sentence.Double(3);
-    m_input.speedKnots = sentence.Double(5);
-    m_input.speedKmh = sentence.Double(7);
+    m_unread.Keep(sentence);
     return true;
+}
+
+const VtgFields& CVtgSentence::Input() const {
+    m_unread.ReadPending([this](const CSentence& sentence) {
+        m_input.courseTrue = sentence.Double(1);
+        m_input.courseMagnetic = sentence.Double(3);
+        m_input.speedKnots = sentence.Double(5);
+        m_input.speedKmh = sentence.Double(7);
+    });
+    return m_input;
 }
 
 bool CVtgSentence::Write(CSentence& sentence, const CFixRecord& fix) {

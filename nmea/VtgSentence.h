@@ -1,5 +1,6 @@
 #pragma once
 
+#include "nmea/DeferredSentence.h"
 #include "nmea/SentenceType.h"
 
 // What a VTG sentence carries.
@@ -29,10 +30,12 @@ public:
     // Course true "T", magnetic (empty) "M", knots "N", km/h "K".
     bool Write(CSentence& sentence, const CFixRecord& fix) override;
 
-    const VtgFields& Input() const { return m_input; }
+    // The fields of the last accepted sentence (read when first asked for).
+    const VtgFields& Input() const;
     const VtgFields& Output() const { return m_output; }
 
 private:
-    VtgFields m_input;
+    mutable VtgFields m_input;
+    mutable DeferredSentence m_unread;
     VtgFields m_output;
 };

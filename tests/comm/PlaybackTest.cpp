@@ -220,6 +220,81 @@ TEST_F(Playback, AVanishedDestinationEndsWithOneBoxAndIsStopped) {
               std::string::npos);
 }
 
+// Track 1 as a track fed the same lines directly, one after another.
+std::vector<TrackPoint> DecodedDirectly(const std::string& bytes) {
+    CTrack track;
+    bool outOfMemory = false;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t end = bytes.find('\n', at) + 1;
+        track.DecodeLine(std::string_view(bytes).substr(at, end - at), outOfMemory);
+        at = end;
+    }
+    std::vector<TrackPoint> points;
+    for (int i = 0; i < track.PointCount(); ++i) {
+        points.push_back(track.PointAt(i));
+    }
+    return points;
+}
+
+TEST(PlaybackLoading, GivesTrack1EveryPointAndTheStoreTheWaypointsAndRoutesOfTheFile) {
+    AppFixture f;
+    ASSERT_TRUE(f.app->Start(false));
+    // Store lines near the start and beyond the first few thousand lines, a route split over
+    // two sentences with a drive line between them.
+    const std::string drive = testlogs::SyntheticDrive(2000);
+    const std::size_t early = drive.find("$GPRMC");
+    const std::size_t late = drive.find("$GPGGA", drive.size() / 2);
+    const std::size_t afterLate = drive.find('\n', late) + 1;
+    const std::string bytes =
+        drive.substr(0, early) + *FinishLine("$GPWPL,4806.0000,N,01130.0000,E,HOME*") +
+        drive.substr(early, late - early) + *FinishLine("$GPWPL,4812.0000,N,01136.0000,E,WORK*") +
+        *FinishLine("$GPRTE,2,1,c,COMMUTE,HOME*") + drive.substr(late, afterLate - late) +
+        *FinishLine("$GPRTE,2,2,c,COMMUTE,WORK*") + drive.substr(afterLate);
+    const auto file = f.home / "drive.txt";
+    testpaths::WriteFileBytes(file, bytes);
+
+    f.app->LoadRecordFile(file.string(), "drive.txt");
+    f.WaitForPlaybackLoaded();
+
+    const std::vector<TrackPoint> expected = DecodedDirectly(bytes);
+    const std::vector<TrackPoint> loaded = f.Points(1);
+    ASSERT_EQ(loaded.size(), expected.size());
+    for (std::size_t i = 0; i < loaded.size(); ++i) {
+        ASSERT_TRUE(SamePoint(loaded[i], expected[i])) << "point " << i;
+    }
+    CNavigationDataBase& store = f.app->Document().Store();
+    EXPECT_EQ(store.FindWaypoint("HOME"), 0);
+    EXPECT_EQ(store.FindWaypoint("WORK"), 1);
+    const int route = store.FindRoute("COMMUTE");
+    ASSERT_EQ(route, 0);
+    store.ForEachRoute([](const CRoute& r) {
+        EXPECT_EQ(r.WaypointNames(), (std::vector<std::string>{"HOME", "WORK"}));
+    });
+    EXPECT_EQ(f.view.PostedCommands(), std::vector<int>{32839}); // Route List
+    EXPECT_EQ(f.view.Progress().back(), 100);
+}
+
+TEST(PlaybackLoading, AStopIsSeenWithinAFewThousandLinesAndOnlyClosesTheFile) {
+    AppFixture f;
+    ASSERT_TRUE(f.app->Start(false));
+    constexpr int kSeconds = 20000; // three lines a second
+    const auto file = f.home / "long.txt";
+    testpaths::WriteFileBytes(file, testlogs::SyntheticDrive(kSeconds));
+    // The first progress is shown after the first batch of lines; the stop asked there must
+    // end the reader before the next one.
+    f.view.OnProgress([&](int) { f.app->PlaybackReader().RequestStop(); });
+
+    f.app->LoadRecordFile(file.string(), "long.txt");
+    f.WaitForPlaybackLoaded();
+
+    const std::size_t points = f.Points(1).size();
+    EXPECT_GT(points, 0u);
+    EXPECT_LE(points, 4096u / 3 + 1);
+    EXPECT_EQ(f.view.Progress().size(), 1u);
+    EXPECT_TRUE(f.view.Alerts().empty()); // a stopped reader does not finish
+    EXPECT_TRUE(f.prompts.Texts().empty());
+}
+
 TEST(NavigationStoreFile, IsLoadedAtStartAndSavedOnRequestAndWhenTheDocumentCloses) {
     AppFixture f;
     const auto storePath = f.paths.documentsDir / "NaviStor.zrv";

@@ -49,8 +49,20 @@ void TestViewHost::MovePlaybackMarker(int engine, const TrackPoint& point) {
 }
 
 void TestViewHost::ShowLoadingProgress(int percent, const std::string&) {
+    std::function<void(int)> callback;
+    {
+        std::lock_guard lock(m_mutex);
+        m_progress.push_back(percent);
+        callback = m_onProgress;
+    }
+    if (callback) {
+        callback(percent);
+    }
+}
+
+void TestViewHost::OnProgress(std::function<void(int percent)> callback) {
     std::lock_guard lock(m_mutex);
-    m_progress.push_back(percent);
+    m_onProgress = std::move(callback);
 }
 
 void TestViewHost::StartAlert(AlertKind kind) {

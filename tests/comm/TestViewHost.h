@@ -47,6 +47,9 @@ public:
     };
     std::vector<ChannelChoice> ChannelChoices() const;
 
+    // Called on the reader's thread with every progress shown.
+    void OnProgress(std::function<void(int percent)> callback);
+
     // Waits up to `limit` for posted work and runs all of it; true when something ran.
     bool RunPosted(std::chrono::milliseconds limit);
     // Drops posted work without running it.
@@ -68,6 +71,7 @@ private:
     std::vector<Marker> m_markers;
     std::vector<int> m_selected;
     std::vector<int> m_progress;
+    std::function<void(int)> m_onProgress;
     std::vector<int> m_commands;
     std::vector<AlertKind> m_alerts;
     std::deque<std::optional<std::size_t>> m_channelAnswers;

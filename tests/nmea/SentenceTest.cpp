@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -81,6 +85,72 @@ TEST(SentenceFields, FieldsAreCutAtCommasAndStar) {
     EXPECT_EQ(Of("").Field(0), "");
 }
 
+// The field rules read the plain way, one character after another.
+std::string PlainField(const std::string& text, int n) {
+    std::size_t at = 1;
+    for (int count = 0; count < n; ++at) {
+        if (at >= text.size()) {
+            return {};
+        }
+        count += text[at] == ',' || text[at] == '*' ? 1 : 0;
+    }
+    std::string field;
+    for (; at < text.size() && text[at] != ',' && text[at] != '*' && text[at] != '\0'; ++at) {
+        field += text[at];
+    }
+    return field;
+}
+
+int PlainDataFieldCount(const std::string& text) {
+    const std::size_t star = text.find('*');
+    const std::string body = text.substr(0, star);
+    return text.size() < 2 ? 0 : static_cast<int>(std::count(body.begin() + 1, body.end(), ','));
+}
+
+std::uint8_t PlainChecksum(const std::string& text) {
+    std::uint8_t sum = 0;
+    for (std::size_t at = 1;
+         at < text.size() && text[at] != '*' && text[at] != '\r' && text[at] != '\n'; ++at) {
+        sum ^= static_cast<std::uint8_t>(text[at]);
+    }
+    return sum;
+}
+
+// Texts of every length with the separators and line ends at every place, assigned at once and
+// built field by field: every field, the counts and the checksum as the plain reading gives.
+TEST(SentenceFields, EveryPlaceOfEverySeparatorIsFound) {
+    std::mt19937 random(7);
+    const std::string alphabet = std::string("0123456789.-+ ,,,,**\r\n$GPQZ\xff") + '\0';
+    for (int round = 0; round < 5000; ++round) {
+        std::string text = "$";
+        const std::size_t length = random() % 100;
+        for (std::size_t i = 0; i < length; ++i) {
+            text += alphabet[random() % alphabet.size()];
+        }
+        CSentence built;
+        built.Assign(text.substr(0, text.find(',')));
+        for (std::size_t at = text.find(','); at != std::string::npos;) {
+            const std::size_t next = text.find(',', at + 1);
+            built.AppendText(text.substr(at + 1, next == std::string::npos ? next : next - at - 1));
+            at = next;
+        }
+        const CSentence assigned(text);
+        const CSentence* const sentences[] = {&assigned, &built};
+        for (const CSentence* sentence : sentences) {
+            ASSERT_EQ(sentence->Text(), text);
+            const auto label = ::testing::PrintToString(text);
+            EXPECT_EQ(sentence->DataFieldCount(), PlainDataFieldCount(text)) << label;
+            EXPECT_EQ(sentence->ChecksumFieldIndex(),
+                      text.find('*') == std::string::npos ? -1 : PlainDataFieldCount(text) + 1)
+                << label;
+            EXPECT_EQ(sentence->ComputeChecksum(), PlainChecksum(text)) << label;
+            for (int n = 0; n < 40; ++n) {
+                EXPECT_EQ(sentence->Field(n), PlainField(text, n)) << label << " field " << n;
+            }
+        }
+    }
+}
+
 TEST(SentenceChecksum, VerificationReadsHexInEitherCase) {
     const std::string body = "$GPGLL,4916.45,N,12311.12,W,225444,A";
     struct Case {
@@ -134,6 +204,44 @@ TEST(SentenceReaders, NumbersReadAsTheDecimalRoutinesDo) {
         const CSentence sentence = Of(std::string("$GPXXX,") + c.field + ",end*00\r\n");
         EXPECT_EQ(sentence.Integer(1), c.integer) << c.field;
         EXPECT_DOUBLE_EQ(sentence.Double(1), c.real) << c.field;
+    }
+}
+
+// Numbers of every length and shape, read through a sentence, against the C library: reals bit
+// for bit as strtod, integers of up to ten digits as strtol.
+TEST(SentenceReaders, NumbersOfEveryShapeReadBitForBitAsTheCLibrary) {
+    std::mt19937 random(16);
+    const auto digits = [&](int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            text += static_cast<char>('0' + random() % 10);
+        }
+        return text;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const int length = 1 + static_cast<int>(random() % 26);
+        std::string number = digits(length);
+        if (random() % 4 == 0) {
+            number.insert(0, std::string(random() % 6, '0'));
+        }
+        if (random() % 3 != 0) {
+            number.insert(random() % (number.size() + 1), ".");
+        }
+        if (random() % 5 == 0) {
+            number.insert(0, random() % 2 == 0 ? "-" : "+");
+        }
+        if (random() % 8 == 0) {
+            number += "e" + std::to_string(static_cast<int>(random() % 40) - 20);
+        }
+        const CSentence sentence = Of("$GPXXX," + number + ",end*00\r\n");
+        const double expected = std::strtod(number.c_str(), nullptr);
+        const double read = sentence.Double(1);
+        EXPECT_EQ(std::memcmp(&read, &expected, sizeof read), 0)
+            << number << " read " << read << " not " << expected;
+        if (length <= 10) {
+            const long whole = std::strtol(number.c_str(), nullptr, 10);
+            EXPECT_EQ(sentence.Integer(1), std::clamp<long>(whole, INT_MIN, INT_MAX)) << number;
+        }
     }
 }
 
