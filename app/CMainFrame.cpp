@@ -109,6 +109,11 @@ void CMainFrame::BuildMenu() {
         connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
         m_actions[id] = action;
     }
+    // Beyond the handheld's menu: the desktop's way to end the program.
+    m_mainMenu->addSeparator();
+    QAction* exit = m_mainMenu->addAction(QStringLiteral("E&xit"));
+    exit->setShortcut(QKeySequence::Quit);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
     // Update handlers run each time a menu opens, so the items show the state of that moment.
     std::vector<QMenu*> menus{m_mainMenu};
     for (const auto& [path, submenu] : submenus) {
