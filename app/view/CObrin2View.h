@@ -1,8 +1,13 @@
 #pragma once
 
+#include "app/view/PositionMarker.h"
+#include "app/view/StatisticsPanel.h"
 #include "comm/ApplicationCore.h"
+#include "navigation/RouteGuidance.h"
 #include "platform/Settings.h"
+#include "tracks/StatisticsPanelText.h"
 #include "tracks/Track.h"
+#include "tracks/TrackScreenPoints.h"
 
 #include <QImage>
 #include <QString>
@@ -51,17 +56,71 @@ public:
     int Orientation() const { return m_orientation; }
     bool IsScreenSquare() const;
 
+    // The image the view paints from, in the orientation of the drawing.
+    const QImage& Image() const { return m_image; }
+    // Where the track plot or profile and the statistics panel lie in the image.
+    QRect TrackRegion() const { return m_trackRegion; }
+    QRect PanelRegion() const { return m_statisticsPanel.Rect(); }
+
 signals:
     // The shown track changed.
     void TitleChanged();
     // Tap and hold, right button.
     void ContextMenuRequested(const QPoint& globalPos);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    bool event(QEvent* event) override;
+
 private:
+    // What was drawn of the shown track, so that a refresh draws only the new points.
+    struct DrawnTrack {
+        bool valid = false;
+        int count = 0;
+        PlotScaleKey key;
+        int fastestBand = -1;
+    };
+
+    int Dpi() const;
+    void LayOutImage();
+    void DrawView();
+    void DrawTrackView(bool fromScratch);
+    void DrawGuidanceView();
+    void RefreshTick();
+    void OnActionKey();
+    void CycleView(int step);
+    void RedrawFromScratch();
+    void ForgetMarkers();
+    void ConfigurePanels();
+    void WriteGeneralValue(const char* name, int value);
+    ScreenPoint MarkerPointOf(const TrackPoint& point, bool& drawn) const;
+
     ApplicationCore& m_core;
     std::atomic<int> m_engine{kEngineTrack2};
     std::atomic<int> m_kind{kViewKindRouteGuidance};
     int m_tripDataField = 1;
     int m_navigationField = 1;
     int m_orientation = 0;
+    DistanceUnit m_units = DistanceUnit::NauticalMiles;
+    bool m_fullLiveStatistic = true;
+    bool m_fullRecordedStatistic = true;
+
+    QImage m_image;
+    QRect m_trackRegion;
+    DrawnTrack m_drawn;
+    StatisticsPanelText m_statisticsText;
+    StatisticsPanel m_statisticsPanel;
+    CRouteGuidance m_guidance;
+    GuidanceDisplay m_guidanceDisplay;
+    PositionMarker m_playbackMarker{PositionMarker::Shape::Flag};
+    PositionMarker m_liveMarker{PositionMarker::Shape::Cross};
+    // The playback marker has been placed in this view and follows redraws.
+    bool m_playbackShown = false;
+    int m_refreshTimer = 0;
+    bool m_actionKeyPressed = false;
 };
