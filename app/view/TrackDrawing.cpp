@@ -6,6 +6,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kLetterHeight = 20;
@@ -52,12 +54,17 @@ void DrawTrackPoints(QImage& image, std::span<const PlottedPoint> points) {
     const int height = image.height();
     uchar* bits = image.bits();
     const qsizetype stride = image.bytesPerLine();
+    // A point is a dot of 3 x 3 pixels centred on its pixel: one pixel alone cannot be seen
+    // at a glance while driving.
     for (const PlottedPoint& point : points) {
-        if (point.at.x < 0 || point.at.y < 0 || point.at.x >= width || point.at.y >= height) {
-            continue;
+        const QRgb colour = SpeedBandColour(point.band);
+        for (int y = std::max(point.at.y - 1, 0); y <= std::min(point.at.y + 1, height - 1); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(bits + stride * y);
+            for (int x = std::max(point.at.x - 1, 0); x <= std::min(point.at.x + 1, width - 1);
+                 ++x) {
+                line[x] = colour;
+            }
         }
-        reinterpret_cast<QRgb*>(bits + stride * point.at.y)[point.at.x] =
-            SpeedBandColour(point.band);
     }
 }
 

@@ -9,11 +9,11 @@
 #include <span>
 
 // The drawing of the track plot and the altitude profile into the view's image: their frames
-// (compass letters, legend, grid, axis labels) and their points, one pixel each in the colour
-// of its speed band.
+// (compass letters, legend, grid, axis labels) and their points in the colour of their speed
+// bands.
 
 QRgb SpeedBandColour(int band);
-// Sets each point's pixel; points outside the image are left out.
+// Draws each point as a dot around its pixel, clipped to the image.
 void DrawTrackPoints(QImage& image, std::span<const PlottedPoint> points);
 
 // The track plot inside `region`: the area of its points, less the margin of the compass
