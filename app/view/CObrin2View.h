@@ -55,6 +55,9 @@ public:
     void SetOrientation(int degrees);
     int Orientation() const { return m_orientation; }
     bool IsScreenSquare() const;
+    // One tick of the refresh timer: the newest point of track 2 into the shown track view or
+    // route guidance.
+    void RefreshTick();
 
     // The image the view paints from, in the orientation of the drawing.
     const QImage& Image() const { return m_image; }
@@ -91,7 +94,6 @@ private:
     void DrawView();
     void DrawTrackView(bool fromScratch);
     void DrawGuidanceView();
-    void RefreshTick();
     void OnActionKey();
     void CycleView(int step);
     void RedrawFromScratch();
