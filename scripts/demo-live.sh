@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A live recording without a receiver: registers the virtual serial port COM5: with the
 # command-line companion, plays the sample recording into it (a burst a second, five seconds
-# of the drive each), and starts the
-# window recording from that port, so the statistics and the track grow as in a car.
+# of the drive each), and starts the window recording from that port, so the statistics and
+# the track grow as in a car.
 # The demo keeps its settings, device folder and recordings in build/demo-home, never in the
 # user's own. Without a display the window runs under Xvfb for DEMO_SECONDS (default 40),
 # saves build/demo-live.png and is closed.
