@@ -226,9 +226,16 @@ void CObrin2View::LayOutImage() {
 void CObrin2View::DrawView() {
     if (IsTrackKind(ShownKind())) {
         DrawTrackView(true);
-    } else {
-        DrawGuidanceView();
+        return;
     }
+    // Until the next tick: the guidance of the newest point, without moving along the route.
+    const GuidanceFix fix = NewestLiveFix();
+    CNavigationDataBase& store = m_core.Document().Store();
+    {
+        std::lock_guard lock(store.Lock());
+        m_guidanceDisplay = m_guidance.Show(store.CurrentGuidanceTarget(), fix);
+    }
+    DrawGuidanceView();
 }
 
 ScreenPoint CObrin2View::MarkerPointOf(const TrackPoint& point, bool& drawn) const {
@@ -321,19 +328,24 @@ void CObrin2View::DrawGuidanceView() {
     update();
 }
 
+GuidanceFix CObrin2View::NewestLiveFix() {
+    TrackPoint newest;
+    {
+        std::lock_guard lock(m_core.TrackLock(kEngineTrack2));
+        const CTrack& track = m_core.Document().Track(kEngineTrack2);
+        newest = track.PointAt(track.LastIndex());
+    }
+    GuidanceFix fix;
+    fix.latitude = newest.Position().Latitude().DecimalDegrees();
+    fix.longitude = newest.Position().Longitude().DecimalDegrees();
+    fix.speed = newest.SpeedOverGround();
+    fix.track = newest.CourseOverGround();
+    return fix;
+}
+
 void CObrin2View::RefreshTick() {
     if (ShownKind() == kViewKindRouteGuidance) {
-        TrackPoint newest;
-        {
-            std::lock_guard lock(m_core.TrackLock(kEngineTrack2));
-            const CTrack& track = m_core.Document().Track(kEngineTrack2);
-            newest = track.PointAt(track.LastIndex());
-        }
-        GuidanceFix fix;
-        fix.latitude = newest.Position().Latitude().DecimalDegrees();
-        fix.longitude = newest.Position().Longitude().DecimalDegrees();
-        fix.speed = newest.SpeedOverGround();
-        fix.track = newest.CourseOverGround();
+        const GuidanceFix fix = NewestLiveFix();
         CNavigationDataBase& store = m_core.Document().Store();
         {
             std::lock_guard lock(store.Lock());

@@ -56,10 +56,12 @@ void DrawGuidancePanel(QImage& image, const QRect& rect, const GuidanceDisplay& 
     QPainter painter(&image);
     painter.fillRect(rect, Qt::white);
     painter.setPen(Qt::black);
-    DrawFitted(painter, Rows(rect, 0, 1), QString::fromStdString(display.destinationLabel), dpi);
     if (!display.hasDestination) {
+        DrawFitted(painter, Rows(rect, 3, 2), QString::fromStdString(display.destinationLabel),
+                   dpi);
         return;
     }
+    DrawFitted(painter, Rows(rect, 0, 1), QString::fromStdString(display.destinationLabel), dpi);
     const QString suffix = QString::fromLatin1(DistanceSuffix(units));
     painter.setPen(display.distanceRed ? QColor(220, 0, 0) : QColor(Qt::black));
     DrawFitted(painter, Rows(rect, 1, 2),

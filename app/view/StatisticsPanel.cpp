@@ -9,10 +9,10 @@ namespace {
 
 constexpr int kSlots = StatisticsPanelText::kSlotCount;
 
-// The font height (at 96 dpi) that fills about two thirds of a slot, made smaller until the
+// The font height (at 96 dpi) that fills about three quarters of a slot, made smaller until the
 // text fits its width.
 QFont FittingFont(const QString& text, const QRect& box, int dpi) {
-    int height = std::max(box.height() * 62 / 100 * 96 / std::max(dpi, 1), 6);
+    int height = std::max(box.height() * 72 / 100 * 96 / std::max(dpi, 1), 6);
     QFont font = ViewFont(height, dpi);
     while (height > 6 && QFontMetrics(font).horizontalAdvance(text) > box.width()) {
         --height;

@@ -11,8 +11,8 @@
 namespace {
 
 constexpr int kLetterHeight = 20;
-constexpr int kLegendHeight = 12;
-constexpr int kLabelHeight = 11;
+constexpr int kLegendHeight = 13;
+constexpr int kLabelHeight = 14;
 constexpr int kBorder = 3;
 constexpr int kAxisBorder = 15;
 constexpr int kMinimumDivisionPixels = 24;
