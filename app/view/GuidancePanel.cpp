@@ -2,7 +2,6 @@
 
 #include "app/view/ViewFont.h"
 
-#include <QFontMetrics>
 #include <QPainter>
 
 namespace {
@@ -18,13 +17,7 @@ QRect Rows(const QRect& rect, int first, int count) {
 
 void DrawFitted(QPainter& painter, const QRect& box, const QString& text, int dpi,
                 Qt::Alignment alignment = Qt::AlignCenter) {
-    int height = std::max(box.height() * 70 / 100 * 96 / std::max(dpi, 1), 6);
-    QFont font = ViewFont(height, dpi);
-    while (height > 6 && QFontMetrics(font).horizontalAdvance(text) > box.width()) {
-        --height;
-        font = ViewFont(height, dpi);
-    }
-    painter.setFont(font);
+    painter.setFont(FittingViewFont(text, box, 70, dpi));
     painter.drawText(box, alignment, text);
 }
 

@@ -2,24 +2,13 @@
 
 #include "app/view/ViewFont.h"
 
-#include <QFontMetrics>
 #include <QPainter>
 
 namespace {
 
 constexpr int kSlots = StatisticsPanelText::kSlotCount;
-
-// The font height (at 96 dpi) that fills about three quarters of a slot, made smaller until the
-// text fits its width.
-QFont FittingFont(const QString& text, const QRect& box, int dpi) {
-    int height = std::max(box.height() * 72 / 100 * 96 / std::max(dpi, 1), 6);
-    QFont font = ViewFont(height, dpi);
-    while (height > 6 && QFontMetrics(font).horizontalAdvance(text) > box.width()) {
-        --height;
-        font = ViewFont(height, dpi);
-    }
-    return font;
-}
+// The text fills about three quarters of its slot.
+constexpr int kTextPercent = 72;
 
 } // namespace
 
@@ -81,7 +70,7 @@ void StatisticsPanel::DrawSlot(QImage& image, int slot, const QString& text, boo
         return;
     }
     const QRect textBox = TextRect(slot);
-    painter.setFont(FittingFont(text, textBox, dpi));
+    painter.setFont(FittingViewFont(text, textBox, kTextPercent, dpi));
     painter.setPen(selected ? Qt::white : Qt::black);
     painter.drawText(textBox, Qt::AlignCenter, text);
 }
