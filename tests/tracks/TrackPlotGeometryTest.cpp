@@ -7,9 +7,10 @@
 
 namespace {
 
-void Fill(CTrack& track, std::initializer_list<std::array<double, 4>> points) {
+void Fill(CTrack& track, std::initializer_list<std::array<double, 4>> points,
+          int firstSecond = 36000) {
     bool outOfMemory = false;
-    int second = 36000;
+    int second = firstSecond;
     for (const auto& [latitude, longitude, knots, altitude] : points) {
         char text[32];
         std::snprintf(text, sizeof text, "%.1f", altitude);
@@ -141,6 +142,23 @@ TEST(StatisticsPanelText, LinesInTheThreeUnits) {
         EXPECT_EQ(texts[11], "N 50\u00b000.6000'");
         EXPECT_EQ(texts[12], "E 010\u00b000.0000'");
     }
+}
+
+TEST(StatisticsPanelText, WithoutSatellitesInUseOnlyTheTrackLinesChange) {
+    // These sentences report no satellites in view, so none count as in use.
+    CTrack track;
+    Fill(track, {{50.0, 10.0, 10.0, 100.0}, {50.01, 10.0, 10.0, 100.0}});
+    ASSERT_EQ(track.SatellitesInUse(), 0);
+    StatisticsPanelText panel;
+    panel.Configure(DistanceUnit::NauticalMiles, true, 1);
+    panel.Read(track, true);
+    Fill(track, {{50.02, 10.0, 20.0, 300.0}}, 36010);
+    panel.Read(track, false);
+    EXPECT_EQ(panel.Texts()[0], "TRIP: 1.2nmi");
+    EXPECT_EQ(panel.Texts()[1], "SPD: 10.0kn");
+    EXPECT_EQ(panel.Texts()[4], "MXSPD: 20.0kn");
+    panel.Read(track, true);
+    EXPECT_EQ(panel.Texts()[1], "SPD: 20.0kn");
 }
 
 TEST(StatisticsPanelText, FullStatisticProgressAndUnknown) {
