@@ -25,7 +25,9 @@ void ProgramTest::OpensALogFromTheCommandLineAndExitsCleanly() {
     const std::filesystem::path log = *corpus / "nmea" / "telit-he910.log";
     testpaths::TempDir dir;
     const std::string script =
-        "unset QT_QPA_PLATFORM; \"" ZRV_PROGRAM "\" \"" + log.string() +
+        "unset QT_QPA_PLATFORM; export LSAN_OPTIONS=suppressions=" ZRV_LSAN_SUPPRESSIONS "; "
+        "\"" ZRV_PROGRAM "\" \"" +
+        log.string() +
         "\" 2>program-err & pid=$!; "
         "for i in $(seq 150); do w=$(xdotool search --name 'telit-he910' | tail -1); "
         "[ -n \"$w\" ] && break; sleep 0.2; done; "
