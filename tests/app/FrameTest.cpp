@@ -80,7 +80,7 @@ void FrameTest::Start() {
          },
          nullptr});
     Frame().show();
-    QTRY_VERIFY(m_app->SettingsApplied());
+    QTRY_VERIFY_WITH_TIMEOUT(m_app->SettingsApplied(), kThreadWaitMs);
 }
 
 void FrameTest::WriteDword(const char* key, const char* name, std::uint32_t value) {
@@ -114,7 +114,7 @@ std::filesystem::path FrameTest::WriteDrive(const std::string& name, const std::
 void FrameTest::OpenAndWait(const std::filesystem::path& path) {
     m_openPath = QString::fromStdString(path.string());
     Frame().Action(kOpen)->trigger();
-    QTRY_VERIFY(!Core().PlaybackReader().IsRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!Core().PlaybackReader().IsRunning(), kThreadWaitMs);
 }
 
 void FrameTest::MenuHoldsEveryCommandAndGreysThoseWithoutTheirDialog() {
@@ -206,7 +206,8 @@ void FrameTest::OpenLoadsARecordFileAndRemembersItsFolder() {
     QVERIFY(PointCount(kEngineTrack1) > 20);
     QCOMPARE(Frame().View().ShownViewCommand(), kViewRecordedTrack);
     QCOMPARE(Frame().windowTitle(), QStringLiteral("trip.log"));
-    QTRY_VERIFY(!m_app->Timers().IsActive(kTimerKeepAwakePlayback)); // reading ended
+    QTRY_VERIFY_WITH_TIMEOUT(!m_app->Timers().IsActive(kTimerKeepAwakePlayback),
+                             kThreadWaitMs); // reading ended
 
     QVERIFY(Frame().UpdateCommand(kGoToEnd).enabled);
     Frame().Action(kGoToEnd)->trigger();
@@ -241,7 +242,7 @@ void FrameTest::RecordingFromAPortShowsItsStateAndAsksToKeepTheFile() {
     const std::filesystem::path file = Core().RunningSource()->RecordFileName();
 
     receiver.Write(testlogs::SyntheticDrive(5));
-    QTRY_VERIFY(PointCount(kEngineTrack2) > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(PointCount(kEngineTrack2) > 0, kThreadWaitMs);
     m_answer = [](const PromptRequest& request) {
         return request.buttons == PromptButtons::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
     };
@@ -252,7 +253,7 @@ void FrameTest::RecordingFromAPortShowsItsStateAndAsksToKeepTheFile() {
              "Do You want to save the currently-recorded Track '" + file.string() + "'");
     QCOMPARE(m_asked[0].caption, std::string("Question"));
     QVERIFY(std::filesystem::exists(file));
-    QTRY_VERIFY(!Core().PlaybackReader().IsRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(!Core().PlaybackReader().IsRunning(), kThreadWaitMs);
     QVERIFY(PointCount(kEngineTrack1) > 0); // the kept file is track 1 now
     QCOMPARE(PointCount(kEngineTrack2), 0);
     QCOMPARE(Frame().View().ShownViewCommand(), kViewRecordedTrack);

@@ -58,7 +58,7 @@ void PromptsTest::WorkerQuestionIsAnsweredOnTheUserInterfaceThread() {
         kept = prompts.AskYesNo("Keep?");
         done = true;
     });
-    QTRY_VERIFY(done.load());
+    QTRY_VERIFY_WITH_TIMEOUT(done.load(), kThreadWaitMs);
     worker.join();
     QVERIFY(!kept);
     QCOMPARE(shownOn, QThread::currentThread());
@@ -77,7 +77,8 @@ void PromptsTest::WorkerNoticeDoesNotHoldTheThreadTheWindowStops() {
     std::thread worker([&] { prompts.ShowError("Out of memory"); });
     worker.join(); // the user-interface thread waits without running its loop
     QVERIFY(shown.isEmpty());
-    QTRY_COMPARE(shown, QStringList{QStringLiteral("Irreparable Error: Out of memory")});
+    QTRY_COMPARE_WITH_TIMEOUT(
+        shown, QStringList{QStringLiteral("Irreparable Error: Out of memory")}, kThreadWaitMs);
 }
 
 void PromptsTest::CancelReleasesAWaitingQuestionWithItsDefault() {
