@@ -24,10 +24,6 @@
 
 #include <mutex>
 
-#ifndef ZRV_INSTALLED_DOC_DIR
-#define ZRV_INSTALLED_DOC_DIR ""
-#endif
-
 namespace {
 
 using namespace command_ids;
@@ -374,13 +370,19 @@ void CMainFrame::OnSaveChangesNow(int) {
 }
 
 void CMainFrame::OnHelpContents(int) {
-    // Beside the program (the build tree, a portable copy), else where it was installed.
-    QString manual = QDir(QCoreApplication::applicationDirPath()).filePath(kManualFileName);
-    if (!QFileInfo::exists(manual) && *ZRV_INSTALLED_DOC_DIR != '\0') {
-        manual = QDir(QStringLiteral(ZRV_INSTALLED_DOC_DIR)).filePath(kManualFileName);
+    // Beside the program (the build tree, a portable copy), else in the documentation folder
+    // of the installation the program runs from (PREFIX/bin -> PREFIX/share/doc/...).
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    QString manual = programDir.filePath(kManualFileName);
+    if (!QFileInfo::exists(manual)) {
+        manual = QDir::cleanPath(
+            programDir.filePath(QStringLiteral("../" ZRV_INSTALLED_DOC_DIR "/") + kManualFileName));
     }
-    if (!QFileInfo::exists(manual) || !QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
+    if (!QFileInfo::exists(manual)) {
         m_core.Prompts().ShowError("File open for " + manual.toStdString() + " failed");
+    } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
+        m_core.Prompts().ShowError("No web browser opened the user manual " + manual.toStdString() +
+                                   " (is xdg-open installed?)");
     }
 }
 
