@@ -42,6 +42,7 @@ import -window root "$out/recorded-altitude-$size.png"
 xdotool key ctrl+q; wait \$pid
 
 "\$cli" vport register 5 > /dev/null
+trap '"\$cli" vport deregister > /dev/null' EXIT
 "\$cli" source serial COM5: > /dev/null
 "\$cli" play "$sample" --to COM5: --zoom 5 --from begin > /dev/null & player=\$!
 "\$program" --record & pid=\$!
@@ -57,7 +58,6 @@ import -window root "$out/route-guidance-$size.png"
 xdotool key ctrl+q; sleep 1; xdotool key n
 wait \$pid || true
 kill \$player || true; wait \$player || true
-"\$cli" vport deregister > /dev/null
 SCRIPT
     env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 ${size}x24" bash -x "$home/run.sh" 2> "$home.log" || { tail -5 "$home.log"; exit 1; }
     rm -rf "$home"

@@ -26,7 +26,8 @@ mkdir -p "$XDG_CONFIG_HOME" "$XDG_DOCUMENTS_DIR"
 "$cli" source serial COM5:
 "$cli" play "$sample" --to COM5: --zoom 5 > "$build_dir/demo-home/play.log" &
 player=$!
-trap 'kill $player 2>/dev/null || true; wait $player 2>/dev/null || true' EXIT
+# The demo's port goes with the demo.
+trap 'kill $player 2>/dev/null || true; wait $player 2>/dev/null || true; "$cli" vport deregister' EXIT
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     "$program" --record
