@@ -1,11 +1,13 @@
 #include "comm/ApplicationCore.h"
 
 #include "comm/PlaybackCursor.h"
+#include "navigation/DefaultNames.h"
 #include "platform/DocumentsFolder.h"
 #include "platform/Prompts.h"
 #include "platform/RegistryAccessor.h"
 #include "platform/Settings.h"
 #include "platform/SettingsKeys.h"
+#include "tracks/KmlImport.h"
 
 #include <cerrno>
 #include <chrono>
@@ -49,6 +51,10 @@ ApplicationCore::ApplicationCore(const ApplicationServices& services)
 }
 
 ApplicationCore::~ApplicationCore() {
+    StopWorkers();
+}
+
+void ApplicationCore::StopWorkers() {
     m_playbackReader.Stop();
     m_storeReader.Stop();
     m_saveReader.Stop();
@@ -298,6 +304,36 @@ void ApplicationCore::LoadRecordFile(const std::string& path, const std::string&
         m_services.view.RefreshTitle();
     }
     m_services.view.SelectView(command_ids::kViewRecordedTrack);
+}
+
+bool ApplicationCore::ImportKmlFile(const std::string& path, int guidanceKind) {
+    const std::optional<KmlGeometry> geometry = ReadKmlGeometry(path, m_services.prompts);
+    if (!geometry) {
+        return false;
+    }
+    IViewHost& view = m_services.view;
+    bool routeStored = false;
+    if (!geometry->points.empty()) {
+        m_document.Store().ResetLastImportKind();
+        routeStored = StoreKmlRoute(geometry->points, path, guidanceKind, m_document.Store(),
+                                    MillisecondTicks())
+                          .routeIndex >= 0;
+    }
+    if (!geometry->lines.empty()) {
+        m_playbackReader.Stop();
+        {
+            std::lock_guard lock(m_track1Lock);
+            FillTrackFromKmlLines(geometry->lines, path, m_document.Track(kEngineTrack1),
+                                  m_services.prompts);
+        }
+        view.SelectView(command_ids::kViewRecordedTrack);
+        view.RedrawTrack(kEngineTrack1);
+        if (ShownEngine() == kEngineTrack1) {
+            view.RefreshTitle();
+        }
+    }
+    view.StartAlert(AlertKind::Short);
+    return routeStored;
 }
 
 FileCommunication::ReadEnd ApplicationCore::ReadPlaybackFile(WorkerThreadSlot& slot,

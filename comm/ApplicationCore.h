@@ -66,6 +66,9 @@ public:
     StartupRegistration RegisterVirtualPort(IDeviceManager& devices);
     // "Save Changes Now": writes the navigation store with the save reader.
     void SaveChangesNow();
+    // Stops every worker thread (readers, endpoints, inquiry) and waits for them; before the
+    // objects they report to go away.
+    void StopWorkers();
     // Closing the document: waits for the store readers and saves an unsaved store.
     void CloseDocument();
 
@@ -79,6 +82,10 @@ public:
     void PlaybackToCommand();
     // Loads a record file as track 1 with the playback reader.
     void LoadRecordFile(const std::string& path, const std::string& title);
+    // Imports a KML or KMZ file: its point placemarks become a new route of the navigation
+    // store (waypoints spaced by the arrival radius of `guidanceKind`), its lines track 1,
+    // which the view then shows as the recorded track plot. True when a route was stored.
+    bool ImportKmlFile(const std::string& path, int guidanceKind);
 
     // Playback controls of the track the view shows; each change is written to the settings
     // for both tracks.

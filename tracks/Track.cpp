@@ -248,6 +248,13 @@ TrackPoint CTrack::PointAt(int index) const {
     return m_points[static_cast<std::size_t>(index)];
 }
 
+TrackPoint* CTrack::StoredPoint(int index) {
+    if (index < 0 || index >= PointCount()) {
+        return nullptr;
+    }
+    return &m_points[static_cast<std::size_t>(index)];
+}
+
 bool CTrack::SetCurrentIndex(int index) {
     if (index < 0 || index >= PointCount()) {
         return false;

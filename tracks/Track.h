@@ -72,6 +72,9 @@ public:
     int LastIndex() const { return PointCount() - 1; }
     // The point at an index; an empty point when out of range.
     TrackPoint PointAt(int index) const;
+    // The stored point itself, for the driving views that note in it where they drew it; null
+    // when out of range.
+    TrackPoint* StoredPoint(int index);
     // -1 exactly when the track is empty.
     int CurrentIndex() const { return m_currentIndex; }
     // Moves the playback cursor; false (nothing changes) when the index is not

@@ -1,0 +1,501 @@
+#include "app/CMainFrame.h"
+
+#include "app/BuildTime.h"
+#include "app/CommandIds.h"
+#include "app/dialogs/CWarningsDlg.h"
+#include "app/view/CObrin2View.h"
+#include "comm/ApplicationCore.h"
+#include "navigation/DistanceUnits.h"
+#include "navigation/TextFormat.h"
+#include "platform/DocumentsFolder.h"
+#include "platform/Prompts.h"
+#include "tracks/KmlExport.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+#include <QUrl>
+
+#include <mutex>
+
+namespace {
+
+using namespace command_ids;
+
+constexpr const char* kManualFileName = "UserManual.html";
+constexpr const char* kBuiltInGpsName = "built-in GPS";
+
+QString OpenWithDialog(QWidget* owner, const QString& title, const QString& folder,
+                       const QString& filter) {
+    return QFileDialog::getOpenFileName(owner, title, folder, filter);
+}
+
+// The save dialog asks before overwriting; a name typed without extension gets the chosen
+// filter's.
+QString SaveWithDialog(QWidget* owner, const QString& title, const QString& proposed,
+                       const QStringList& filters) {
+    QFileDialog dialog(owner, title, proposed);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(QStringLiteral("kmz"));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        dialog.setDefaultSuffix(filter.contains(QLatin1String("*.kml")) ? QStringLiteral("kml")
+                                                                        : QStringLiteral("kmz"));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+// The engine whose track the playback commands act on: route guidance counts as track 2.
+int TrackEngine(const CObrin2View& view) {
+    return view.ShownEngine() == kEngineTrack1 ? kEngineTrack1 : kEngineTrack2;
+}
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The name the record or playback item shows after its own text when idle.
+QString ConfiguredName(const SerialEndpoint& serial, const BluetoothEndpoint& bluetooth) {
+    return !serial.GetPortName().empty() ? FromUtf8(serial.GetPortName())
+                                         : FromUtf8(bluetooth.Device().name);
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(ApplicationCore& core)
+    : m_core(core),
+      m_view(new CObrin2View(core, this)), m_dialogs{&OpenWithDialog, &SaveWithDialog} {
+    setCentralWidget(m_view);
+    BuildMenu();
+    connect(m_view, &CObrin2View::TitleChanged, this, &CMainFrame::RefreshTitle);
+    connect(m_view, &CObrin2View::ContextMenuRequested, this, &CMainFrame::ShowContextMenu);
+    RefreshTitle();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::BuildMenu() {
+    m_mainMenu = menuBar()->addMenu(QStringLiteral("&Menu"));
+    std::map<QString, QMenu*> submenus;
+    for (const FrameCommand& command : FrameCommands()) {
+        const QStringList levels = QString::fromUtf8(command.menuPath).split(QStringLiteral(" / "));
+        QMenu* menu = m_mainMenu;
+        QString path;
+        for (qsizetype i = 0; i + 1 < levels.size(); ++i) {
+            path += levels[i] + QLatin1Char('/');
+            QMenu*& submenu = submenus[path];
+            if (submenu == nullptr) {
+                submenu = menu->addMenu(levels[i]);
+            }
+            menu = submenu;
+        }
+        QAction* action = menu->addAction(levels.constLast());
+        action->setData(command.id);
+        action->setEnabled(command.handler != nullptr);
+        const int id = command.id;
+        connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+        m_actions[id] = action;
+    }
+    // Beyond the handheld's menu: the desktop's way to end the program.
+    m_mainMenu->addSeparator();
+    QAction* exit = m_mainMenu->addAction(QStringLiteral("E&xit"));
+    exit->setShortcut(QKeySequence::Quit);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    // Update handlers run each time a menu opens, so the items show the state of that moment.
+    std::vector<QMenu*> menus{m_mainMenu};
+    for (const auto& [path, submenu] : submenus) {
+        menus.push_back(submenu);
+    }
+    for (QMenu* menu : menus) {
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateMenu(*menu); });
+    }
+}
+
+void CMainFrame::UpdateMenu(QMenu& menu) {
+    for (QAction* action : menu.actions()) {
+        if (!action->data().isValid()) {
+            continue;
+        }
+        const int id = action->data().toInt();
+        const FrameCommand* command = FindFrameCommand(id);
+        const CommandUi ui = UpdateCommand(id);
+        action->setEnabled(ui.enabled);
+        action->setCheckable(ui.checkable);
+        action->setChecked(ui.checked);
+        const QString own = QString::fromUtf8(command->menuPath).split(" / ").constLast();
+        action->setText(ui.text.isEmpty() ? own : ui.text);
+    }
+}
+
+QAction* CMainFrame::Action(int id) const {
+    const auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+bool CMainFrame::ExecuteCommand(int id) {
+    const FrameCommand* command = FindFrameCommand(id);
+    if (command == nullptr || command->handler == nullptr) {
+        return false;
+    }
+    (this->*command->handler)(id);
+    return true;
+}
+
+CommandUi CMainFrame::UpdateCommand(int id) {
+    CommandUi ui;
+    const FrameCommand* command = FindFrameCommand(id);
+    if (command == nullptr || command->handler == nullptr) {
+        ui.enabled = false;
+        return ui;
+    }
+    if (command->update != nullptr) {
+        (this->*command->update)(id, ui);
+    }
+    return ui;
+}
+
+void CMainFrame::RefreshTitle() {
+    const int engine = TrackEngine(*m_view);
+    std::string name;
+    {
+        std::lock_guard lock(m_core.TrackLock(engine));
+        name = m_core.Document().Track(engine).DisplayName();
+    }
+    setWindowTitle(name.empty() ? QString::fromLatin1(kApplicationName) : FromUtf8(name));
+}
+
+void CMainFrame::ShowContextMenu(const QPoint& globalPos) {
+    m_mainMenu->popup(globalPos);
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // A window manager activates the window; without one (a bare X server) the first show
+    // stands for the first activation.
+    if (event->type() == QEvent::WindowActivate) {
+        FirstActivation();
+    } else if (event->type() == QEvent::Show && !m_activated) {
+        QTimer::singleShot(0, this, [this] { FirstActivation(); });
+    }
+    return QMainWindow::event(event);
+}
+
+void CMainFrame::FirstActivation() {
+    if (m_activated) {
+        return;
+    }
+    m_activated = true;
+    if (m_firstActivation) {
+        m_firstActivation();
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_close) {
+        m_close();
+    }
+    event->accept();
+}
+
+QString CMainFrame::DocumentsFolder() {
+    const auto folder = FindDocumentsFolder(m_core.Paths(), m_core.Prompts());
+    return folder ? QString::fromStdString(folder->string()) : QString();
+}
+
+void CMainFrame::OpenPath(const QString& path) {
+    const QFileInfo file(path);
+    const QString extension = file.suffix().toUpper();
+    if (extension == QLatin1String("KML") || extension == QLatin1String("KMZ")) {
+        if (m_core.ImportKmlFile(path.toStdString(), m_settings.general.kindOfRouteGuidance)) {
+            ExecuteCommand(kRouteList);
+        }
+        return;
+    }
+    m_core.LoadRecordFile(path.toStdString(), file.fileName().toStdString());
+}
+
+// --- Handlers ----------------------------------------------------------------------------
+
+void CMainFrame::OnAbout(int) {
+    QMessageBox::about(this, QStringLiteral("About ") + QString::fromLatin1(kApplicationName),
+                       QString::fromLatin1(kApplicationName) + QStringLiteral(" for Linux\n") +
+                           BuildTimeLine());
+}
+
+void CMainFrame::OnOpen(int) {
+    QString folder = m_openFolder;
+    if (folder.isEmpty()) {
+        folder = DocumentsFolder();
+        if (folder.isEmpty()) {
+            return;
+        }
+    }
+    const QString path = m_dialogs.open(this, QStringLiteral("Open File"), folder,
+                                        QStringLiteral("All Files (*.txt *.kmz *.kml)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    m_openFolder = QFileInfo(path).absolutePath();
+    OpenPath(path);
+}
+
+void CMainFrame::OnSave(int) {
+    const QString folder = DocumentsFolder();
+    if (folder.isEmpty()) {
+        return;
+    }
+    const int engine = TrackEngine(*m_view);
+    const CTrack& track = m_core.Document().Track(engine);
+    QString title;
+    {
+        std::lock_guard lock(m_core.TrackLock(engine));
+        title = QFileInfo(FromUtf8(track.FileName())).completeBaseName();
+    }
+    const QString path = m_dialogs.save(
+        this, QStringLiteral("Save Velmora"), QDir(folder).filePath(title),
+        {QStringLiteral("Google Earth (*.kmz)"), QStringLiteral("Google Earth (*.kml)")});
+    if (path.isEmpty()) {
+        return;
+    }
+    const GeneralSettings& general = m_settings.general;
+    KmlExportOptions options;
+    options.speedColoured = general.googleTrackLineColored != 0;
+    options.altitudeMode = general.antennaAltitudeMode == 2 ? KmlAltitudeMode::Absolute
+                                                            : KmlAltitudeMode::ClampedToGround;
+    options.units = DistanceUnitOfSetting(general.distanceUnits);
+    std::string error;
+    {
+        std::lock_guard lock(m_core.TrackLock(engine));
+        error = ExportTrackToFile(track, path.toStdString(), options, m_core.Clock().Now());
+    }
+    if (!error.empty()) {
+        m_core.Prompts().ShowError(error);
+        return;
+    }
+    m_core.View().StartAlert(AlertKind::Short);
+    m_core.Prompts().ShowInformation(FillMessage(kKmlSavedMessage, path.toStdString()));
+}
+
+void CMainFrame::OnOrientation(int id) {
+    m_view->SetOrientation((id - kOrientation0) * 90);
+}
+
+void CMainFrame::OnSelectView(int id) {
+    m_view->SelectView(id);
+}
+
+void CMainFrame::OnRecordFrom(int) {
+    m_core.RecordCommand();
+}
+
+void CMainFrame::OnPlaybackTo(int) {
+    m_core.PlaybackToCommand();
+}
+
+void CMainFrame::OnGoTo(int id) {
+    using GoTo = ApplicationCore::GoTo;
+    static const std::map<int, GoTo> kTargets = {{kGoToBegin, GoTo::Begin},
+                                                 {kGoToEnd, GoTo::End},
+                                                 {kGoToMaxSpeed, GoTo::MaxSpeed},
+                                                 {kGoToMaxAltitude, GoTo::MaxAltitude},
+                                                 {kGoToMinAltitude, GoTo::MinAltitude},
+                                                 {kGoToNext, GoTo::Next},
+                                                 {kGoToPrevious, GoTo::Previous}};
+    m_core.GoToPoint(kTargets.at(id));
+}
+
+void CMainFrame::OnPlaybackMode(int id) {
+    m_core.SetPlaybackMode(id == kPlay ? PlaybackMode::Play : PlaybackMode::Pause);
+}
+
+void CMainFrame::OnDirection(int id) {
+    m_core.SetPlaybackDirection(id == kForward ? PlaybackDirection::Forward
+                                               : PlaybackDirection::Reverse);
+}
+
+void CMainFrame::OnSpeedZoom(int id) {
+    m_core.SetSpeedZoom(kSpeedZooms[id - kSpeedZoomFirst]);
+}
+
+void CMainFrame::OnTripDataField(int id) {
+    m_view->SetTripDataField(id - kTripDataFieldFirst + 1);
+}
+
+void CMainFrame::OnNavigationField(int id) {
+    m_view->SetNavigationField(id - kNavigationFieldFirst + 1);
+}
+
+void CMainFrame::OnManOverboard(int) {
+    // The place to store is the file of the receiving connection, Bluetooth first.
+    const CommEndpoint* source = m_core.BluetoothSource().IsRunning()
+                                     ? static_cast<CommEndpoint*>(&m_core.BluetoothSource())
+                                 : m_core.SerialSource().IsRunning() ? &m_core.SerialSource()
+                                                                     : nullptr;
+    if (source == nullptr) {
+        return;
+    }
+    CLatLong position;
+    {
+        std::lock_guard lock(m_core.TrackLock(kEngineTrack2));
+        position = m_core.Document().Track(kEngineTrack2).CurrentFix().Position();
+    }
+    if (m_core.Document().Store().ManOverboard(position, source->RecordFileName().string()) >= 0) {
+        m_view->SelectView(kViewRouteGuidance);
+    }
+}
+
+void CMainFrame::OnRecalculateRoute(int) {
+    CLatLong position;
+    {
+        std::lock_guard lock(m_core.TrackLock(kEngineTrack2));
+        const CFixRecord& fix = m_core.Document().Track(kEngineTrack2).CurrentFix();
+        if (!fix.HasPosition()) {
+            return;
+        }
+        position = fix.Position();
+    }
+    m_core.Document().Store().RecalculateRoute(position);
+}
+
+void CMainFrame::OnSaveChangesNow(int) {
+    m_core.SaveChangesNow();
+}
+
+void CMainFrame::OnHelpContents(int) {
+    // Beside the program (the build tree, a portable copy), else in the documentation folder
+    // of the installation the program runs from (PREFIX/bin -> PREFIX/share/doc/...).
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    QString manual = programDir.filePath(kManualFileName);
+    if (!QFileInfo::exists(manual)) {
+        manual = QDir::cleanPath(
+            programDir.filePath(QStringLiteral("../" ZRV_INSTALLED_DOC_DIR "/") + kManualFileName));
+    }
+    if (!QFileInfo::exists(manual)) {
+        m_core.Prompts().ShowError("File open for " + manual.toStdString() + " failed");
+    } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual))) {
+        m_core.Prompts().ShowError("No web browser opened the user manual " + manual.toStdString() +
+                                   " (is xdg-open installed?)");
+    }
+}
+
+void CMainFrame::OnWarnings(int) {
+    CWarningsDlg dialog(this);
+    dialog.exec();
+}
+
+// --- Update handlers ---------------------------------------------------------------------
+
+void CMainFrame::UpdateOrientation(int id, CommandUi& ui) {
+    ui.enabled = !m_view->IsScreenSquare();
+    ui.checkable = true;
+    ui.checked = m_view->Orientation() == (id - kOrientation0) * 90;
+}
+
+void CMainFrame::UpdateView(int id, CommandUi& ui) {
+    ui.checkable = true;
+    ui.checked = m_view->ShownViewCommand() == id;
+}
+
+void CMainFrame::UpdateRecordFrom(int, CommandUi& ui) {
+    const bool builtIn = m_core.BuiltInGps().use;
+    if (const CommEndpoint* running = m_core.RunningSource()) {
+        ui.checkable = ui.checked = true;
+        ui.text =
+            QStringLiteral("Recording &from ") +
+            (builtIn ? QString::fromLatin1(kBuiltInGpsName) : FromUtf8(running->ConnectedName()));
+        return;
+    }
+    ui.enabled = m_core.HasSource();
+    if (ui.enabled) {
+        ui.text = QStringLiteral("Record &from ") +
+                  (builtIn ? QString::fromLatin1(kBuiltInGpsName)
+                           : ConfiguredName(m_core.SerialSource(), m_core.BluetoothSource()));
+    }
+}
+
+void CMainFrame::UpdatePlaybackTo(int, CommandUi& ui) {
+    if (const CommEndpoint* running = m_core.RunningDestination()) {
+        ui.checkable = ui.checked = true;
+        ui.text = QStringLiteral("Playing back &to ") + FromUtf8(running->ConnectedName());
+        return;
+    }
+    ui.enabled = m_core.HasDestination();
+    if (ui.enabled) {
+        ui.text = QStringLiteral("Playback &to ") +
+                  ConfiguredName(m_core.SerialDestination(), m_core.BluetoothDestination());
+    }
+}
+
+void CMainFrame::UpdateGoTo(int id, CommandUi& ui) {
+    const int engine = TrackEngine(*m_view);
+    const CTrack& track = m_core.Document().Track(engine);
+    std::lock_guard lock(m_core.TrackLock(engine));
+    switch (id) {
+    case kGoToMaxSpeed:
+        ui.enabled = track.MaxSpeedIndex() >= 0;
+        break;
+    case kGoToMaxAltitude:
+        ui.enabled = track.MaxAltitudeIndex() >= 0;
+        break;
+    case kGoToMinAltitude:
+        ui.enabled = track.MinAltitudeIndex() >= 0;
+        break;
+    default:
+        ui.enabled = track.PointCount() > 0;
+        break;
+    }
+}
+
+void CMainFrame::UpdatePlaybackMode(int id, CommandUi& ui) {
+    const PlaybackMode mode = m_core.Document().Track(TrackEngine(*m_view)).GetPlaybackMode();
+    ui.enabled = mode == PlaybackMode::Play || mode == PlaybackMode::Pause;
+    ui.checkable = true;
+    ui.checked = mode == (id == kPlay ? PlaybackMode::Play : PlaybackMode::Pause);
+}
+
+void CMainFrame::UpdateDirection(int id, CommandUi& ui) {
+    const PlaybackDirection direction =
+        m_core.Document().Track(TrackEngine(*m_view)).GetPlaybackDirection();
+    ui.enabled = direction == PlaybackDirection::Forward || direction == PlaybackDirection::Reverse;
+    ui.checkable = true;
+    ui.checked =
+        direction == (id == kForward ? PlaybackDirection::Forward : PlaybackDirection::Reverse);
+}
+
+void CMainFrame::UpdateSpeedZoom(int id, CommandUi& ui) {
+    const int zoom = m_core.Document().Track(TrackEngine(*m_view)).GetSpeedZoom();
+    int checkedId = kSpeedZoomFirst; // a zoom off the list checks x1
+    for (int i = 0; i < static_cast<int>(std::size(kSpeedZooms)); ++i) {
+        if (kSpeedZooms[i] == zoom) {
+            checkedId = kSpeedZoomFirst + i;
+        }
+    }
+    ui.checkable = true;
+    ui.checked = id == checkedId;
+}
+
+void CMainFrame::UpdateTripDataField(int id, CommandUi& ui) {
+    ui.checkable = true;
+    ui.checked = m_view->TripDataField() == id - kTripDataFieldFirst + 1;
+}
+
+void CMainFrame::UpdateNavigationField(int id, CommandUi& ui) {
+    ui.checkable = true;
+    ui.checked = m_view->NavigationField() == id - kNavigationFieldFirst + 1;
+}
+
+void CMainFrame::UpdateManOverboard(int, CommandUi& ui) {
+    ui.enabled = m_core.RunningSource() != nullptr;
+}
+
+void CMainFrame::UpdateRecalculateRoute(int, CommandUi& ui) {
+    ui.enabled = m_core.Document().Store().Mode() == NavigationMode::GoAlong;
+}

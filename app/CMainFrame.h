@@ -1,0 +1,114 @@
+#pragma once
+
+#include "app/CommandTable.h"
+#include "platform/Settings.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+#include <map>
+
+class ApplicationCore;
+class CObrin2View;
+class QAction;
+class QMenu;
+
+// How the frame asks for a file; tests answer without a dialog. Each returns the chosen path,
+// or an empty text when the user cancelled.
+struct FileDialogs {
+    // (owner, title, folder, filter)
+    std::function<QString(QWidget*, const QString&, const QString&, const QString&)> open;
+    // (owner, title, proposed path, filters): the chosen path with its filter's extension
+    std::function<QString(QWidget*, const QString&, const QString&, const QStringList&)> save;
+};
+
+// The main window: the menu built from the command table, the title, the view, and the
+// commands' handlers and update handlers.
+class CMainFrame final : public QMainWindow {
+public:
+    explicit CMainFrame(ApplicationCore& core);
+    ~CMainFrame() override;
+
+    CObrin2View& View() { return *m_view; }
+
+    // Carries out a command as its menu item would; false when it has no handler.
+    bool ExecuteCommand(int id);
+    // What the command's item shows now.
+    CommandUi UpdateCommand(int id);
+    QAction* Action(int id) const;
+    QMenu* MainMenu() const { return m_mainMenu; }
+
+    // The title: the name of the track the view shows.
+    void RefreshTitle();
+    // Opens a record file or a KML/KMZ file as Open... does after its dialog.
+    void OpenPath(const QString& path);
+
+    // The settings of the first activation that the frame's commands use (export options,
+    // the route-guidance kind of imports).
+    void ApplySettings(const Settings& settings) { m_settings = settings; }
+    // Called once, at the first activation of the window.
+    void OnFirstActivation(std::function<void()> handler) {
+        m_firstActivation = std::move(handler);
+    }
+    // Called when the window is closed, before it goes.
+    void OnClose(std::function<void()> handler) { m_close = std::move(handler); }
+    void SetFileDialogs(FileDialogs dialogs) { m_dialogs = std::move(dialogs); }
+
+    // --- Handlers (the command table's) ----------------------------------------------------
+    void OnAbout(int id);
+    void OnOpen(int id);
+    void OnSave(int id);
+    void OnOrientation(int id);
+    void OnSelectView(int id);
+    void OnRecordFrom(int id);
+    void OnPlaybackTo(int id);
+    void OnGoTo(int id);
+    void OnPlaybackMode(int id);
+    void OnDirection(int id);
+    void OnSpeedZoom(int id);
+    void OnTripDataField(int id);
+    void OnNavigationField(int id);
+    void OnManOverboard(int id);
+    void OnRecalculateRoute(int id);
+    void OnSaveChangesNow(int id);
+    void OnHelpContents(int id);
+    void OnWarnings(int id);
+
+    // --- Update handlers --------------------------------------------------------------------
+    void UpdateOrientation(int id, CommandUi& ui);
+    void UpdateView(int id, CommandUi& ui);
+    void UpdateRecordFrom(int id, CommandUi& ui);
+    void UpdatePlaybackTo(int id, CommandUi& ui);
+    void UpdateGoTo(int id, CommandUi& ui);
+    void UpdatePlaybackMode(int id, CommandUi& ui);
+    void UpdateDirection(int id, CommandUi& ui);
+    void UpdateSpeedZoom(int id, CommandUi& ui);
+    void UpdateTripDataField(int id, CommandUi& ui);
+    void UpdateNavigationField(int id, CommandUi& ui);
+    void UpdateManOverboard(int id, CommandUi& ui);
+    void UpdateRecalculateRoute(int id, CommandUi& ui);
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenu();
+    void UpdateMenu(QMenu& menu);
+    void ShowContextMenu(const QPoint& globalPos);
+    void FirstActivation();
+    // The documents folder as the file dialogs start in it; empty (reported) when missing.
+    QString DocumentsFolder();
+
+    ApplicationCore& m_core;
+    CObrin2View* m_view;
+    QMenu* m_mainMenu = nullptr;
+    std::map<int, QAction*> m_actions;
+    Settings m_settings;
+    FileDialogs m_dialogs;
+    QString m_openFolder; // the folder Open... used last
+    bool m_activated = false;
+    std::function<void()> m_firstActivation;
+    std::function<void()> m_close;
+};

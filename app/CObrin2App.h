@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/FrameViewHost.h"
+#include "app/QtPrompts.h"
+#include "app/QtTimers.h"
+#include "app/UiThreadCall.h"
+#include "comm/ApplicationCore.h"
+#include "comm/DeviceManager.h"
+#include "platform/CalendarTime.h"
+#include "platform/PlatformPaths.h"
+#include "platform/RegistryStore.h"
+
+#include <memory>
+
+class CMainFrame;
+
+// The application object: owns for the whole run the prompts, timers and view host of the
+// window, the settings registry, the application core (document, endpoints, file readers,
+// locks) and the main frame with its view.
+class CObrin2App {
+public:
+    explicit CObrin2App(const PlatformPaths& paths);
+    ~CObrin2App();
+    CObrin2App(const CObrin2App&) = delete;
+    CObrin2App& operator=(const CObrin2App&) = delete;
+
+    // Start-up: the frame, document and view, the documents folder and the navigation store
+    // loaded by the store reader. False when the program cannot start (the reason was shown).
+    bool InitInstance();
+    // Shutdown: stops a running recording or playback as their commands would, stops the
+    // worker threads, saves the known Bluetooth devices and closes the document.
+    void ExitInstance();
+
+    CMainFrame& Frame() { return *m_frame; }
+    ApplicationCore& Core() { return m_core; }
+    QtPrompts& Prompts() { return m_prompts; }
+    QtTimers& Timers() { return m_timers; }
+    RegistryStore& Registry() { return m_registry; }
+    // Whether the settings have been loaded and applied (the first activation).
+    bool SettingsApplied() const { return m_settingsApplied; }
+
+private:
+    // The first activation of the frame: every setting loaded and applied, once.
+    void ApplySettings();
+
+    PlatformPaths m_paths;
+    UiThreadCall m_ui;
+    QtPrompts m_prompts;
+    QtTimers m_timers;
+    FrameViewHost m_viewHost;
+    SystemClock m_clock;
+    RegistryStore m_registry;
+    DeviceManager m_devices;
+    ApplicationCore m_core;
+    std::unique_ptr<CMainFrame> m_frame;
+    bool m_settingsApplied = false;
+    bool m_exited = false;
+};

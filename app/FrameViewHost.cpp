@@ -1,0 +1,110 @@
+#include "app/FrameViewHost.h"
+
+#include "app/CMainFrame.h"
+#include "app/UiThreadCall.h"
+#include "app/view/CObrin2View.h"
+#include "platform/Prompts.h"
+
+#include <QApplication>
+#include <QInputDialog>
+
+FrameViewHost::FrameViewHost(UiThreadCall& ui) : m_ui(ui) {}
+
+void FrameViewHost::Attach(CMainFrame* frame, CObrin2View* view) {
+    m_frame = frame;
+    m_view.store(view);
+}
+
+int FrameViewHost::ShownEngine() const {
+    const CObrin2View* view = m_view.load();
+    return view != nullptr ? view->ShownEngine() : kEngineTrack2;
+}
+
+int FrameViewHost::ShownKind() const {
+    const CObrin2View* view = m_view.load();
+    return view != nullptr ? view->ShownKind() : kViewKindRouteGuidance;
+}
+
+void FrameViewHost::WithView(std::function<void(CObrin2View&)> work) {
+    const auto run = [this, work = std::move(work)] {
+        if (CObrin2View* view = m_view.load()) {
+            work(*view);
+        }
+    };
+    if (m_ui.OnUiThread()) {
+        run();
+    } else {
+        m_ui.Post(run);
+    }
+}
+
+void FrameViewHost::SelectView(int commandId) {
+    WithView([commandId](CObrin2View& view) { view.SelectView(commandId); });
+}
+
+void FrameViewHost::RefreshTitle() {
+    WithView([this](CObrin2View&) {
+        if (m_frame) {
+            m_frame->RefreshTitle();
+        }
+    });
+}
+
+void FrameViewHost::StartRefreshTimer() {
+    WithView([](CObrin2View& view) { view.StartRefreshTimer(); });
+}
+
+void FrameViewHost::RedrawTrack(int engine) {
+    WithView([engine](CObrin2View& view) { view.RedrawTrack(engine); });
+}
+
+void FrameViewHost::ClearStatistics() {
+    WithView([](CObrin2View& view) { view.ClearStatistics(); });
+}
+
+void FrameViewHost::MovePlaybackMarker(int engine, const TrackPoint& point) {
+    WithView([engine, point](CObrin2View& view) { view.MovePlaybackMarker(engine, point); });
+}
+
+void FrameViewHost::ShowLoadingProgress(int percent, const std::string& trackName) {
+    WithView([percent, name = QString::fromStdString(trackName)](CObrin2View& view) {
+        view.ShowLoadingProgress(percent, name);
+    });
+}
+
+void FrameViewHost::StartAlert(AlertKind) {
+    // The handheld vibrated; a desktop beeps once for either alert.
+    m_ui.Post([] { QApplication::beep(); });
+}
+
+void FrameViewHost::PostCommand(int commandId) {
+    m_ui.Post([this, commandId] {
+        if (m_frame) {
+            m_frame->ExecuteCommand(commandId);
+        }
+    });
+}
+
+void FrameViewHost::Post(std::function<void()> task) {
+    m_ui.Post(std::move(task));
+}
+
+std::optional<std::size_t>
+FrameViewHost::ChooseBluetoothChannel(const std::string& deviceName,
+                                      const std::vector<std::uint8_t>& channels) {
+    const auto choose = [this, deviceName, channels]() -> std::optional<std::size_t> {
+        QStringList rows;
+        for (const std::uint8_t channel : channels) {
+            rows << QString::asprintf("BT Channel: %d", channel);
+        }
+        bool ok = false;
+        const QString chosen = QInputDialog::getItem(
+            m_frame, QString::fromLatin1(kApplicationName),
+            "BT Device: " + QString::fromStdString(deviceName), rows, 0, false, &ok);
+        if (!ok) {
+            return std::nullopt;
+        }
+        return static_cast<std::size_t>(rows.indexOf(chosen));
+    };
+    return m_ui.Call<std::optional<std::size_t>>(choose).value_or(std::nullopt);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "comm/ViewHost.h"
+
+#include <QPointer>
+
+#include <atomic>
+
+class CMainFrame;
+class CObrin2View;
+class UiThreadCall;
+
+// The core's view host in the window: which view is shown comes from the view's own atomics
+// (any thread); everything else is carried out on the user-interface thread, calls from a
+// worker thread being queued there. Before the frame exists the live track's route guidance
+// counts as shown and nothing is drawn.
+class FrameViewHost final : public IViewHost {
+public:
+    explicit FrameViewHost(UiThreadCall& ui);
+
+    // The frame and its view; both null again before they go. Worker threads must have
+    // ended before the view is destroyed.
+    void Attach(CMainFrame* frame, CObrin2View* view);
+
+    int ShownEngine() const override;
+    int ShownKind() const override;
+    void SelectView(int commandId) override;
+    void RefreshTitle() override;
+    void StartRefreshTimer() override;
+    void RedrawTrack(int engine) override;
+    void ClearStatistics() override;
+    void MovePlaybackMarker(int engine, const TrackPoint& point) override;
+    void ShowLoadingProgress(int percent, const std::string& trackName) override;
+    void StartAlert(AlertKind kind) override;
+    void PostCommand(int commandId) override;
+    void Post(std::function<void()> task) override;
+    std::optional<std::size_t>
+    ChooseBluetoothChannel(const std::string& deviceName,
+                           const std::vector<std::uint8_t>& channels) override;
+
+private:
+    // Runs `work` with the view now (user-interface thread) or later (any other thread).
+    void WithView(std::function<void(CObrin2View&)> work);
+
+    UiThreadCall& m_ui;
+    QPointer<CMainFrame> m_frame;
+    std::atomic<CObrin2View*> m_view{nullptr}; // read by worker threads
+};

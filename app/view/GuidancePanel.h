@@ -1,0 +1,11 @@
+#pragma once
+
+#include "navigation/RouteGuidance.h"
+
+#include <QImage>
+#include <QRect>
+
+// Draws the route-guidance view: the destination, the distance in large figures, bearing,
+// track, speed, the selected navigation field and the steering indicators.
+void DrawGuidancePanel(QImage& image, const QRect& rect, const GuidanceDisplay& display,
+                       DistanceUnit units, int dpi);

@@ -1,0 +1,143 @@
+#include "app/view/TrackDrawing.h"
+
+#include "app/view/ViewFont.h"
+#include "tracks/KmlSpeedBands.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kLetterHeight = 20;
+constexpr int kLegendHeight = 13;
+constexpr int kLabelHeight = 14;
+constexpr int kBorder = 3;
+constexpr int kAxisBorder = 15;
+constexpr int kMinimumDivisionPixels = 24;
+
+QRect AreaRect(const PixelArea& area) {
+    return {area.left, area.top, area.width, area.height};
+}
+
+void DrawLegend(QPainter& painter, const QRect& area, int fastestBand, int dpi) {
+    painter.setFont(ViewFont(kLegendHeight, dpi));
+    const int line = QFontMetrics(painter.font()).height();
+    const int columnWidth =
+        QFontMetrics(painter.font()).horizontalAdvance(QStringLiteral("Legend:km/h "));
+    int x = area.left() + 2;
+    int y = area.top() + line;
+    painter.setPen(Qt::black);
+    painter.drawText(x, y, QStringLiteral("Legend:km/h"));
+    for (int band = 0; band <= fastestBand; ++band) {
+        y += line;
+        if (y > area.bottom()) {
+            x += columnWidth;
+            y = area.top() + 2 * line;
+        }
+        painter.setPen(QColor(SpeedBandColour(band)));
+        painter.drawText(x, y, QString::fromStdString(SpeedBandLegendName(band)));
+    }
+}
+
+} // namespace
+
+QRgb SpeedBandColour(int band) {
+    const std::uint32_t bgr = SpeedBandAt(band).colour;
+    return qRgb(static_cast<int>(bgr & 0xFFu), static_cast<int>((bgr >> 8) & 0xFFu),
+                static_cast<int>((bgr >> 16) & 0xFFu));
+}
+
+void DrawTrackPoints(QImage& image, std::span<const PlottedPoint> points) {
+    const int width = image.width();
+    const int height = image.height();
+    uchar* bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    // A point is a dot of 3 x 3 pixels centred on its pixel: one pixel alone cannot be seen
+    // at a glance while driving.
+    for (const PlottedPoint& point : points) {
+        const QRgb colour = SpeedBandColour(point.band);
+        for (int y = std::max(point.at.y - 1, 0); y <= std::min(point.at.y + 1, height - 1); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(bits + stride * y);
+            for (int x = std::max(point.at.x - 1, 0); x <= std::min(point.at.x + 1, width - 1);
+                 ++x) {
+                line[x] = colour;
+            }
+        }
+    }
+}
+
+PixelArea TrackPlotArea(const QRect& region, int dpi) {
+    const int margin = ScaledFontHeight(kLetterHeight, dpi) + 4;
+    const QRect area = region.adjusted(margin, margin, -margin, -margin);
+    return {area.left(), area.top(), std::max(area.width(), 1), std::max(area.height(), 1)};
+}
+
+void DrawTrackPlotFrame(QImage& image, const QRect& region, int fastestBand, int dpi) {
+    QPainter painter(&image);
+    painter.fillRect(region, Qt::white);
+    const QRect area = AreaRect(TrackPlotArea(region, dpi));
+    painter.setPen(QColor(200, 200, 200));
+    painter.drawRect(area.adjusted(-1, -1, 0, 0));
+    painter.setPen(Qt::black);
+    painter.setFont(ViewFont(kLetterHeight, dpi));
+    const QRect top(region.left(), region.top(), region.width(), area.top() - region.top());
+    const QRect bottom(region.left(), area.bottom() + 1, region.width(),
+                       region.bottom() - area.bottom());
+    const QRect left(region.left(), region.top(), area.left() - region.left(), region.height());
+    const QRect right(area.right() + 1, region.top(), region.right() - area.right(),
+                      region.height());
+    painter.drawText(top, Qt::AlignCenter, QStringLiteral("N"));
+    painter.drawText(bottom, Qt::AlignCenter, QStringLiteral("S"));
+    painter.drawText(left, Qt::AlignCenter, QStringLiteral("W"));
+    painter.drawText(right, Qt::AlignCenter, QStringLiteral("E"));
+    if (fastestBand >= 0) {
+        DrawLegend(painter, area, fastestBand, dpi);
+    }
+}
+
+PixelArea AltitudeProfileArea(const QRect& region) {
+    const QRect area = region.adjusted(kAxisBorder, kBorder, -kBorder, -kAxisBorder);
+    return {area.left(), area.top(), std::max(area.width(), 1), std::max(area.height(), 1)};
+}
+
+void DrawAltitudeProfileFrame(QImage& image, const QRect& region, const ProfileAxes& axes,
+                              int dpi) {
+    QPainter painter(&image);
+    painter.fillRect(region, Qt::white);
+    const QRect area = AreaRect(AltitudeProfileArea(region));
+    const int across = GridDivisions(area.width(), kMinimumDivisionPixels);
+    const int down = GridDivisions(area.height(), kMinimumDivisionPixels);
+    const QPen grid(QColor(190, 190, 190), 1, Qt::DotLine);
+    // The middle division stands out so that half the distance and half the height read at
+    // a glance.
+    const QPen middle(QColor(90, 90, 90), 1, Qt::DashLine);
+    for (int i = 1; i < across; ++i) {
+        painter.setPen(across % 2 == 0 && i == across / 2 ? middle : grid);
+        const int x = area.left() + (area.width() - 1) * i / across;
+        painter.drawLine(x, area.top(), x, area.bottom());
+    }
+    for (int i = 1; i < down; ++i) {
+        painter.setPen(down % 2 == 0 && i == down / 2 ? middle : grid);
+        const int y = area.bottom() - (area.height() - 1) * i / down;
+        painter.drawLine(area.left(), y, area.right(), y);
+    }
+    painter.setPen(QPen(Qt::black, 2));
+    painter.drawLine(area.left() - 1, area.top(), area.left() - 1, area.bottom() + 1);
+    painter.drawLine(area.left() - 1, area.bottom() + 1, area.right(), area.bottom() + 1);
+    if (!axes.hasAltitude) {
+        return;
+    }
+    painter.setFont(ViewFont(kLabelHeight, dpi));
+    painter.setPen(Qt::black);
+    const int line = QFontMetrics(painter.font()).ascent();
+    painter.drawText(area.left() + 3, area.top() + line,
+                     QString::fromStdString(AltitudeAxisLabel(axes.topAltitude, axes.units)));
+    painter.drawText(area.left() + 3, area.bottom() - 3,
+                     QString::fromStdString(AltitudeAxisLabel(axes.baseAltitude, axes.units)));
+    const QString distance =
+        QString::fromStdString(DistanceAxisLabel(axes.totalDistance, axes.units));
+    const QRect labelBox(area.left(), area.bottom() - 3 - 2 * line, area.width() - 3, line + 2);
+    painter.drawText(labelBox, Qt::AlignRight | Qt::AlignVCenter, distance);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "navigation/DistanceUnits.h"
+#include "tracks/TrackScreenPoints.h"
+
+#include <QImage>
+#include <QRect>
+
+#include <span>
+
+// The drawing of the track plot and the altitude profile into the view's image: their frames
+// (compass letters, legend, grid, axis labels) and their points in the colour of their speed
+// bands.
+
+QRgb SpeedBandColour(int band);
+// Draws each point as a dot around its pixel, clipped to the image.
+void DrawTrackPoints(QImage& image, std::span<const PlottedPoint> points);
+
+// The track plot inside `region`: the area of its points, less the margin of the compass
+// letters, and its frame with the legend of the bands up to `fastestBand` (-1: no legend).
+PixelArea TrackPlotArea(const QRect& region, int dpi);
+void DrawTrackPlotFrame(QImage& image, const QRect& region, int fastestBand, int dpi);
+
+// The altitude profile inside `region`: a border of 3 pixels, 15 at the axes.
+PixelArea AltitudeProfileArea(const QRect& region);
+struct ProfileAxes {
+    double totalDistance = 0.0; // nautical miles
+    double baseAltitude = 0.0;  // metres at the bottom
+    double topAltitude = 0.0;   // metres at the top
+    bool hasAltitude = false;
+    DistanceUnit units = DistanceUnit::NauticalMiles;
+};
+void DrawAltitudeProfileFrame(QImage& image, const QRect& region, const ProfileAxes& axes, int dpi);

@@ -1,0 +1,325 @@
+// The main frame over a real application core: every command reaches the core and its update
+// handler shows the state that results.
+#include "QtTestMain.h"
+
+#include "app/CMainFrame.h"
+#include "app/CObrin2App.h"
+#include "app/CommandIds.h"
+#include "app/view/CObrin2View.h"
+#include "comm/PseudoTerminal.h"
+#include "comm/TestLogs.h"
+#include "platform/RegistryAccessor.h"
+#include "platform/SettingsKeys.h"
+#include "platform/SettingsStore.h"
+#include "support/TestPaths.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include <memory>
+#include <mutex>
+
+using namespace command_ids;
+
+class FrameTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void MenuHoldsEveryCommandAndGreysThoseWithoutTheirDialog();
+    void SettingsAreAppliedOnceAtTheFirstActivation();
+    void PlaybackControlsReachTheCoreAndTheirItemsShowIt();
+    void OpenLoadsARecordFileAndRemembersItsFolder();
+    void RecordingFromAPortShowsItsStateAndAsksToKeepTheFile();
+    void SaveWritesTheShownTrackAsKmzAndSaysSo();
+    void WorkerQuestionLeavesEveryLockFreeWhileItIsShown();
+    void ShutdownSavesTheKnownBluetoothDevices();
+
+private:
+    void Start();
+    void WriteDword(const char* key, const char* name, std::uint32_t value);
+    std::uint32_t ReadDword(const char* key, const char* name);
+    // Opens `path` through Open... and waits until it is read.
+    void OpenAndWait(const std::filesystem::path& path);
+    std::filesystem::path WriteDrive(const std::string& name, const std::string& extra = {});
+    CMainFrame& Frame() { return m_app->Frame(); }
+    ApplicationCore& Core() { return m_app->Core(); }
+    int PointCount(int engine);
+
+    std::unique_ptr<testpaths::TempDir> m_dir;
+    std::unique_ptr<CObrin2App> m_app;
+    std::vector<PromptRequest> m_asked;
+    std::function<PromptAnswer(const PromptRequest&)> m_answer;
+    QStringList m_openFolders;
+    QString m_openPath;
+};
+
+void FrameTest::init() {
+    m_dir = std::make_unique<testpaths::TempDir>();
+    m_asked.clear();
+    m_answer = [](const PromptRequest&) { return PromptAnswer::Ok; };
+    m_openFolders.clear();
+}
+
+void FrameTest::cleanup() {
+    m_app.reset();
+    m_dir.reset();
+}
+
+void FrameTest::Start() {
+    m_app = std::make_unique<CObrin2App>(PlatformPaths::Below(m_dir->Path()));
+    m_app->Prompts().SetPresenter([this](const PromptRequest& request) {
+        m_asked.push_back(request);
+        return m_answer(request);
+    });
+    QVERIFY(m_app->InitInstance());
+    Frame().SetFileDialogs(
+        {[this](QWidget*, const QString&, const QString& folder, const QString&) {
+             m_openFolders << folder;
+             return m_openPath;
+         },
+         nullptr});
+    Frame().show();
+    QTRY_VERIFY_WITH_TIMEOUT(m_app->SettingsApplied(), kThreadWaitMs);
+}
+
+void FrameTest::WriteDword(const char* key, const char* name, std::uint32_t value) {
+    RegistryStore registry(PlatformPaths::Below(m_dir->Path()), nullptr);
+    CRegistryAccessor accessor(registry);
+    accessor.SetKey(key);
+    accessor.SetValueName(name);
+    QCOMPARE(accessor.WriteDword(value), 0);
+}
+
+std::uint32_t FrameTest::ReadDword(const char* key, const char* name) {
+    CRegistryAccessor accessor(m_app->Registry());
+    accessor.SetKey(key);
+    accessor.SetValueName(name);
+    std::uint32_t value = 0;
+    return accessor.ReadDword(value) == 0 ? value : 0xFFFFFFFF;
+}
+
+int FrameTest::PointCount(int engine) {
+    std::lock_guard lock(Core().TrackLock(engine));
+    return Core().Document().Track(engine).PointCount();
+}
+
+std::filesystem::path FrameTest::WriteDrive(const std::string& name, const std::string& extra) {
+    const std::filesystem::path path = m_dir->Path() / "drives" / name;
+    std::filesystem::create_directories(path.parent_path());
+    testpaths::WriteFileBytes(path, extra + testlogs::SyntheticDrive(30));
+    return path;
+}
+
+void FrameTest::OpenAndWait(const std::filesystem::path& path) {
+    m_openPath = QString::fromStdString(path.string());
+    Frame().Action(kOpen)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!Core().PlaybackReader().IsRunning(), kThreadWaitMs);
+}
+
+void FrameTest::MenuHoldsEveryCommandAndGreysThoseWithoutTheirDialog() {
+    Start();
+    for (const FrameCommand& command : FrameCommands()) {
+        const QStringList levels = QString::fromUtf8(command.menuPath).split(" / ");
+        QAction* action = Frame().Action(command.id);
+        QVERIFY2(action != nullptr, command.menuPath);
+        QCOMPARE(action->text(), levels.constLast());
+        // The item sits in the menu of its path, below the main menu.
+        QMenu* menu = nullptr;
+        for (QObject* parent = action->parent(); parent; parent = parent->parent()) {
+            if (auto* found = qobject_cast<QMenu*>(parent); found && !menu) {
+                menu = found;
+            }
+        }
+        QCOMPARE(menu->title(), levels.size() > 1 ? levels[levels.size() - 2] : "&Menu");
+        QCOMPARE(Frame().UpdateCommand(command.id).enabled || command.update != nullptr,
+                 command.handler != nullptr);
+    }
+    for (const int greyed : {kRecordSerial, kPlaybackBluetooth, kRecordBuiltInGps, kOptions,
+                             kWaypointList, kNearestWaypointsLast, kMarkPosition, kCurrentRoute}) {
+        QVERIFY(!Frame().UpdateCommand(greyed).enabled);
+        QVERIFY(!Frame().ExecuteCommand(greyed));
+    }
+}
+
+void FrameTest::SettingsAreAppliedOnceAtTheFirstActivation() {
+    WriteDword(settings_keys::kGeneral, settings_keys::kKindOfEngine, 1);
+    WriteDword(settings_keys::kGeneral, settings_keys::kKindOfView, 2);
+    WriteDword(settings_keys::kGeneral, settings_keys::kDTUserSelectableField, 5);
+    WriteDword(settings_keys::kPlaybackFromFile, settings_keys::kSpeedZoom, 20);
+    Start();
+    QCOMPARE(Frame().View().ShownViewCommand(), kViewRecordedAltitude);
+    QVERIFY(Frame().UpdateCommand(kViewRecordedAltitude).checked);
+    QVERIFY(!Frame().UpdateCommand(kViewRouteGuidance).checked);
+    QVERIFY(Frame().UpdateCommand(kTripDataFieldFirst + 4).checked);
+    QVERIFY(Frame().UpdateCommand(kSpeedZoomFirst + 4).checked); // x20 of track 1
+
+    WriteDword(settings_keys::kGeneral, settings_keys::kKindOfView, 1);
+    Frame().View().SelectView(kViewRouteGuidance);
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&Frame(), &activate);
+    QCoreApplication::processEvents();
+    QCOMPARE(Frame().View().ShownViewCommand(), kViewRouteGuidance);
+}
+
+void FrameTest::PlaybackControlsReachTheCoreAndTheirItemsShowIt() {
+    Start();
+    CTrack& live = Core().Document().Track(kEngineTrack2); // route guidance shows track 2
+    Frame().Action(kPlay)->trigger();
+    QCOMPARE(live.GetPlaybackMode(), PlaybackMode::Play);
+    QVERIFY(Frame().UpdateCommand(kPlay).checked);
+    QVERIFY(!Frame().UpdateCommand(kPause).checked);
+    QCOMPARE(ReadDword(settings_keys::kPlaybackFromDirect, settings_keys::kPlaybackMode), 2u);
+    QCOMPARE(ReadDword(settings_keys::kPlaybackFromFile, settings_keys::kPlaybackMode), 1u);
+
+    Frame().Action(kReverse)->trigger();
+    QCOMPARE(live.GetPlaybackDirection(), PlaybackDirection::Reverse);
+    QVERIFY(Frame().UpdateCommand(kReverse).checked);
+    QVERIFY(!Frame().UpdateCommand(kForward).checked);
+
+    Frame().Action(kSpeedZoomLast)->trigger();
+    QCOMPARE(live.GetSpeedZoom(), 100);
+    for (int id = kSpeedZoomFirst; id <= kSpeedZoomLast; ++id) {
+        QCOMPARE(Frame().UpdateCommand(id).checked, id == kSpeedZoomLast);
+    }
+    live.SetSpeedZoom(7); // off the list: x1 is checked
+    QVERIFY(Frame().UpdateCommand(kSpeedZoomFirst).checked);
+    live.SetPlaybackMode(static_cast<PlaybackMode>(0));
+    QVERIFY(!Frame().UpdateCommand(kPlay).enabled);
+    QVERIFY(!Frame().UpdateCommand(kPause).checked && !Frame().UpdateCommand(kPlay).checked);
+
+    Frame().Action(kTripDataFieldLast)->trigger();
+    QCOMPARE(Frame().View().TripDataField(), 8);
+    Frame().Action(kNavigationFieldFirst + 2)->trigger();
+    QVERIFY(Frame().UpdateCommand(kNavigationFieldFirst + 2).checked);
+    Frame().Action(kViewRecordingAltitude)->trigger();
+    QVERIFY(Frame().UpdateCommand(kViewRecordingAltitude).checked);
+}
+
+void FrameTest::OpenLoadsARecordFileAndRemembersItsFolder() {
+    Start();
+    QVERIFY(!Frame().UpdateCommand(kGoToEnd).enabled);
+    const std::filesystem::path drive = WriteDrive("trip.log"); // any extension but KML/KMZ
+    OpenAndWait(drive);
+    QCOMPARE(m_openFolders.value(0),
+             QString::fromStdString(PlatformPaths::Below(m_dir->Path()).documentsDir.string()));
+    QVERIFY(PointCount(kEngineTrack1) > 20);
+    QCOMPARE(Frame().View().ShownViewCommand(), kViewRecordedTrack);
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("trip.log"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_app->Timers().IsActive(kTimerKeepAwakePlayback),
+                             kThreadWaitMs); // reading ended
+
+    QVERIFY(Frame().UpdateCommand(kGoToEnd).enabled);
+    Frame().Action(kGoToEnd)->trigger();
+    QCOMPARE(Core().Document().Track(kEngineTrack1).CurrentIndex(), PointCount(kEngineTrack1) - 1);
+
+    m_openPath.clear(); // cancelled: nothing changes
+    Frame().Action(kOpen)->trigger();
+    QCOMPARE(m_openFolders.value(1), QString::fromStdString(drive.parent_path().string()));
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("trip.log"));
+}
+
+void FrameTest::RecordingFromAPortShowsItsStateAndAsksToKeepTheFile() {
+    Start();
+    QVERIFY(!Frame().UpdateCommand(kRecordFrom).enabled);
+    PseudoTerminal receiver;
+    Core().SerialSource().SetPortName(receiver.SlavePath());
+    CommandUi idle = Frame().UpdateCommand(kRecordFrom);
+    QVERIFY(idle.enabled && !idle.checked);
+    QCOMPARE(idle.text, "Record &from " + QString::fromStdString(receiver.SlavePath()));
+    QVERIFY(!Frame().UpdateCommand(kManOverboard).enabled);
+
+    Frame().Action(kRecordFrom)->trigger();
+    QVERIFY(Core().RunningSource() != nullptr);
+    const CommandUi recording = Frame().UpdateCommand(kRecordFrom);
+    QVERIFY(recording.checked);
+    QCOMPARE(recording.text,
+             "Recording &from " + QString::fromStdString(Core().RunningSource()->ConnectedName()));
+    QVERIFY(Frame().UpdateCommand(kManOverboard).enabled);
+    QCOMPARE(Frame().View().ShownViewCommand(), kViewRecordingTrack);
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("Track Recording"));
+    QVERIFY(m_app->Timers().IsActive(kTimerKeepAwakeRecording));
+    const std::filesystem::path file = Core().RunningSource()->RecordFileName();
+
+    receiver.Write(testlogs::SyntheticDrive(5));
+    QTRY_VERIFY_WITH_TIMEOUT(PointCount(kEngineTrack2) > 0, kThreadWaitMs);
+    m_answer = [](const PromptRequest& request) {
+        return request.buttons == PromptButtons::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
+    };
+    Frame().Action(kRecordFrom)->trigger();
+    QVERIFY(Core().RunningSource() == nullptr);
+    QCOMPARE(m_asked.size(), std::size_t{1});
+    QCOMPARE(m_asked[0].text,
+             "Do You want to save the currently-recorded Track '" + file.string() + "'");
+    QCOMPARE(m_asked[0].caption, std::string("Question"));
+    QVERIFY(std::filesystem::exists(file));
+    QTRY_VERIFY_WITH_TIMEOUT(!Core().PlaybackReader().IsRunning(), kThreadWaitMs);
+    QVERIFY(PointCount(kEngineTrack1) > 0); // the kept file is track 1 now
+    QCOMPARE(PointCount(kEngineTrack2), 0);
+    QCOMPARE(Frame().View().ShownViewCommand(), kViewRecordedTrack);
+    QVERIFY(!Frame().UpdateCommand(kRecordFrom).checked);
+}
+
+void FrameTest::SaveWritesTheShownTrackAsKmzAndSaysSo() {
+    Start();
+    OpenAndWait(WriteDrive("trip.txt"));
+    QStringList asked;
+    const std::filesystem::path out = m_dir->Path() / "out.kmz";
+    Frame().SetFileDialogs({nullptr, [&](QWidget*, const QString& title, const QString& path,
+                                         const QStringList& filters) {
+                                asked << title << path << filters;
+                                return QString::fromStdString(out.string());
+                            }});
+    Frame().Action(kSave)->trigger();
+    const std::string documents = PlatformPaths::Below(m_dir->Path()).documentsDir.string();
+    QCOMPARE(asked, (QStringList{"Save Velmora", QString::fromStdString(documents + "/trip"),
+                                 "Google Earth (*.kmz)", "Google Earth (*.kml)"}));
+    QVERIFY(testpaths::ReadFileBytes(out).starts_with("PK"));
+    QCOMPARE(m_asked.size(), std::size_t{1});
+    QCOMPARE(m_asked[0].text, "The file '" + out.string() +
+                                  "' was successfully saved. Please! Use the File Explorer to "
+                                  "copy or move the file.");
+    QCOMPARE(m_asked[0].caption, std::string(kApplicationName));
+    QCOMPARE(m_asked[0].icon, PromptIcon::Information);
+}
+
+// The reader thread asks whether to replace a waypoint of the store while the window's timer
+// may want any of the three locks: none may be held while the question waits.
+void FrameTest::WorkerQuestionLeavesEveryLockFreeWhileItIsShown() {
+    Start();
+    Core().Document().Store().StoreWaypoint(
+        CWaypoint("HOME", CLatLong::FromDecimalDegrees(10.0, 10.0)), true, "elsewhere");
+    bool locksFree = true;
+    m_answer = [&](const PromptRequest& request) {
+        const auto tryLock = [](auto& lock) {
+            const bool free = lock.try_lock();
+            if (free) {
+                lock.unlock();
+            }
+            return free;
+        };
+        locksFree = locksFree && tryLock(Core().TrackLock(kEngineTrack1)) &&
+                    tryLock(Core().TrackLock(kEngineTrack2)) &&
+                    tryLock(Core().Document().Store().Lock());
+        return request.buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
+    };
+    OpenAndWait(WriteDrive("with-waypoint.txt", "$GPWPL,4916.4500,N,12311.1200,W,HOME*5E\r\n"));
+    QCOMPARE(m_asked.size(), std::size_t{2}); // replace? then rename?
+    QVERIFY(m_asked[0].text.find("HOME") != std::string::npos);
+    QVERIFY(locksFree);
+    QVERIFY(PointCount(kEngineTrack1) > 20);
+}
+
+void FrameTest::ShutdownSavesTheKnownBluetoothDevices() {
+    Start();
+    Core().AppendBluetoothDevice({"Receiver", 0x0012345678ABULL});
+    m_app->ExitInstance();
+    RegistryStore registry(PlatformPaths::Below(m_dir->Path()), nullptr);
+    const Settings settings = LoadSettings(registry);
+    QCOMPARE(settings.rememberedDevices.size(), std::size_t{1});
+    QCOMPARE(settings.rememberedDevices[0].deviceName, std::string("Receiver"));
+    QCOMPARE(settings.rememberedDevices[0].remoteDeviceAddress, 0x0012345678ABULL);
+}
+
+ZRV_QTEST_MAIN(FrameTest)
+#include "FrameTest.moc"

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "tracks/Track.h"
+#include "tracks/TrackPlotGeometry.h"
+
+#include <algorithm>
+#include <vector>
+
+// One point as a driving view draws it: its pixel and its speed band.
+struct PlottedPoint {
+    ScreenPoint at;
+    int band = 0;
+};
+
+// What a track plot or profile is drawn from: the scale's inputs, so that a view knows when it
+// must draw everything again.
+struct PlotScaleKey {
+    TrackBox box;
+    double totalDistance = 0.0;
+    double maxAltitude = 0.0;
+    double minAltitude = 0.0;
+    bool operator==(const PlotScaleKey&) const = default;
+};
+PlotScaleKey ScaleKeyOf(const CTrack& track);
+
+// The screen points of the track's points from index `from` on, stored in their point records
+// and appended to `out`. The caller holds the track's lock. The profile leaves out points
+// without an altitude, and the whole track while no point has one.
+void LayOutPlotPoints(CTrack& track, const PixelArea& area, int from,
+                      std::vector<PlottedPoint>& out);
+void LayOutProfilePoints(CTrack& track, const PixelArea& area, int from,
+                         std::vector<PlottedPoint>& out);
