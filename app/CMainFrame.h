@@ -74,6 +74,7 @@ public:
     void OnSaveChangesNow(int id);
     void OnHelpContents(int id);
     void OnWarnings(int id);
+    void OnDestinations(int id);
 
     // --- Update handlers --------------------------------------------------------------------
     void UpdateOrientation(int id, CommandUi& ui);

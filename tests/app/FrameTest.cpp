@@ -136,7 +136,7 @@ void FrameTest::MenuHoldsEveryCommandAndGreysThoseWithoutTheirDialog() {
                  command.handler != nullptr);
     }
     for (const int greyed : {kRecordSerial, kPlaybackBluetooth, kRecordBuiltInGps, kOptions,
-                             kWaypointList, kNearestWaypointsLast, kMarkPosition, kCurrentRoute}) {
+                             kMarkPosition, kCurrentRoute}) {
         QVERIFY(!Frame().UpdateCommand(greyed).enabled);
         QVERIFY(!Frame().ExecuteCommand(greyed));
     }
