@@ -374,6 +374,10 @@ void CMainFrame::OnDestinations(int id) {
     RunDestinationCommand(m_core, *this, id);
 }
 
+void CMainFrame::UpdateDestinations(int id, CommandUi& ui) {
+    UpdateDestinationCommand(m_core, id, ui);
+}
+
 void CMainFrame::OnSaveChangesNow(int) {
     m_core.SaveChangesNow();
 }

@@ -89,6 +89,7 @@ public:
     void UpdateNavigationField(int id, CommandUi& ui);
     void UpdateManOverboard(int id, CommandUi& ui);
     void UpdateRecalculateRoute(int id, CommandUi& ui);
+    void UpdateDestinations(int id, CommandUi& ui);
 
 protected:
     bool event(QEvent* event) override;

@@ -7,9 +7,12 @@
 #include "app/dialogs/CNavigationListView.h"
 #include "app/dialogs/CNearestWaypointListDlg.h"
 #include "app/dialogs/CNewNavigationItemDlg.h"
+#include "app/dialogs/CRouteListDlg.h"
+#include "app/dialogs/CRouteWaypointsDlg.h"
 #include "app/dialogs/CTextRowsModel.h"
 #include "app/dialogs/CWaypointListDlg.h"
 #include "app/dialogs/CWaypointListModel.h"
+#include "app/dialogs/RouteUploadWait.h"
 #include "comm/TestLogs.h"
 #include "navigation/NavigationDataBase.h"
 #include "platform/RegistryAccessor.h"
@@ -19,6 +22,9 @@
 #include <QClipboard>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QTimer>
+
+#include <fstream>
 
 #include <memory>
 
@@ -36,6 +42,11 @@ private slots:
     void WaypointListKeepsItsColumnWidths();
     void SelectionModeReturnsTheWaypointsInTheOrderChosen();
     void NearestListOrdersByDistanceAndNeedsAPosition();
+    void RouteListDeleteCanTakeTheWaypointsFromEveryRoute();
+    void RouteWaypointsShowTheLegsAndKeepTheRouteAtItsEdges();
+    void RouteWaypointsAddAppendsTheChosenWaypointsInOrder();
+    void SaveRouteWritesTheFileOrReportsThatItCouldNot();
+    void UploadWaitKeepsTheWindowAliveAndEndsThreeWays();
 
 private:
     CNavigationDataBase& Store() { return m_app->Core().Document().Store(); }
@@ -44,6 +55,7 @@ private:
     }
     void AddWaypoint(const std::string& name, double latitude, double longitude);
     std::uint32_t ReadDword(const std::string& key, const char* name);
+    void AddRoute(const std::string& name, std::vector<std::string> names);
     // A live fix at 48.1 N, 11.5 E.
     void ReceiveFix();
 
@@ -90,6 +102,12 @@ std::uint32_t NavigationDialogsTest::ReadDword(const std::string& key, const cha
     std::uint32_t value = 0xFFFFFFFF;
     accessor.ReadDword(value);
     return value;
+}
+
+void NavigationDialogsTest::AddRoute(const std::string& name, std::vector<std::string> names) {
+    CRoute route(name, std::move(names));
+    route.SetComplete(true);
+    QVERIFY(Store().StoreRoute(route, true, "/tmp/r.txt") >= 0);
 }
 
 void NavigationDialogsTest::ReceiveFix() {
@@ -331,6 +349,136 @@ void NavigationDialogsTest::NearestListOrdersByDistanceAndNeedsAPosition() {
     QCOMPARE(m_asked.back().text, std::string("If the Data Base of Navigation is too big, it could "
                                               "take a big amount of time!\n\nContinue?"));
     QCOMPARE(NearestCountOfChoice(m_app->Prompts(), 5), std::optional<std::size_t>(100));
+}
+
+void NavigationDialogsTest::RouteListDeleteCanTakeTheWaypointsFromEveryRoute() {
+    {
+        CRouteListDlg empty(Context());
+        QCOMPARE(empty.List()->EmptyText(), QString("There are not Routes"));
+        QCOMPARE(empty.Model()->rowCount(), 0);
+    }
+    AddWaypoint("A", 1, 1);
+    AddWaypoint("B", 2, 2);
+    AddWaypoint("C", 3, 3);
+    AddRoute("R1", {"A", "B"});
+    AddRoute("R2", {"B", "C"});
+    CRouteListDlg dialog(Context());
+    QCOMPARE(dialog.Model()->Rows()[1], QStringList({"R2", "/tmp/r.txt"}));
+
+    m_answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+    dialog.DeleteRoute(0);
+    QCOMPARE(m_asked[0].text, std::string("Are you sure you want to delete the 'R1' route from "
+                                          "system?"));
+    QCOMPARE(m_asked[1].text, std::string("Are the waypoints of the 'R1' route final to be "
+                                          "deleted from system?"));
+    QVERIFY(m_asked[1].defaultNo);
+    QCOMPARE(dialog.Model()->rowCount(), 1);
+    QCOMPARE(dialog.List()->CurrentRow(), 0);
+    QCOMPARE(Store().Route(0).WaypointNames(), std::vector<std::string>{"C"});
+    QCOMPARE(Store().Count(NavItemKind::Waypoint), 1);
+}
+
+void NavigationDialogsTest::RouteWaypointsShowTheLegsAndKeepTheRouteAtItsEdges() {
+    AddWaypoint("A", 0, 0);
+    AddWaypoint("B", 0, 1);
+    AddWaypoint("C", 1, 1);
+    AddRoute("One", {"A"});
+    AddRoute("R", {"A", "B", "C"});
+    {
+        CRouteWaypointsDlg single(Context(), 0);
+        QCOMPARE(single.windowTitle(), QString("Waypoints of 'One' route"));
+        QCOMPARE(single.Model()->Rows().at(0),
+                 QStringList({"1", "A", "", "", "0.000nmi", "0.000nmi"}));
+    }
+    CRouteWaypointsDlg dialog(Context(), 1);
+    const auto& rows = dialog.Model()->Rows();
+    QCOMPARE(rows.size(), std::size_t(3));
+    QCOMPARE(rows[1][2], QString::fromUtf8("90.00\u00B0"));
+    QVERIFY(rows[1][3].endsWith("nmi"));
+    // The whole route is the first row's way to the end and the last row's way from the begin.
+    QCOMPARE(dialog.TotalDistanceText(), rows[0][5]);
+    QCOMPARE(dialog.TotalDistanceText(), rows[2][4]);
+    QVERIFY(dialog.TotalDistanceText() != rows[1][3]);
+
+    dialog.MoveUp(0);
+    dialog.MoveDown(2);
+    QCOMPARE(Store().Route(1).WaypointNames(), (std::vector<std::string>{"A", "B", "C"}));
+    dialog.MoveDown(0);
+    QCOMPARE(Store().Route(1).WaypointNames(), (std::vector<std::string>{"B", "A", "C"}));
+    QCOMPARE(dialog.List()->CurrentRow(), 1);
+    dialog.Invert();
+    QCOMPARE(dialog.Model()->Rows()[0][1], QString("C"));
+
+    // Removing a row asks twice: from the route, then from the system.
+    m_answers = {PromptAnswer::Yes, PromptAnswer::No};
+    dialog.DeleteRow(0);
+    QCOMPARE(m_asked[0].text,
+             std::string("Are you sure you want to delete the 'C' waypoint from the 'R' route?"));
+    QCOMPARE(dialog.Model()->rowCount(), 2);
+    QVERIFY(Store().FindWaypoint("C") >= 0);
+}
+
+void NavigationDialogsTest::RouteWaypointsAddAppendsTheChosenWaypointsInOrder() {
+    AddWaypoint("A", 0, 0);
+    AddWaypoint("B", 0, 1);
+    AddWaypoint("C", 1, 1);
+    AddRoute("R", {"A"});
+    CRouteWaypointsDlg dialog(Context(), 0);
+    QString title;
+    dialog.SetChooserRunner([&](CWaypointListDlg& chooser) {
+        title = chooser.windowTitle();
+        chooser.List()->selectRow(2);
+        chooser.List()->selectRow(1);
+        return true;
+    });
+    dialog.AddWaypoints();
+    QCOMPARE(title, QString("Add to the 'R' route"));
+    QCOMPARE(Store().Route(0).WaypointNames(), (std::vector<std::string>{"A", "C", "B"}));
+    QCOMPARE(dialog.List()->CurrentRow(), 2);
+    QCOMPARE(Store().LastUsedIndex(NavItemKind::Route), 0);
+}
+
+void NavigationDialogsTest::SaveRouteWritesTheFileOrReportsThatItCouldNot() {
+    AddWaypoint("A", 0, 0);
+    AddRoute("R", {"A"});
+    CRouteListDlg dialog(Context());
+    const std::filesystem::path path = m_dir->Path() / "route.txt";
+    {
+        std::ofstream old(path);
+        old << "old content that is longer than the export";
+    }
+    dialog.DialogRunners().chooseSavePath = [&](QWidget*) {
+        return QString::fromStdString(path.string());
+    };
+    dialog.SaveRoute(0);
+    QCOMPARE(m_asked.back().icon, PromptIcon::Information);
+    QCOMPARE(
+        m_asked.back().text,
+        "The file '" + path.string() +
+            "' was successfully saved. Please! Use the File Explorer to copy or move the file.");
+    QCOMPARE(testpaths::ReadFileBytes(path), *Store().RouteExportText(0));
+
+    dialog.DialogRunners().chooseSavePath = [&](QWidget*) {
+        return QString::fromStdString((m_dir->Path() / "missing" / "route.txt").string());
+    };
+    dialog.SaveRoute(0);
+    QCOMPARE(m_asked.back().caption, std::string("Irreparable Error"));
+    QVERIFY(m_asked.back().text.starts_with("WriteFile failed"));
+}
+
+void NavigationDialogsTest::UploadWaitKeepsTheWindowAliveAndEndsThreeWays() {
+    CommEndpoint& connection = m_app->Core().SerialDestination();
+    // The connection's report arrives through the window's own event loop, which therefore
+    // kept running during the wait.
+    QCOMPARE(WaitForRouteUpload(
+                 connection, nullptr, std::chrono::minutes(10),
+                 [&](QWidget&) { QTimer::singleShot(0, [&] { connection.PostUploadDone(1); }); }),
+             UploadOutcome::Completed);
+    QCOMPARE(WaitForRouteUpload(connection, nullptr, std::chrono::milliseconds(100)),
+             UploadOutcome::TimedOut);
+    QCOMPARE(WaitForRouteUpload(connection, nullptr, std::chrono::minutes(10),
+                                [](QWidget& box) { static_cast<QDialog&>(box).reject(); }),
+             UploadOutcome::Closed);
 }
 
 ZRV_QTEST_MAIN(NavigationDialogsTest)
