@@ -99,7 +99,7 @@ constexpr FrameCommand kCommands[] = {
      &F::OnDestinations, nullptr},
     {kNearestWaypointsFirst + 6, "Destinations / Waypoints / Nearest Waypoints / All",
      &F::OnDestinations, nullptr},
-    {kMarkPosition, "Destinations / Marking a Position...", nullptr, nullptr},
+    {kMarkPosition, "Destinations / Marking a Position...", &F::OnDestinations, nullptr},
     {kManOverboard, "Destinations / Man &Overboard(MOB)", &F::OnManOverboard,
      &F::UpdateManOverboard},
     {kCurrentRoute, "Destinations / Routes / Current Route...", &F::OnDestinations,

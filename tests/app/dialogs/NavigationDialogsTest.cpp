@@ -2,8 +2,11 @@
 // asks, the texts the lists show and the settings they keep.
 #include "app/QtTestMain.h"
 
+#include "app/CMainFrame.h"
 #include "app/CObrin2App.h"
+#include "app/CommandIds.h"
 #include "app/dialogs/CCoordinateEdit.h"
+#include "app/dialogs/CMarkPositionDlg.h"
 #include "app/dialogs/CNavigationListView.h"
 #include "app/dialogs/CNearestWaypointListDlg.h"
 #include "app/dialogs/CNewNavigationItemDlg.h"
@@ -20,6 +23,7 @@
 #include "support/TestPaths.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QTimer>
@@ -33,6 +37,7 @@ class NavigationDialogsTest : public QObject {
 private slots:
     void init();
     void cleanup();
+    void DestinationsCommandsOpenTheirDialogs();
     void CoordinateFieldShowsEachStyleWithItsStepsAndBounds();
     void PasteTakesOnlyAWellFormedPositionAndCopyWritesIt();
     void WaypointListShowsTheStoreOrItsEmptyText();
@@ -47,6 +52,8 @@ private slots:
     void RouteWaypointsAddAppendsTheChosenWaypointsInOrder();
     void SaveRouteWritesTheFileOrReportsThatItCouldNot();
     void UploadWaitKeepsTheWindowAliveAndEndsThreeWays();
+    void MarkPositionCancelGivesBackTheTrackRouteAndItsNumber();
+    void MarkPositionConfirmStoresTheAverageInTheChosenRoute();
 
 private:
     CNavigationDataBase& Store() { return m_app->Core().Document().Store(); }
@@ -55,6 +62,7 @@ private:
     }
     void AddWaypoint(const std::string& name, double latitude, double longitude);
     std::uint32_t ReadDword(const std::string& key, const char* name);
+    void WriteDword(const std::string& key, const char* name, std::uint32_t value);
     void AddRoute(const std::string& name, std::vector<std::string> names);
     // A live fix at 48.1 N, 11.5 E.
     void ReceiveFix();
@@ -110,6 +118,14 @@ void NavigationDialogsTest::AddRoute(const std::string& name, std::vector<std::s
     QVERIFY(Store().StoreRoute(route, true, "/tmp/r.txt") >= 0);
 }
 
+void NavigationDialogsTest::WriteDword(const std::string& key, const char* name,
+                                       std::uint32_t value) {
+    CRegistryAccessor accessor(m_app->Registry());
+    accessor.SetKey(key);
+    accessor.SetValueName(name);
+    QCOMPARE(accessor.WriteDword(value), 0);
+}
+
 void NavigationDialogsTest::ReceiveFix() {
     std::lock_guard lock(m_app->Core().TrackLock(kEngineTrack2));
     const std::string lines = testlogs::SyntheticDrive(1);
@@ -123,6 +139,31 @@ void NavigationDialogsTest::ReceiveFix() {
         start = end + 1;
     }
     QVERIFY(m_app->Core().Document().Track(kEngineTrack2).CurrentFix().HasPosition());
+}
+
+void NavigationDialogsTest::DestinationsCommandsOpenTheirDialogs() {
+    QVERIFY(m_app->InitInstance());
+    using namespace command_ids;
+    const std::pair<int, QString> commands[] = {
+        {kWaypointList, "Waypoint List"},
+        {kRouteList, "Route List"},
+        {kNearestWaypointsFirst, "Nearest Waypoints"},
+        {kMarkPosition, "Mark Position"},
+    };
+    for (const auto& [id, title] : commands) {
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            shown = dialog ? dialog->windowTitle() : QString();
+            if (dialog) {
+                static_cast<QDialog*>(dialog)->reject();
+            }
+        });
+        QVERIFY(m_app->Frame().ExecuteCommand(id));
+        QCOMPARE(shown, title);
+    }
+    // Current Route needs a followed route.
+    QVERIFY(!m_app->Frame().UpdateCommand(kCurrentRoute).enabled);
 }
 
 void NavigationDialogsTest::CoordinateFieldShowsEachStyleWithItsStepsAndBounds() {
@@ -479,6 +520,63 @@ void NavigationDialogsTest::UploadWaitKeepsTheWindowAliveAndEndsThreeWays() {
     QCOMPARE(WaitForRouteUpload(connection, nullptr, std::chrono::minutes(10),
                                 [](QWidget& box) { static_cast<QDialog&>(box).reject(); }),
              UploadOutcome::Closed);
+}
+
+void NavigationDialogsTest::MarkPositionCancelGivesBackTheTrackRouteAndItsNumber() {
+    WriteDword(settings_keys::kNavigatorRoutes, "StartNumber", 9999);
+    WriteDword(settings_keys::kNavigatorWaypoints, "StartNumber", 5);
+    CLatLong latest;
+    CMarkPositionDlg dialog(
+        Context(), [&] { return latest; }, "/tmp/track.txt");
+    QVERIFY(dialog.SamplingTimer().isActive());
+    QCOMPARE(dialog.SamplingTimer().interval(), 1000);
+    dialog.Tick();
+    QVERIFY(!dialog.CanConfirm());
+    QVERIFY(dialog.NameEdit()->text().isEmpty());
+
+    latest = CLatLong::FromDecimalDegrees(48.1, 11.5);
+    dialog.Tick();
+    QVERIFY(dialog.CanConfirm());
+    QCOMPARE(dialog.NameEdit()->text(), QString("WPL_0005"));
+    QCOMPARE(dialog.LatitudeField()->text(), QString::fromUtf8("N 48\u00B006.0000'"));
+    QVERIFY(Store().FindRoute("RTE_9999") >= 0);
+    QCOMPARE(ReadDword(settings_keys::kNavigatorRoutes, "StartNumber"), 0u);
+
+    // Switching averaging off asks first; the answer is kept when the dialog closes.
+    m_answers = {PromptAnswer::Yes};
+    dialog.ToggleAveraging();
+    QVERIFY(m_asked.back().text.starts_with("The positioning averaging function"));
+    QVERIFY(m_asked.back().defaultNo);
+    dialog.reject();
+    QVERIFY(!dialog.SamplingTimer().isActive());
+    QCOMPARE(Store().FindRoute("RTE_9999"), -1);
+    QCOMPARE(ReadDword(settings_keys::kNavigatorRoutes, "StartNumber"), 9999u);
+    QCOMPARE(ReadDword(settings_keys::kNavigatorWaypoints, "StartNumber"), 5u);
+    QCOMPARE(ReadDword(settings_keys::kGeneral, "Averaging"), 0u);
+}
+
+void NavigationDialogsTest::MarkPositionConfirmStoresTheAverageInTheChosenRoute() {
+    AddRoute("Trip", {});
+    CLatLong latest = CLatLong::FromDecimalDegrees(10.0, 20.0);
+    CMarkPositionDlg dialog(
+        Context(), [&] { return latest; }, "/tmp/track.txt");
+    dialog.Tick();
+    latest = CLatLong::FromDecimalDegrees(10.0, 20.002);
+    dialog.Tick();
+    QCOMPARE(dialog.Session().Samples().size(), std::size_t(2));
+    dialog.RouteChoice()->setCurrentText("Trip");
+    dialog.NameEdit()->setText("Camp");
+    dialog.accept();
+    const int index = Store().FindWaypoint("Camp");
+    QVERIFY(index >= 0);
+    QCOMPARE(Store().Waypoint(index).PlaceToStore(), std::string("/tmp/track.txt"));
+    // The midpoint of the two samples, not the latest fix.
+    QVERIFY(std::abs(Store().Waypoint(index).Position().Longitude().DecimalDegrees() - 20.001) <
+            1e-5);
+    QCOMPARE(Store().Route(Store().FindRoute("Trip")).WaypointNames(),
+             std::vector<std::string>{"Camp"});
+    QCOMPARE(ReadDword(settings_keys::kNavigatorWaypoints, "StartNumber"), 1u);
+    QCOMPARE(ReadDword(settings_keys::kGeneral, "Averaging"), 1u);
 }
 
 ZRV_QTEST_MAIN(NavigationDialogsTest)
