@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kBlinkMilliseconds = 1000;
 constexpr std::size_t kCounts[] = {10, 20, 30, 40, 50, 100};
 
 } // namespace
@@ -32,50 +31,32 @@ std::optional<std::size_t> NearestCountOfChoice(IPrompts& prompts, int choice) {
 
 CNearestWaypointListDlg::CNearestWaypointListDlg(const NavigationDialogContext& context,
                                                  std::size_t count, int routeIndex, QWidget* parent)
-    : QDialog(parent), m_context(context), m_count(count), m_routeIndex(routeIndex),
-      m_model(new CTextRowsModel(
-          {QStringLiteral("Waypoint name"), QStringLiteral("DST"), QStringLiteral("BRG")}, this)),
-      m_list(new CNavigationListView(this)), m_runItemDialog(RunItemDialog) {
+    : CNavigationListDlg(context.core.Registry(), kNearestWaypointListLayout,
+                         new CTextRowsModel({QStringLiteral("Waypoint name"), QStringLiteral("DST"),
+                                             QStringLiteral("BRG")}),
+                         QString::fromLatin1(kNoNearestWaypoints), parent),
+      m_context(context), m_count(count), m_routeIndex(routeIndex),
+      m_model(static_cast<CTextRowsModel*>(List()->model())), m_runItemDialog(RunItemDialog) {
+    m_model->setParent(this);
     const CNavigationDataBase& store = m_context.core.Document().Store();
     setWindowTitle(QString::fromStdString(
         NearestTitle(routeIndex >= 0 ? store.Route(routeIndex).Name() : std::string())));
-    auto* layout = new QVBoxLayout(this);
-    m_list->setModel(m_model);
-    m_list->SetEmptyText(QString::fromLatin1(kNoNearestWaypoints));
-    m_list->LoadColumnWidths(m_context.core.Registry(), kNearestWaypointListLayout);
-    layout->addWidget(m_list);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
-    connect(m_list, &QWidget::customContextMenuRequested, this,
-            &CNearestWaypointListDlg::ShowContextMenu);
-    connect(&m_blinkTimer, &QTimer::timeout, this, &CNearestWaypointListDlg::Blink);
-    m_blinkTimer.start(kBlinkMilliseconds);
+    AddCloseButton();
+    SetContextMenu([this](QMenu& menu, int row) { FillContextMenu(menu, row); });
+    StartBlinking([this] { return BlinkingRow(); },
+                  [this](int row) { m_model->SetHighlightedRow(row); });
     Refresh();
     resize(360, 360);
 }
 
 CNearestWaypointListDlg::~CNearestWaypointListDlg() = default;
 
-void CNearestWaypointListDlg::done(int result) {
-    m_blinkTimer.stop();
-    m_list->SaveColumnWidths(m_context.core.Registry(), kNearestWaypointListLayout);
-    QDialog::done(result);
-}
-
-void CNearestWaypointListDlg::ShowContextMenu(const QPoint& position) {
-    const int row = m_list->CurrentRow();
-    QMenu menu(this);
-    const auto onRow = [&](const QString& text, void (CNearestWaypointListDlg::*command)(int)) {
-        menu.addAction(text, this, [this, row, command] { (this->*command)(row); })
-            ->setEnabled(row >= 0);
-    };
-    onRow(QStringLiteral("Go &To"), &CNearestWaypointListDlg::GoTo);
-    onRow(QStringLiteral("&Edit..."), &CNearestWaypointListDlg::EditWaypoint);
-    onRow(QStringLiteral("&Delete"), &CNearestWaypointListDlg::DeleteWaypoint);
+void CNearestWaypointListDlg::FillContextMenu(QMenu& menu, int row) {
+    AddRowCommand(menu, QStringLiteral("Go &To"), row, [this](int at) { GoTo(at); });
+    AddRowCommand(menu, QStringLiteral("&Edit..."), row, [this](int at) { EditWaypoint(at); });
+    AddRowCommand(menu, QStringLiteral("&Delete"), row, [this](int at) { DeleteWaypoint(at); });
     menu.addAction(QStringLiteral("&Refresh"), this, &CNearestWaypointListDlg::Refresh);
     menu.addAction(QStringLiteral("&Play"), this, &CNearestWaypointListDlg::Play);
-    menu.exec(m_list->viewport()->mapToGlobal(position));
 }
 
 int CNearestWaypointListDlg::WaypointOfRow(int row) const {
@@ -105,7 +86,7 @@ void CNearestWaypointListDlg::DeleteWaypoint(int row) {
     if (index >= 0 &&
         DeleteWaypointAsked(m_context.core.Document().Store(), m_context.core.Prompts(), index)) {
         Refresh();
-        m_list->SelectRow(std::min(row, m_model->rowCount() - 1));
+        List()->SelectRow(std::min(row, m_model->rowCount() - 1));
     }
 }
 
@@ -131,17 +112,13 @@ void CNearestWaypointListDlg::Play() {
     ToggleListPlayback(m_context.core);
 }
 
-void CNearestWaypointListDlg::Blink() {
+int CNearestWaypointListDlg::BlinkingRow() const {
     const CNavigationDataBase& store = m_context.core.Document().Store();
-    int highlighted = -1;
-    if (store.Mode() == NavigationMode::GoTo) {
-        const std::string target = store.Waypoint(store.TargetIndex()).Name();
-        const auto found = std::find_if(m_rows.begin(), m_rows.end(),
-                                        [&](const NearestRow& row) { return row.name == target; });
-        if (found != m_rows.end()) {
-            highlighted = static_cast<int>(found - m_rows.begin());
-        }
+    if (store.Mode() != NavigationMode::GoTo) {
+        return -1;
     }
-    m_blinkOn = highlighted >= 0 && !m_blinkOn;
-    m_model->SetHighlightedRow(m_blinkOn ? highlighted : -1);
+    const std::string target = store.Waypoint(store.TargetIndex()).Name();
+    const auto found = std::find_if(m_rows.begin(), m_rows.end(),
+                                    [&](const NearestRow& row) { return row.name == target; });
+    return found == m_rows.end() ? -1 : static_cast<int>(found - m_rows.begin());
 }

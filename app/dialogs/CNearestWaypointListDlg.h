@@ -3,14 +3,13 @@
 #include "app/dialogs/WaypointEditing.h"
 #include "navigation/NearestWaypoints.h"
 
-#include <QDialog>
-#include <QTimer>
+#include "app/dialogs/CNavigationListDlg.h"
 
 #include <optional>
 #include <vector>
 
-class CNavigationListView;
 class CTextRowsModel;
+class QMenu;
 class IPrompts;
 
 // The count of the nearest-waypoint command at `choice` (0 to 6: 10, 20, 30, 40, 50, 100,
@@ -19,7 +18,7 @@ std::optional<std::size_t> NearestCountOfChoice(IPrompts& prompts, int choice);
 
 // "Nearest Waypoints": the waypoints of the store, or of one route, nearest to the current
 // position first.
-class CNearestWaypointListDlg final : public QDialog {
+class CNearestWaypointListDlg final : public CNavigationListDlg {
 public:
     CNearestWaypointListDlg(const NavigationDialogContext& context, std::size_t count,
                             int routeIndex = -1, QWidget* parent = nullptr);
@@ -34,14 +33,11 @@ public:
     void Refresh();
     void Play();
 
-    CNavigationListView* List() const { return m_list; }
     CTextRowsModel* Model() const { return m_model; }
 
-    void done(int result) override;
-
 private:
-    void ShowContextMenu(const QPoint& position);
-    void Blink();
+    void FillContextMenu(QMenu& menu, int row);
+    int BlinkingRow() const;
     // The store's index of the waypoint of a row; -1 when it is gone.
     int WaypointOfRow(int row) const;
 
@@ -50,8 +46,5 @@ private:
     int m_routeIndex;
     std::vector<NearestRow> m_rows;
     CTextRowsModel* m_model;
-    CNavigationListView* m_list;
-    QTimer m_blinkTimer;
-    bool m_blinkOn = false;
     ItemDialogRunner m_runItemDialog;
 };

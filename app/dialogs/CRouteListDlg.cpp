@@ -25,8 +25,6 @@
 
 namespace {
 
-constexpr int kBlinkMilliseconds = 1000;
-
 QString ChooseRoutePath(QWidget* parent) {
     QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Save Route"), {},
                                                 QStringLiteral("NMEA-0183 Files (*.txt)"));
@@ -47,10 +45,13 @@ CommEndpoint* UploadConnection(ApplicationCore& core) {
 } // namespace
 
 CRouteListDlg::CRouteListDlg(const NavigationDialogContext& context, QWidget* parent)
-    : QDialog(parent), m_context(context), m_settings(context.core.Registry()),
-      m_model(new CTextRowsModel(
-          {QStringLiteral("Route name"), QStringLiteral("Place to store routes")}, this)),
-      m_list(new CNavigationListView(this)) {
+    : CNavigationListDlg(context.core.Registry(), kRouteListLayout,
+                         new CTextRowsModel({QStringLiteral("Route name"),
+                                             QStringLiteral("Place to store routes")}),
+                         QString::fromLatin1(kNoRoutes), parent),
+      m_context(context), m_settings(context.core.Registry()),
+      m_model(static_cast<CTextRowsModel*>(List()->model())) {
+    m_model->setParent(this);
     m_runners.newRoute = [](CNewNavigationItemDlg& dialog) {
         return dialog.exec() == QDialog::Accepted;
     };
@@ -58,39 +59,21 @@ CRouteListDlg::CRouteListDlg(const NavigationDialogContext& context, QWidget* pa
     m_runners.chooseSavePath = ChooseRoutePath;
     m_runners.showDialog = [](QDialog& dialog) { dialog.exec(); };
     setWindowTitle(QStringLiteral("Route List"));
-    auto* layout = new QVBoxLayout(this);
-    m_list->setModel(m_model);
-    m_list->SetEmptyText(QString::fromLatin1(kNoRoutes));
-    m_list->LoadColumnWidths(m_context.core.Registry(), kRouteListLayout);
-    layout->addWidget(m_list);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
-    connect(m_list, &QWidget::customContextMenuRequested, this, &CRouteListDlg::ShowContextMenu);
-    connect(&m_blinkTimer, &QTimer::timeout, this, &CRouteListDlg::Blink);
-    m_blinkTimer.start(kBlinkMilliseconds);
+    AddCloseButton();
+    SetContextMenu([this](QMenu& menu, int row) { FillContextMenu(menu, row); });
+    StartBlinking([this] { return BlinkingRow(); },
+                  [this](int row) { m_model->SetHighlightedRow(row); });
     Refresh();
-    m_list->SelectRow(m_context.core.Document().Store().LastUsedIndex(NavItemKind::Route));
+    List()->SelectRow(m_context.core.Document().Store().LastUsedIndex(NavItemKind::Route));
     resize(420, 320);
 }
 
 CRouteListDlg::~CRouteListDlg() = default;
 
-void CRouteListDlg::done(int result) {
-    m_blinkTimer.stop();
-    m_list->SaveColumnWidths(m_context.core.Registry(), kRouteListLayout);
-    QDialog::done(result);
-}
-
-void CRouteListDlg::ShowContextMenu(const QPoint& position) {
-    const int row = m_list->CurrentRow();
-    QMenu menu(this);
-    const auto onRow = [&](QMenu& into, const QString& text, auto command) {
-        into.addAction(text, this, [this, row, command] { (this->*command)(row); })
-            ->setEnabled(row >= 0);
-    };
-    onRow(menu, QStringLiteral("Go &Along"), &CRouteListDlg::GoAlong);
-    onRow(menu, QStringLiteral("&Show Waypoints..."), &CRouteListDlg::ShowWaypoints);
+void CRouteListDlg::FillContextMenu(QMenu& menu, int row) {
+    AddRowCommand(menu, QStringLiteral("Go &Along"), row, [this](int at) { GoAlong(at); });
+    AddRowCommand(menu, QStringLiteral("&Show Waypoints..."), row,
+                  [this](int at) { ShowWaypoints(at); });
     QMenu* nearest = menu.addMenu(QStringLiteral("&Nearest Waypoints"));
     nearest->setEnabled(row >= 0);
     const QString counts[] = {"&10 Waypoints...", "&20 Waypoints...", "&30 Waypoints...",
@@ -101,12 +84,12 @@ void CRouteListDlg::ShowContextMenu(const QPoint& position) {
                            [this, row, choice] { NearestWaypoints(row, choice); });
     }
     menu.addAction(QStringLiteral("&New..."), this, &CRouteListDlg::NewRoute);
-    onRow(menu, QStringLiteral("&Rename..."), &CRouteListDlg::RenameRoute);
-    onRow(menu, QStringLiteral("&Delete"), &CRouteListDlg::DeleteRoute);
+    AddRowCommand(menu, QStringLiteral("&Rename..."), row, [this](int at) { RenameRoute(at); });
+    AddRowCommand(menu, QStringLiteral("&Delete"), row, [this](int at) { DeleteRoute(at); });
     menu.addAction(QStringLiteral("Re&fresh"), this, &CRouteListDlg::Refresh);
-    onRow(menu, QStringLiteral("Sa&ve(NMEA)..."), &CRouteListDlg::SaveRoute);
-    onRow(menu, QStringLiteral("&Upload(NMEA)..."), &CRouteListDlg::UploadRoute);
-    menu.exec(m_list->viewport()->mapToGlobal(position));
+    AddRowCommand(menu, QStringLiteral("Sa&ve(NMEA)..."), row, [this](int at) { SaveRoute(at); });
+    AddRowCommand(menu, QStringLiteral("&Upload(NMEA)..."), row,
+                  [this](int at) { UploadRoute(at); });
 }
 
 void CRouteListDlg::GoAlong(int row) {
@@ -139,7 +122,7 @@ void CRouteListDlg::NewRoute() {
     const int index = CreateRoute(m_context.core.Document().Store(), m_settings,
                                   m_context.core.Prompts(), dialog.Name().toStdString());
     Refresh();
-    m_list->SelectRow(index);
+    List()->SelectRow(index);
 }
 
 void CRouteListDlg::RenameRoute(int row) {
@@ -151,7 +134,7 @@ void CRouteListDlg::RenameRoute(int row) {
     const std::string name = dialog.Name().toStdString();
     if (RenameRouteAsked(store, m_context.core.Prompts(), row, name)) {
         Refresh();
-        m_list->SelectRow(store.FindRoute(name));
+        List()->SelectRow(store.FindRoute(name));
     }
 }
 
@@ -160,7 +143,7 @@ void CRouteListDlg::DeleteRoute(int row) {
         DeleteRouteAsked(m_context.core.Document().Store(), m_context.core.Prompts(), row);
     if (select) {
         Refresh();
-        m_list->SelectRow(*select);
+        List()->SelectRow(*select);
     }
 }
 
@@ -221,9 +204,7 @@ void CRouteListDlg::UploadRoute(int row) {
     }
 }
 
-void CRouteListDlg::Blink() {
+int CRouteListDlg::BlinkingRow() const {
     const CNavigationDataBase& store = m_context.core.Document().Store();
-    const int target = store.Mode() == NavigationMode::GoAlong ? store.TargetIndex() : -1;
-    m_blinkOn = target >= 0 && !m_blinkOn;
-    m_model->SetHighlightedRow(m_blinkOn ? target : -1);
+    return store.Mode() == NavigationMode::GoAlong ? store.TargetIndex() : -1;
 }

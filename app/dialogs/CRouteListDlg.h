@@ -3,19 +3,18 @@
 #include "app/dialogs/NavigationDialogContext.h"
 #include "navigation/RegistryNavigationSettings.h"
 
-#include <QDialog>
-#include <QTimer>
+#include "app/dialogs/CNavigationListDlg.h"
 
 #include <chrono>
 #include <functional>
 
-class CNavigationListView;
 class CNewNavigationItemDlg;
 class CRenameDlg;
 class CTextRowsModel;
+class QMenu;
 
 // "Route List": every route of the store with its commands.
-class CRouteListDlg final : public QDialog {
+class CRouteListDlg final : public CNavigationListDlg {
 public:
     explicit CRouteListDlg(const NavigationDialogContext& context, QWidget* parent = nullptr);
     ~CRouteListDlg() override;
@@ -43,20 +42,14 @@ public:
     void SaveRoute(int row);
     void UploadRoute(int row);
 
-    CNavigationListView* List() const { return m_list; }
     CTextRowsModel* Model() const { return m_model; }
 
-    void done(int result) override;
-
 private:
-    void ShowContextMenu(const QPoint& position);
-    void Blink();
+    void FillContextMenu(QMenu& menu, int row);
+    int BlinkingRow() const;
 
     NavigationDialogContext m_context;
     RegistryNavigationSettings m_settings;
     CTextRowsModel* m_model;
-    CNavigationListView* m_list;
-    QTimer m_blinkTimer;
-    bool m_blinkOn = false;
     Runners m_runners;
 };

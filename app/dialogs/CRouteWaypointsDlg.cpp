@@ -15,73 +15,51 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
-namespace {
-
-constexpr int kBlinkMilliseconds = 1000;
-
-} // namespace
-
 CRouteWaypointsDlg::CRouteWaypointsDlg(const NavigationDialogContext& context, int routeIndex,
                                        QWidget* parent)
-    : QDialog(parent), m_context(context), m_routeIndex(routeIndex),
-      m_model(new CTextRowsModel(
-          {QStringLiteral("Number"), QStringLiteral("Waypoint name"),
-           QStringLiteral("Desired Track of Leg"), QStringLiteral("Leg Distance"),
-           QStringLiteral("Distance from the Begin"), QStringLiteral("Distance to the End")},
-          this)),
-      m_list(new CNavigationListView(this)), m_total(new QLabel(this)),
+    : CNavigationListDlg(
+          context.core.Registry(), kRouteWaypointListLayout,
+          new CTextRowsModel(
+              {QStringLiteral("Number"), QStringLiteral("Waypoint name"),
+               QStringLiteral("Desired Track of Leg"), QStringLiteral("Leg Distance"),
+               QStringLiteral("Distance from the Begin"), QStringLiteral("Distance to the End")}),
+          QString::fromStdString(
+              EmptyRouteText(context.core.Document().Store().Route(routeIndex).Name())),
+          parent),
+      m_context(context), m_routeIndex(routeIndex),
+      m_model(static_cast<CTextRowsModel*>(List()->model())), m_total(new QLabel(this)),
       m_runChooser([](CWaypointListDlg& dialog) { return dialog.exec() == QDialog::Accepted; }),
       m_runItemDialog(RunItemDialog) {
+    m_model->setParent(this);
     const std::string name = m_context.core.Document().Store().Route(routeIndex).Name();
     setWindowTitle(QString::fromStdString(LegTableTitle(name)));
-    auto* layout = new QVBoxLayout(this);
-    m_list->setModel(m_model);
-    m_list->SetEmptyText(QString::fromStdString(EmptyRouteText(name)));
-    m_list->LoadColumnWidths(m_context.core.Registry(), kRouteWaypointListLayout);
-    layout->addWidget(m_list);
     auto* totals = new QHBoxLayout;
     totals->addWidget(new QLabel(QStringLiteral("Total Distance:"), this));
     totals->addWidget(m_total, 1);
-    layout->addLayout(totals);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
-    connect(m_list, &QWidget::customContextMenuRequested, this,
-            &CRouteWaypointsDlg::ShowContextMenu);
-    connect(&m_blinkTimer, &QTimer::timeout, this, &CRouteWaypointsDlg::Blink);
-    m_blinkTimer.start(kBlinkMilliseconds);
+    Column()->addLayout(totals);
+    AddCloseButton();
+    SetContextMenu([this](QMenu& menu, int row) { FillContextMenu(menu, row); });
+    StartBlinking([this] { return BlinkingRow(); },
+                  [this](int row) { m_model->SetHighlightedRow(row); });
     Refresh();
     resize(600, 340);
 }
 
 CRouteWaypointsDlg::~CRouteWaypointsDlg() = default;
 
-void CRouteWaypointsDlg::done(int result) {
-    m_blinkTimer.stop();
-    m_list->SaveColumnWidths(m_context.core.Registry(), kRouteWaypointListLayout);
-    QDialog::done(result);
-}
-
 QString CRouteWaypointsDlg::TotalDistanceText() const {
     return m_total->text();
 }
 
-void CRouteWaypointsDlg::ShowContextMenu(const QPoint& position) {
-    const int row = m_list->CurrentRow();
-    QMenu menu(this);
-    const auto onRow = [&](const QString& text, void (CRouteWaypointsDlg::*command)(int)) {
-        menu.addAction(text, this, [this, row, command] { (this->*command)(row); })
-            ->setEnabled(row >= 0);
-    };
-    onRow(QStringLiteral("Go &To"), &CRouteWaypointsDlg::GoTo);
-    onRow(QStringLiteral("&Up"), &CRouteWaypointsDlg::MoveUp);
-    onRow(QStringLiteral("Do&wn"), &CRouteWaypointsDlg::MoveDown);
+void CRouteWaypointsDlg::FillContextMenu(QMenu& menu, int row) {
+    AddRowCommand(menu, QStringLiteral("Go &To"), row, [this](int at) { GoTo(at); });
+    AddRowCommand(menu, QStringLiteral("&Up"), row, [this](int at) { MoveUp(at); });
+    AddRowCommand(menu, QStringLiteral("Do&wn"), row, [this](int at) { MoveDown(at); });
     menu.addAction(QStringLiteral("&Add..."), this, &CRouteWaypointsDlg::AddWaypoints);
-    onRow(QStringLiteral("&Edit..."), &CRouteWaypointsDlg::EditWaypoint);
-    onRow(QStringLiteral("&Delete"), &CRouteWaypointsDlg::DeleteRow);
+    AddRowCommand(menu, QStringLiteral("&Edit..."), row, [this](int at) { EditWaypoint(at); });
+    AddRowCommand(menu, QStringLiteral("&Delete"), row, [this](int at) { DeleteRow(at); });
     menu.addAction(QStringLiteral("&Invert"), this, &CRouteWaypointsDlg::Invert);
     menu.addAction(QStringLiteral("&Play"), this, &CRouteWaypointsDlg::Play);
-    menu.exec(m_list->viewport()->mapToGlobal(position));
 }
 
 void CRouteWaypointsDlg::GoTo(int row) {
@@ -93,14 +71,14 @@ void CRouteWaypointsDlg::MoveUp(int row) {
     const int selected =
         MoveRouteRow(m_context.core.Document().Store(), m_routeIndex, row, RowMove::Up);
     Refresh();
-    m_list->SelectRow(selected);
+    List()->SelectRow(selected);
 }
 
 void CRouteWaypointsDlg::MoveDown(int row) {
     const int selected =
         MoveRouteRow(m_context.core.Document().Store(), m_routeIndex, row, RowMove::Down);
     Refresh();
-    m_list->SelectRow(selected);
+    List()->SelectRow(selected);
 }
 
 void CRouteWaypointsDlg::AddWaypoints() {
@@ -112,7 +90,7 @@ void CRouteWaypointsDlg::AddWaypoints() {
     }
     const int last = AddWaypointsToRoute(store, m_routeIndex, chooser.ChosenWaypoints());
     Refresh();
-    m_list->SelectRow(last);
+    List()->SelectRow(last);
 }
 
 void CRouteWaypointsDlg::EditWaypoint(int row) {
@@ -124,7 +102,7 @@ void CRouteWaypointsDlg::EditWaypoint(int row) {
     const int index = store.FindWaypoint(route.WaypointNames()[static_cast<std::size_t>(row)]);
     if (index >= 0 && EditWaypointInDialog(m_context, this, index, m_runItemDialog) >= 0) {
         Refresh();
-        m_list->SelectRow(row);
+        List()->SelectRow(row);
     }
 }
 
@@ -132,7 +110,7 @@ void CRouteWaypointsDlg::DeleteRow(int row) {
     if (DeleteRouteRowAsked(m_context.core.Document().Store(), m_context.core.Prompts(),
                             m_routeIndex, row)) {
         Refresh();
-        m_list->SelectRow(std::min(row, m_model->rowCount() - 1));
+        List()->SelectRow(std::min(row, m_model->rowCount() - 1));
     }
 }
 
@@ -161,12 +139,10 @@ void CRouteWaypointsDlg::Refresh() {
     m_total->setText(QString::fromStdString(FormatDistance(table.totalDistance, unit)));
 }
 
-void CRouteWaypointsDlg::Blink() {
+int CRouteWaypointsDlg::BlinkingRow() const {
     const CNavigationDataBase& store = m_context.core.Document().Store();
-    int active = -1;
-    if (store.Mode() == NavigationMode::GoAlong && store.TargetIndex() == m_routeIndex) {
-        active = store.Route(m_routeIndex).ActiveIndex();
+    if (store.Mode() != NavigationMode::GoAlong || store.TargetIndex() != m_routeIndex) {
+        return -1;
     }
-    m_blinkOn = active >= 0 && !m_blinkOn;
-    m_model->SetHighlightedRow(m_blinkOn ? active : -1);
+    return store.Route(m_routeIndex).ActiveIndex();
 }

@@ -2,18 +2,17 @@
 
 #include "app/dialogs/WaypointEditing.h"
 
-#include <QDialog>
-#include <QTimer>
+#include "app/dialogs/CNavigationListDlg.h"
 
 #include <functional>
 
-class CNavigationListView;
 class CTextRowsModel;
+class QMenu;
 class CWaypointListDlg;
 class QLabel;
 
 // "Route Waypoints": the leg table of one route with its commands and "Total Distance:".
-class CRouteWaypointsDlg final : public QDialog {
+class CRouteWaypointsDlg final : public CNavigationListDlg {
 public:
     CRouteWaypointsDlg(const NavigationDialogContext& context, int routeIndex,
                        QWidget* parent = nullptr);
@@ -37,23 +36,17 @@ public:
     void Play();
     void Refresh();
 
-    CNavigationListView* List() const { return m_list; }
     CTextRowsModel* Model() const { return m_model; }
     QString TotalDistanceText() const;
 
-    void done(int result) override;
-
 private:
-    void ShowContextMenu(const QPoint& position);
-    void Blink();
+    void FillContextMenu(QMenu& menu, int row);
+    int BlinkingRow() const;
 
     NavigationDialogContext m_context;
     int m_routeIndex;
     CTextRowsModel* m_model;
-    CNavigationListView* m_list;
     QLabel* m_total;
-    QTimer m_blinkTimer;
-    bool m_blinkOn = false;
     std::function<bool(CWaypointListDlg&)> m_runChooser;
     ItemDialogRunner m_runItemDialog;
 };

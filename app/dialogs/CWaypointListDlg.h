@@ -3,18 +3,16 @@
 #include "app/dialogs/WaypointEditing.h"
 #include "navigation/RegistryNavigationSettings.h"
 
-#include <QDialog>
-#include <QTimer>
+#include "app/dialogs/CNavigationListDlg.h"
 
 #include <functional>
 #include <vector>
 
-class CNavigationListView;
 class CWaypointListModel;
 
 // "Waypoint List": every waypoint of the store with its commands; in selection mode ("Add to
 // the '%1' route") it returns the waypoints the user chose, in the order chosen.
-class CWaypointListDlg final : public QDialog {
+class CWaypointListDlg final : public CNavigationListDlg {
 public:
     enum class Mode { Browse, Select };
 
@@ -36,22 +34,16 @@ public:
     // Selection mode: the chosen waypoints' indices, in the order chosen.
     const std::vector<int>& ChosenWaypoints() const { return m_chosen; }
 
-    CNavigationListView* List() const { return m_list; }
     CWaypointListModel* Model() const { return m_model; }
 
-    void done(int result) override;
-
 private:
-    void ShowContextMenu(const QPoint& position);
-    void Blink();
+    void FillContextMenu(QMenu& menu, int row);
+    int BlinkingRow() const;
     void TrackChoice();
 
     NavigationDialogContext m_context;
     RegistryNavigationSettings m_settings;
     CWaypointListModel* m_model;
-    CNavigationListView* m_list;
-    QTimer m_blinkTimer;
-    bool m_blinkOn = false;
     std::vector<int> m_chosen;
     ItemDialogRunner m_runItemDialog;
 };
