@@ -2,6 +2,7 @@
 
 #include "app/BuildTime.h"
 #include "app/CommandIds.h"
+#include "app/DestinationCommands.h"
 #include "app/dialogs/CWarningsDlg.h"
 #include "app/view/CObrin2View.h"
 #include "comm/ApplicationCore.h"
@@ -363,6 +364,14 @@ void CMainFrame::OnRecalculateRoute(int) {
         position = fix.Position();
     }
     m_core.Document().Store().RecalculateRoute(position);
+}
+
+void CMainFrame::OnDestinations(int id) {
+    RunDestinationCommand(m_core, *this, id);
+}
+
+void CMainFrame::UpdateDestinations(int id, CommandUi& ui) {
+    UpdateDestinationCommand(m_core, id, ui);
 }
 
 void CMainFrame::OnSaveChangesNow(int) {

@@ -74,6 +74,7 @@ public:
     void OnSaveChangesNow(int id);
     void OnHelpContents(int id);
     void OnWarnings(int id);
+    void OnDestinations(int id);
 
     // --- Update handlers --------------------------------------------------------------------
     void UpdateOrientation(int id, CommandUi& ui);
@@ -88,6 +89,7 @@ public:
     void UpdateNavigationField(int id, CommandUi& ui);
     void UpdateManOverboard(int id, CommandUi& ui);
     void UpdateRecalculateRoute(int id, CommandUi& ui);
+    void UpdateDestinations(int id, CommandUi& ui);
 
 protected:
     bool event(QEvent* event) override;

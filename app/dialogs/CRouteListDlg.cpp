@@ -1,0 +1,210 @@
+#include "app/dialogs/CRouteListDlg.h"
+
+#include "app/dialogs/CNavigationListView.h"
+#include "app/dialogs/CNearestWaypointListDlg.h"
+#include "app/dialogs/CNewNavigationItemDlg.h"
+#include "app/dialogs/CRenameDlg.h"
+#include "app/dialogs/CRouteWaypointsDlg.h"
+#include "app/dialogs/CTextRowsModel.h"
+#include "app/dialogs/RouteUploadWait.h"
+#include "comm/ApplicationCore.h"
+#include "navigation/ListCommands.h"
+#include "navigation/NavigationDataBase.h"
+#include "navigation/TextFormat.h"
+#include "platform/ListLayouts.h"
+#include "platform/Prompts.h"
+#include "platform/SystemError.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QMenu>
+#include <QVBoxLayout>
+
+#include <cerrno>
+#include <fstream>
+
+namespace {
+
+QString ChooseRoutePath(QWidget* parent) {
+    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Save Route"), {},
+                                                QStringLiteral("NMEA-0183 Files (*.txt)"));
+    if (!path.isEmpty() && !path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)) {
+        path += QStringLiteral(".txt");
+    }
+    return path;
+}
+
+// The output connection an upload goes to: the Bluetooth destination first.
+CommEndpoint* UploadConnection(ApplicationCore& core) {
+    if (core.BluetoothDestination().IsRunning()) {
+        return &core.BluetoothDestination();
+    }
+    return core.SerialDestination().IsRunning() ? &core.SerialDestination() : nullptr;
+}
+
+} // namespace
+
+CRouteListDlg::CRouteListDlg(const NavigationDialogContext& context, QWidget* parent)
+    : CNavigationListDlg(context.core.Registry(), kRouteListLayout,
+                         new CTextRowsModel({QStringLiteral("Route name"),
+                                             QStringLiteral("Place to store routes")}),
+                         QString::fromLatin1(kNoRoutes), parent),
+      m_context(context), m_settings(context.core.Registry()),
+      m_model(static_cast<CTextRowsModel*>(List()->model())) {
+    m_model->setParent(this);
+    m_runners.newRoute = [](CNewNavigationItemDlg& dialog) {
+        return dialog.exec() == QDialog::Accepted;
+    };
+    m_runners.rename = [](CRenameDlg& dialog) { return dialog.exec() == QDialog::Accepted; };
+    m_runners.chooseSavePath = ChooseRoutePath;
+    m_runners.showDialog = [](QDialog& dialog) { dialog.exec(); };
+    setWindowTitle(QStringLiteral("Route List"));
+    AddCloseButton();
+    SetContextMenu([this](QMenu& menu, int row) { FillContextMenu(menu, row); });
+    StartBlinking([this] { return BlinkingRow(); },
+                  [this](int row) { m_model->SetHighlightedRow(row); });
+    Refresh();
+    List()->SelectRow(m_context.core.Document().Store().LastUsedIndex(NavItemKind::Route));
+    resize(420, 320);
+}
+
+CRouteListDlg::~CRouteListDlg() = default;
+
+void CRouteListDlg::FillContextMenu(QMenu& menu, int row) {
+    AddRowCommand(menu, QStringLiteral("Go &Along"), row, [this](int at) { GoAlong(at); });
+    AddRowCommand(menu, QStringLiteral("&Show Waypoints..."), row,
+                  [this](int at) { ShowWaypoints(at); });
+    QMenu* nearest = menu.addMenu(QStringLiteral("&Nearest Waypoints"));
+    nearest->setEnabled(row >= 0);
+    const QString counts[] = {"&10 Waypoints...", "&20 Waypoints...", "&30 Waypoints...",
+                              "&40 Waypoints...", "&50 Waypoints...", "1&00 Waypoints...",
+                              "&All..."};
+    for (int choice = 0; choice < static_cast<int>(std::size(counts)); ++choice) {
+        nearest->addAction(counts[choice], this,
+                           [this, row, choice] { NearestWaypoints(row, choice); });
+    }
+    menu.addAction(QStringLiteral("&New..."), this, &CRouteListDlg::NewRoute);
+    AddRowCommand(menu, QStringLiteral("&Rename..."), row, [this](int at) { RenameRoute(at); });
+    AddRowCommand(menu, QStringLiteral("&Delete"), row, [this](int at) { DeleteRoute(at); });
+    menu.addAction(QStringLiteral("Re&fresh"), this, &CRouteListDlg::Refresh);
+    AddRowCommand(menu, QStringLiteral("Sa&ve(NMEA)..."), row, [this](int at) { SaveRoute(at); });
+    AddRowCommand(menu, QStringLiteral("&Upload(NMEA)..."), row,
+                  [this](int at) { UploadRoute(at); });
+}
+
+void CRouteListDlg::GoAlong(int row) {
+    ApplyGuidanceResult(m_context, m_context.core.Document().Store().GoAlongRoute(row));
+}
+
+void CRouteListDlg::ShowWaypoints(int row) {
+    CRouteWaypointsDlg dialog(m_context, row, this);
+    m_runners.showDialog(dialog);
+    Refresh();
+}
+
+void CRouteListDlg::NearestWaypoints(int row, int choice) {
+    const auto count = NearestCountOfChoice(m_context.core.Prompts(), choice);
+    if (!count) {
+        return;
+    }
+    CNearestWaypointListDlg dialog(m_context, *count, row, this);
+    m_runners.showDialog(dialog);
+}
+
+void CRouteListDlg::NewRoute() {
+    CNewNavigationItemDlg dialog(
+        CNewNavigationItemDlg::Kind::NewRoute,
+        QString::fromStdString(NewItemName(m_settings, NavItemKind::Route)), {},
+        CoordinateStyle::Traditional, this);
+    if (!m_runners.newRoute(dialog)) {
+        return;
+    }
+    const int index = CreateRoute(m_context.core.Document().Store(), m_settings,
+                                  m_context.core.Prompts(), dialog.Name().toStdString());
+    Refresh();
+    List()->SelectRow(index);
+}
+
+void CRouteListDlg::RenameRoute(int row) {
+    CNavigationDataBase& store = m_context.core.Document().Store();
+    CRenameDlg dialog(QString::fromStdString(store.Route(row).Name()), this);
+    if (!m_runners.rename(dialog)) {
+        return;
+    }
+    const std::string name = dialog.Name().toStdString();
+    if (RenameRouteAsked(store, m_context.core.Prompts(), row, name)) {
+        Refresh();
+        List()->SelectRow(store.FindRoute(name));
+    }
+}
+
+void CRouteListDlg::DeleteRoute(int row) {
+    const auto select =
+        DeleteRouteAsked(m_context.core.Document().Store(), m_context.core.Prompts(), row);
+    if (select) {
+        Refresh();
+        List()->SelectRow(*select);
+    }
+}
+
+void CRouteListDlg::Refresh() {
+    std::vector<QStringList> rows;
+    m_context.core.Document().Store().ForEachRoute([&rows](const CRoute& route) {
+        rows.push_back(
+            {QString::fromStdString(route.Name()), QString::fromStdString(route.PlaceToStore())});
+    });
+    m_model->SetRows(std::move(rows));
+}
+
+void CRouteListDlg::SaveRoute(int row) {
+    const auto text = m_context.core.Document().Store().RouteExportText(row);
+    if (!text) {
+        return;
+    }
+    const QString path = m_runners.chooseSavePath(this);
+    if (path.isEmpty()) {
+        return;
+    }
+    const std::string file = path.toStdString();
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(text->data(), static_cast<std::streamsize>(text->size()));
+    out.close();
+    // A file that could not be written is reported, never announced as saved.
+    if (!out) {
+        ReportSystemError(m_context.core.Prompts(), "WriteFile", errno != 0 ? errno : EIO, file);
+        return;
+    }
+    m_context.core.Prompts().ShowInformation(
+        FillMessage("The file '%1' was successfully saved. Please! Use the File Explorer to copy "
+                    "or move the file.",
+                    file));
+}
+
+void CRouteListDlg::UploadRoute(int row) {
+    CommEndpoint* connection = UploadConnection(m_context.core);
+    if (connection == nullptr) {
+        Refresh();
+        return;
+    }
+    // A report left over from an upload whose wait the user closed belongs to no one now.
+    std::int32_t stale = 0;
+    connection->WaitUploadDone(stale, std::chrono::milliseconds(0));
+    connection->PostUploadRequest(row);
+    switch (WaitForRouteUpload(*connection, this, m_runners.uploadLimit, m_runners.uploadShown)) {
+    case UploadOutcome::Completed:
+        Refresh();
+        m_context.core.Document().Store().SetLastUsed(NavItemKind::Route, row, true);
+        break;
+    case UploadOutcome::TimedOut:
+        m_context.core.Prompts().ShowError("Upload of a Route failed(time-out)");
+        break;
+    case UploadOutcome::Failed:
+    case UploadOutcome::Closed:
+        break;
+    }
+}
+
+int CRouteListDlg::BlinkingRow() const {
+    const CNavigationDataBase& store = m_context.core.Document().Store();
+    return store.Mode() == NavigationMode::GoAlong ? store.TargetIndex() : -1;
+}

@@ -1,0 +1,110 @@
+#include "app/dialogs/CWaypointListDlg.h"
+
+#include "app/dialogs/CNavigationListView.h"
+#include "app/dialogs/CWaypointListModel.h"
+#include "comm/ApplicationCore.h"
+#include "navigation/ListCommands.h"
+#include "navigation/NavigationDataBase.h"
+#include "platform/ListLayouts.h"
+
+#include <QDialogButtonBox>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+CWaypointListDlg::CWaypointListDlg(const NavigationDialogContext& context, Mode mode,
+                                   const QString& routeName, QWidget* parent)
+    : CNavigationListDlg(context.core.Registry(), kWaypointListLayout,
+                         new CWaypointListModel(context.core.Document().Store()),
+                         QString::fromLatin1(kNoWaypoints), parent),
+      m_context(context), m_settings(context.core.Registry()),
+      m_model(static_cast<CWaypointListModel*>(List()->model())), m_runItemDialog(RunItemDialog) {
+    m_model->setParent(this);
+    QDialogButtonBox* buttons = nullptr;
+    if (mode == Mode::Select) {
+        setWindowTitle(QStringLiteral("Add to the '%1' route").arg(routeName));
+        List()->setSelectionMode(QAbstractItemView::MultiSelection);
+        connect(List()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                [this] { TrackChoice(); });
+        buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    } else {
+        setWindowTitle(QStringLiteral("Waypoint List"));
+        SetContextMenu([this](QMenu& menu, int row) { FillContextMenu(menu, row); });
+        buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    }
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    Column()->addWidget(buttons);
+    StartBlinking([this] { return BlinkingRow(); },
+                  [this](int row) { m_model->SetHighlightedRow(row); });
+    const int lastUsed = m_context.core.Document().Store().LastUsedIndex(NavItemKind::Waypoint);
+    List()->SelectRow(mode == Mode::Browse ? lastUsed : -1);
+    resize(520, 360);
+}
+
+CWaypointListDlg::~CWaypointListDlg() = default;
+
+void CWaypointListDlg::FillContextMenu(QMenu& menu, int row) {
+    AddRowCommand(menu, QStringLiteral("Go &To"), row, [this](int at) { GoTo(at); });
+    menu.addAction(QStringLiteral("&New..."), this, &CWaypointListDlg::NewWaypoint);
+    AddRowCommand(menu, QStringLiteral("&Edit..."), row, [this](int at) { EditWaypoint(at); });
+    AddRowCommand(menu, QStringLiteral("&Delete"), row, [this](int at) { DeleteWaypoint(at); });
+    menu.addAction(QStringLiteral("&Refresh"), this, &CWaypointListDlg::Refresh);
+    menu.addAction(QStringLiteral("&Play"), this, &CWaypointListDlg::Play);
+}
+
+void CWaypointListDlg::GoTo(int row) {
+    ApplyGuidanceResult(m_context, m_context.core.Document().Store().GoToWaypoint(row));
+    Refresh();
+}
+
+void CWaypointListDlg::NewWaypoint() {
+    const int index = NewWaypointInDialog(m_context, m_settings, this, m_runItemDialog);
+    Refresh();
+    List()->SelectRow(index);
+}
+
+void CWaypointListDlg::EditWaypoint(int row) {
+    const int index = EditWaypointInDialog(m_context, this, row, m_runItemDialog);
+    Refresh();
+    List()->SelectRow(index >= 0 ? index : row);
+}
+
+void CWaypointListDlg::DeleteWaypoint(int row) {
+    if (DeleteWaypointAsked(m_context.core.Document().Store(), m_context.core.Prompts(), row)) {
+        Refresh();
+        List()->SelectRow(std::min(row, m_model->rowCount() - 1));
+    }
+}
+
+void CWaypointListDlg::Refresh() {
+    m_model->Refresh();
+}
+
+void CWaypointListDlg::Play() {
+    ToggleListPlayback(m_context.core);
+}
+
+int CWaypointListDlg::BlinkingRow() const {
+    const CNavigationDataBase& store = m_context.core.Document().Store();
+    return store.Mode() == NavigationMode::GoTo ? store.TargetIndex() : -1;
+}
+
+void CWaypointListDlg::TrackChoice() {
+    std::vector<int> selected;
+    for (const QModelIndex& index : List()->selectionModel()->selectedRows()) {
+        selected.push_back(index.row());
+    }
+    // Keep the earlier choices in their order, drop the ones undone, add the new at the end.
+    std::erase_if(m_chosen, [&](int row) {
+        return std::find(selected.begin(), selected.end(), row) == selected.end();
+    });
+    std::sort(selected.begin(), selected.end());
+    for (const int row : selected) {
+        if (std::find(m_chosen.begin(), m_chosen.end(), row) == m_chosen.end()) {
+            m_chosen.push_back(row);
+        }
+    }
+}
