@@ -1,9 +1,12 @@
 #pragma once
 
+#include "comm/WorkerThreadSlot.h"
+
 #include <QMetaObject>
 #include <QObject>
 #include <QThread>
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -14,7 +17,9 @@
 // on). A waiting caller must hold none of the application's locks: the user-interface thread
 // may be waiting for one of them. At shutdown Cancel() releases every waiting caller without a
 // result, because the user-interface thread is about to wait for those threads to end, and
-// drops work still queued.
+// drops work still queued. A worker whose own stop is being waited for (the user opened
+// another file while its question was on its way) gives up the same way, and its work is
+// dropped.
 class UiThreadCall : public QObject {
 public:
     bool OnUiThread() const { return QThread::currentThread() == thread(); }
@@ -30,6 +35,7 @@ public:
         struct Pending {
             std::optional<T> result;
             bool finished = false;
+            bool abandoned = false;
         };
         auto pending = std::make_shared<Pending>();
         {
@@ -42,7 +48,7 @@ public:
             this,
             [this, pending, work = std::move(work)] {
                 std::optional<T> result;
-                if (!IsCancelled()) {
+                if (!IsCancelled() && !IsAbandoned(pending->abandoned)) {
                     result = work();
                 }
                 std::lock_guard lock(m_mutex);
@@ -52,7 +58,14 @@ public:
             },
             Qt::QueuedConnection);
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return pending->finished || m_cancelled; });
+        // The stop of this thread is not signalled here: look again now and then.
+        while (!m_changed.wait_for(lock, kStopCheckPeriod,
+                                   [&] { return pending->finished || m_cancelled; })) {
+            if (WorkerThreadSlot::IsCurrentThreadBeingStopped()) {
+                pending->abandoned = true;
+                return std::nullopt;
+            }
+        }
         return pending->result;
     }
 
@@ -63,6 +76,13 @@ public:
     bool IsCancelled() const;
 
 private:
+    static constexpr std::chrono::milliseconds kStopCheckPeriod{20};
+
+    bool IsAbandoned(const bool& abandoned) const {
+        std::lock_guard lock(m_mutex);
+        return abandoned;
+    }
+
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_cancelled = false;

@@ -12,6 +12,9 @@ namespace {
 // The exit code of a thread that an exception ended.
 constexpr int kExitByException = -2;
 
+// The slot whose procedure runs on this thread; null on every other thread.
+thread_local const WorkerThreadSlot* t_currentSlot = nullptr;
+
 } // namespace
 
 WorkerThreadSlot::~WorkerThreadSlot() {
@@ -53,12 +56,19 @@ void WorkerThreadSlot::Stop() {
         if (IsAlive()) {
             m_stop.Set();
         }
+        m_joining = true;
         m_thread.join();
+        m_joining = false;
     }
     m_stop.Reset();
 }
 
+bool WorkerThreadSlot::IsCurrentThreadBeingStopped() {
+    return t_currentSlot != nullptr && t_currentSlot->m_joining.load();
+}
+
 void WorkerThreadSlot::Run(const Procedure& procedure) {
+    t_currentSlot = this;
     int code = kExitByException;
     std::string failure;
     try {

@@ -52,12 +52,18 @@ public:
     // The exit code of the last thread that ended; -1 before any ended.
     int LastExitCode() const { return m_exitCode.load(); }
 
+    // Asked on any thread: the calling thread is the worker of a slot whose Stop is waiting
+    // for it to end. A worker that waits for another thread (an answer from the window) gives
+    // up then, or the two would wait for each other.
+    static bool IsCurrentThreadBeingStopped();
+
 private:
     void Run(const Procedure& procedure);
 
     Event m_stop{Event::Kind::AutoReset};
     std::thread m_thread;
     std::atomic<bool> m_finished{true};
+    std::atomic<bool> m_joining{false};
     std::atomic<int> m_exitCode{-1};
     IPrompts* m_prompts = nullptr;
 };

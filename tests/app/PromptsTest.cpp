@@ -3,6 +3,7 @@
 
 #include "app/QtPrompts.h"
 #include "app/UiThreadCall.h"
+#include "comm/WorkerThreadSlot.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -19,6 +20,7 @@ private slots:
     void WorkerQuestionIsAnsweredOnTheUserInterfaceThread();
     void WorkerNoticeDoesNotHoldTheThreadTheWindowStops();
     void CancelReleasesAWaitingQuestionWithItsDefault();
+    void QuestionOfAThreadTheWindowStopsGetsItsDefault();
 };
 
 void PromptsTest::QuestionBoxHasTextCaptionIconAndDefaultButton() {
@@ -97,6 +99,30 @@ void PromptsTest::CancelReleasesAWaitingQuestionWithItsDefault() {
     QCOMPARE(answer.load(), 0);
     QCoreApplication::processEvents();
     QVERIFY(!presented);
+}
+
+// Opening another file stops the reader while its name-conflict question is on its way to the
+// window: the window waits for the reader without running its loop, so the reader must give up
+// waiting, take the question's default, and the question must never be shown afterwards.
+void PromptsTest::QuestionOfAThreadTheWindowStopsGetsItsDefault() {
+    UiThreadCall ui;
+    QtPrompts prompts(ui);
+    bool presented = false;
+    prompts.SetPresenter([&](const PromptRequest&) {
+        presented = true;
+        return PromptAnswer::Yes;
+    });
+    std::atomic<int> answer{-1};
+    WorkerThreadSlot reader;
+    QVERIFY(reader.Start([&] {
+        answer = prompts.AskYesNo("Replace?", PromptIcon::Exclamation, true) ? 1 : 0;
+        return 0;
+    }));
+    reader.Stop();
+    QCOMPARE(answer.load(), 0);
+    QCoreApplication::processEvents();
+    QVERIFY(!presented);
+    QVERIFY(!WorkerThreadSlot::IsCurrentThreadBeingStopped());
 }
 
 ZRV_QTEST_MAIN(PromptsTest)
