@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libminizip-dev libbluetooth-dev
     gpsd gpsd-clients gpsbabel libxml2-utils
-    qt6-base-dev fonts-dejavu-core xvfb xauth xdotool imagemagick
+    qt6-base-dev fonts-dejavu-core xvfb xauth xdotool imagemagick xdg-utils
 )
 
 missing=()
