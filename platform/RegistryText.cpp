@@ -166,6 +166,11 @@ private:
             Fail(number, "empty key name");
             return;
         }
+        // "[\-Name]" names no key either: written back it would read as a deletion line.
+        if (key->front() == '-') {
+            Fail(number, "malformed key line");
+            return;
+        }
         m_key = *key;
         m_tree.try_emplace(m_key);
     }

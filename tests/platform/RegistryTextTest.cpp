@@ -97,6 +97,7 @@ TEST(RegistryText, RejectsWhatItDoesNotUnderstandWithTheLine) {
         {"REGEDIT4\n[A]\n\"x\" 5\n", 3},
         {"REGEDIT4\n[A]\n\"x=1\n", 3},
         {"REGEDIT4\n[-A]\n", 2},
+        {"REGEDIT4\n[\\-A]\n", 2},
         {"REGEDIT4\n[A\\\\B]\n", 2},
         {"REGEDIT4\n[A\n", 2},
         {"REGEDIT4\n[A]\ngarbage\n", 3},
