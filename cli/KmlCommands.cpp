@@ -243,7 +243,10 @@ int ImportFile(const ImportOptions& options) {
     }
     if (!geometry->lines.empty()) {
         const auto track = std::make_unique<CTrack>();
-        const bool complete = FillTrackFromKmlLines(geometry->lines, path, *track, prompts);
+        const bool complete = FillTrackFromKmlLines(geometry->lines, path, *track);
+        if (!complete) {
+            prompts.ShowError("Out of memory");
+        }
         PrintTrack(*track, options.points, DistanceUnitOfSetting(settings.distanceUnits));
         if (!complete) {
             return kExitFailure;

@@ -321,10 +321,14 @@ bool ApplicationCore::ImportKmlFile(const std::string& path, int guidanceKind) {
     }
     if (!geometry->lines.empty()) {
         m_playbackReader.Stop();
+        bool complete = false;
         {
             std::lock_guard lock(m_track1Lock);
-            FillTrackFromKmlLines(geometry->lines, path, m_document.Track(kEngineTrack1),
-                                  m_services.prompts);
+            complete =
+                FillTrackFromKmlLines(geometry->lines, path, m_document.Track(kEngineTrack1));
+        }
+        if (!complete) {
+            m_services.prompts.ShowError("Out of memory");
         }
         view.SelectView(command_ids::kViewRecordedTrack);
         view.RedrawTrack(kEngineTrack1);

@@ -284,7 +284,7 @@ TrackPoint KmlLineFix(const KmlPosition& position, const KmlPosition* previous) 
 }
 
 bool FillTrackFromKmlLines(const std::vector<KmlPosition>& lines, const std::filesystem::path& path,
-                           CTrack& track, IPrompts& prompts) {
+                           CTrack& track) {
     track.Reset();
     bool complete = true;
     const KmlPosition* previous = nullptr;
@@ -292,7 +292,6 @@ bool FillTrackFromKmlLines(const std::vector<KmlPosition>& lines, const std::fil
         bool outOfMemory = false;
         track.AddPoint(KmlLineFix(position, previous), outOfMemory);
         if (outOfMemory) {
-            prompts.ShowError(kOutOfMemory);
             complete = false;
             break;
         }

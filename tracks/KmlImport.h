@@ -71,7 +71,8 @@ KmlRouteImport StoreKmlRoute(const std::vector<KmlPosition>& points,
 TrackPoint KmlLineFix(const KmlPosition& position, const KmlPosition* previous);
 
 // Resets the track and adds every line position as a point (exact repeats collapse), then
-// names the track after the file. False, after "Out of memory", when memory ran out; the
-// points added before stay. The caller holds the track's lock.
+// names the track after the file. False when memory ran out; the points added before stay. The
+// caller holds the track's lock and says "Out of memory" after releasing it, so that no thread
+// waiting for the track waits on the box.
 bool FillTrackFromKmlLines(const std::vector<KmlPosition>& lines, const std::filesystem::path& path,
-                           CTrack& track, IPrompts& prompts);
+                           CTrack& track);

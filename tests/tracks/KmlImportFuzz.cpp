@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const auto track = std::make_unique<CTrack>();
-    Require(FillTrackFromKmlLines(geometry.lines, "/fuzz/imported.kml", *track, prompts));
+    Require(FillTrackFromKmlLines(geometry.lines, "/fuzz/imported.kml", *track));
     Require(static_cast<std::size_t>(track->PointCount()) <= geometry.lines.size());
     return 0;
 }

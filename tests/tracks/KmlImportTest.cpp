@@ -244,8 +244,7 @@ TEST(KmlTrackImport, LinePositionsBecomeFixesOfTrackOne) {
     const std::vector<KmlPosition> lines = {
         {47.0, 8.0, 500.0}, {47.001, 8.0, {}}, {47.001, 8.0, {}}, {47.001, 8.001, {}}};
     CTrack track;
-    ScriptedPrompts prompts;
-    ASSERT_TRUE(FillTrackFromKmlLines(lines, "/tmp/some/Way.kml", track, prompts));
+    ASSERT_TRUE(FillTrackFromKmlLines(lines, "/tmp/some/Way.kml", track));
     ASSERT_EQ(track.PointCount(), 3) << "the repeated position collapses";
     const TrackPoint second = track.PointAt(1);
     EXPECT_EQ(FormatCalendarTime(second.Time(), "%F %T"), "2008-01-01 12:00:00");
@@ -283,7 +282,7 @@ TEST(KmlRoundTrip, ExportedPositionsComeBackAtTheWrittenPrecision) {
             EXPECT_EQ(geometry->lines[i].altitude, std::trunc(point.Altitude()));
         }
         CTrack imported;
-        ASSERT_TRUE(FillTrackFromKmlLines(geometry->lines, dir / name, imported, prompts));
+        ASSERT_TRUE(FillTrackFromKmlLines(geometry->lines, dir / name, imported));
         EXPECT_EQ(imported.PointCount(), 7) << "the repeated segment end 1 collapses";
     }
     EXPECT_TRUE(prompts.Texts().empty());
