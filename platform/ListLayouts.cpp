@@ -10,23 +10,24 @@
 
 namespace {
 
+// The defaults fit each column's header in the window's default font.
 constexpr std::array kRouteListColumns{
     ListColumn{"RouteNameColumnWidth", 120},
-    ListColumn{"PlaceToStoreColumnWidth", 110},
+    ListColumn{"PlaceToStoreColumnWidth", 140},
 };
 constexpr std::array kRouteWaypointListColumns{
-    ListColumn{"NumberColumnWidth", 40},
-    ListColumn{"WaypointNameColumnWidth", 100},
-    ListColumn{"DesiredTrackOfLegColumnWidth", 70},
-    ListColumn{"LegDistanceColumnWidth", 80},
-    ListColumn{"DistanceFromTheBeginColumnWidth", 90},
-    ListColumn{"DistanceToTheBeginColumnWidth", 90},
+    ListColumn{"NumberColumnWidth", 64},
+    ListColumn{"WaypointNameColumnWidth", 110},
+    ListColumn{"DesiredTrackOfLegColumnWidth", 138},
+    ListColumn{"LegDistanceColumnWidth", 94},
+    ListColumn{"DistanceFromTheBeginColumnWidth", 162},
+    ListColumn{"DistanceToTheBeginColumnWidth", 136},
 };
 constexpr std::array kWaypointListColumns{
-    ListColumn{"WaypointNameColumnWidth", 100},
-    ListColumn{"LatitudeColumnWidth", 95},
-    ListColumn{"LongitudeColumnWidth", 100},
-    ListColumn{"PlaceToStoreColumnWidth", 110},
+    ListColumn{"WaypointNameColumnWidth", 110},
+    ListColumn{"LatitudeColumnWidth", 108},
+    ListColumn{"LongitudeColumnWidth", 116},
+    ListColumn{"PlaceToStoreColumnWidth", 162},
 };
 constexpr std::array kNearestWaypointListColumns{
     ListColumn{"NearestWaypointNameColumnWidth", 110},

@@ -4,8 +4,13 @@
 
 #include <QAction>
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QMenu>
+#include <QScreen>
+#include <QScrollBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -37,6 +42,16 @@ void CNavigationListDlg::AddCloseButton() {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     m_column->addWidget(buttons);
+}
+
+void CNavigationListDlg::ResizeToColumns(int height) {
+    const QMargins margins = m_column->contentsMargins();
+    const int width = m_list->horizontalHeader()->length() + 2 * m_list->frameWidth() +
+                      m_list->verticalScrollBar()->sizeHint().width() + margins.left() +
+                      margins.right();
+    const QScreen* shown = screen();
+    const int available = shown != nullptr ? shown->availableGeometry().width() : width;
+    resize(std::min(width, available), height);
 }
 
 void CNavigationListDlg::SetContextMenu(std::function<void(QMenu&, int)> fill) {

@@ -29,6 +29,8 @@ protected:
     QVBoxLayout* Column() const { return m_column; }
     // A Close button below what the column holds so far.
     void AddCloseButton();
+    // Wide enough for every column without scrolling, as far as the screen allows.
+    void ResizeToColumns(int height);
     // The right-click menu of the list, filled for the selected row (-1 for none).
     void SetContextMenu(std::function<void(QMenu&, int row)> fill);
     // Every second the row `blinking` names (-1 none) is drawn highlighted or plain in turn.

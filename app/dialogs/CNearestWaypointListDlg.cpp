@@ -46,7 +46,7 @@ CNearestWaypointListDlg::CNearestWaypointListDlg(const NavigationDialogContext& 
     StartBlinking([this] { return BlinkingRow(); },
                   [this](int row) { m_model->SetHighlightedRow(row); });
     Refresh();
-    resize(360, 360);
+    ResizeToColumns(360);
 }
 
 CNearestWaypointListDlg::~CNearestWaypointListDlg() = default;

@@ -65,7 +65,7 @@ CRouteListDlg::CRouteListDlg(const NavigationDialogContext& context, QWidget* pa
                   [this](int row) { m_model->SetHighlightedRow(row); });
     Refresh();
     List()->SelectRow(m_context.core.Document().Store().LastUsedIndex(NavItemKind::Route));
-    resize(420, 320);
+    ResizeToColumns(320);
 }
 
 CRouteListDlg::~CRouteListDlg() = default;

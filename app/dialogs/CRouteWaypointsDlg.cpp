@@ -42,7 +42,7 @@ CRouteWaypointsDlg::CRouteWaypointsDlg(const NavigationDialogContext& context, i
     StartBlinking([this] { return BlinkingRow(); },
                   [this](int row) { m_model->SetHighlightedRow(row); });
     Refresh();
-    resize(600, 340);
+    ResizeToColumns(340);
 }
 
 CRouteWaypointsDlg::~CRouteWaypointsDlg() = default;

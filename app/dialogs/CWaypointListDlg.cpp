@@ -41,7 +41,7 @@ CWaypointListDlg::CWaypointListDlg(const NavigationDialogContext& context, Mode 
                   [this](int row) { m_model->SetHighlightedRow(row); });
     const int lastUsed = m_context.core.Document().Store().LastUsedIndex(NavItemKind::Waypoint);
     List()->SelectRow(mode == Mode::Browse ? lastUsed : -1);
-    resize(520, 360);
+    ResizeToColumns(360);
 }
 
 CWaypointListDlg::~CWaypointListDlg() = default;
