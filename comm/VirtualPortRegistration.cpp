@@ -5,8 +5,11 @@
 #include "comm/ServiceRecord.h"
 #include "platform/Prompts.h"
 #include "platform/RegistryAccessor.h"
+#include "platform/RegistryStore.h"
 #include "platform/SettingsKeys.h"
 #include "platform/SystemError.h"
+
+#include <cerrno>
 
 namespace keys = settings_keys;
 
@@ -20,6 +23,22 @@ CRegistryAccessor HandleValue(RegistryStore& registry) {
     accessor.SetKey(keys::kVirtualSerialPort);
     accessor.SetValueName(keys::kServiceHandle);
     return accessor;
+}
+
+// The stored handle before a change of the port. A handle never stored means that nothing was
+// registered, as on a new machine; only one that is there and cannot be read is told. False
+// for that case.
+bool ReadHandleBeforeChange(RegistryStore& registry, std::uint32_t& handle) {
+    handle = 0;
+    RegistryValue stored;
+    const int read = registry.Read(RegistryRoot::CurrentUser, keys::kVirtualSerialPort,
+                                   keys::kServiceHandle, stored);
+    if (read == ENOENT) {
+        return true;
+    }
+    const std::optional<std::uint32_t> value = read == 0 ? stored.AsDword() : std::nullopt;
+    handle = value.value_or(0);
+    return value.has_value();
 }
 
 CRegistryAccessor IndexValue(RegistryStore& registry) {
@@ -99,7 +118,7 @@ StartupRegistration RegisterVirtualPortAtStartup(const VirtualPortServices& serv
 VirtualPortChange ChangeVirtualSerialPort(const VirtualPortServices& services, int newIndex) {
     VirtualPortChange result;
     std::uint32_t handle = 0;
-    if (HandleValue(services.registry).ReadDword(handle) != 0) {
+    if (!ReadHandleBeforeChange(services.registry, handle)) {
         services.prompts.ShowInformation(kHandleUnreadable, kApplicationName);
     } else if (handle != 0) {
         int error = 0;

@@ -183,8 +183,19 @@ TEST(VirtualPortRegistration, AChangeWithdrawsTheStoredHandleRegistersTheNewPort
     }
 }
 
-TEST(VirtualPortRegistration, AnUnreadableHandleIsToldAndTheNewPortStillRegistered) {
+TEST(VirtualPortRegistration, OnlyAnUnreadableHandleIsToldAndTheNewPortIsRegisteredEitherWay) {
+    // Never stored, as on a new machine: nothing was registered, so there is nothing to tell.
+    {
+        Scenario s(std::nullopt);
+        const VirtualPortChange change = ChangeVirtualSerialPort(s.services, 5);
+        EXPECT_TRUE(s.prompts.Shown().empty());
+        EXPECT_EQ(s.devices.calls, std::vector<std::string>{kRegister5});
+        EXPECT_EQ(change.handle, 0x51u);
+    }
     Scenario s(std::nullopt);
+    ASSERT_EQ(s.registry.Write(RegistryRoot::CurrentUser, settings_keys::kVirtualSerialPort,
+                               settings_keys::kServiceHandle, RegistryValue::String("x")),
+              0);
     const VirtualPortChange change = ChangeVirtualSerialPort(s.services, 5);
     ASSERT_EQ(s.prompts.Shown().size(), 1u);
     const PromptRequest box = s.prompts.Shown().front();
