@@ -38,10 +38,12 @@ void CMarkPositionSession::PrepareNames() {
         return;
     }
     std::lock_guard guard(m_store.Lock());
-    bool exists = false;
-    m_store.ForEachRoute(
-        [&](const CRoute& route) { exists |= route.PlaceToStore() == *m_trackFile; });
-    if (exists) {
+    m_store.ForEachRoute([&](const CRoute& route) {
+        if (!m_routeOfTrack && route.PlaceToStore() == *m_trackFile) {
+            m_routeOfTrack = route.Name();
+        }
+    });
+    if (m_routeOfTrack) {
         return;
     }
     const std::uint32_t number = m_settings.StartNumber(NavItemKind::Route);
@@ -50,6 +52,7 @@ void CMarkPositionSession::PrepareNames() {
     const int index = m_store.StoreRoute(std::move(route), true, *m_trackFile);
     if (index >= 0) {
         m_trackRoute = m_store.Route(index).Name();
+        m_routeOfTrack = m_trackRoute;
         m_settings.SetStartNumber(NavItemKind::Route, NextStartNumber(number));
     }
 }

@@ -36,6 +36,9 @@ public:
     const std::string& DefaultName() const { return m_defaultName; }
     // The route made for the track by this dialog, while it exists.
     const std::optional<std::string>& TrackRouteName() const { return m_trackRoute; }
+    // The route that collects the waypoints marked on the current track, found or made when
+    // the names were prepared; the dialog proposes it for "&Add to route:".
+    const std::optional<std::string>& RouteOfTrack() const { return m_routeOfTrack; }
     // What confirming stores: the average when averaging is on and there is one, otherwise the
     // latest position.
     std::optional<CLatLong> PositionToStore() const;
@@ -63,4 +66,5 @@ private:
     std::vector<CLatLong> m_samples;
     std::string m_defaultName;
     std::optional<std::string> m_trackRoute;
+    std::optional<std::string> m_routeOfTrack;
 };

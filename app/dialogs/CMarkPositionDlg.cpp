@@ -94,7 +94,20 @@ void CMarkPositionDlg::Tick() {
         m_name->setText(QString::fromStdString(m_session.DefaultName()));
         m_name->selectAll();
         m_name->setFocus();
+        ProposeRouteOfTrack();
     }
+}
+
+void CMarkPositionDlg::ProposeRouteOfTrack() {
+    const std::optional<std::string>& route = m_session.RouteOfTrack();
+    if (!route || !m_route->currentText().isEmpty()) {
+        return;
+    }
+    const QString name = QString::fromStdString(*route);
+    if (m_route->findText(name) < 0) {
+        m_route->addItem(name);
+    }
+    m_route->setCurrentText(name);
 }
 
 void CMarkPositionDlg::ToggleAveraging() {

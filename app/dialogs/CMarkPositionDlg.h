@@ -48,6 +48,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // "&Add to route:" proposes the route of the current track unless a route is chosen.
+    void ProposeRouteOfTrack();
+
     NavigationDialogContext m_context;
     RegistryNavigationSettings m_settings;
     std::function<CLatLong()> m_latest;

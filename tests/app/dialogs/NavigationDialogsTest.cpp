@@ -53,6 +53,7 @@ private slots:
     void SaveRouteWritesTheFileOrReportsThatItCouldNot();
     void UploadWaitKeepsTheWindowAliveAndEndsThreeWays();
     void MarkPositionCancelGivesBackTheTrackRouteAndItsNumber();
+    void MarkPositionCollectsTheTracksWaypointsInItsRoute();
     void MarkPositionConfirmStoresTheAverageInTheChosenRoute();
 
 private:
@@ -577,6 +578,24 @@ void NavigationDialogsTest::MarkPositionConfirmStoresTheAverageInTheChosenRoute(
              std::vector<std::string>{"Camp"});
     QCOMPARE(ReadDword(settings_keys::kNavigatorWaypoints, "StartNumber"), 1u);
     QCOMPARE(ReadDword(settings_keys::kGeneral, "Averaging"), 1u);
+}
+
+void NavigationDialogsTest::MarkPositionCollectsTheTracksWaypointsInItsRoute() {
+    AddRoute("Trip", {});
+    const CLatLong latest = CLatLong::FromDecimalDegrees(10.0, 20.0);
+    for (const char* name : {"First", "Second"}) {
+        CMarkPositionDlg dialog(
+            Context(), [&] { return latest; }, "/tmp/track.txt");
+        QCOMPARE(dialog.RouteChoice()->currentText(), QString());
+        dialog.Tick();
+        // Made for the track by the first mark, found again by the second.
+        QCOMPARE(dialog.RouteChoice()->currentText(), QString("RTE_0000"));
+        dialog.NameEdit()->setText(name);
+        dialog.accept();
+    }
+    QCOMPARE(Store().Route(Store().FindRoute("RTE_0000")).WaypointNames(),
+             (std::vector<std::string>{"First", "Second"}));
+    QCOMPARE(ReadDword(settings_keys::kNavigatorRoutes, "StartNumber"), 1u);
 }
 
 ZRV_QTEST_MAIN(NavigationDialogsTest)
