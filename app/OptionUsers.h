@@ -5,7 +5,6 @@
 class ApplicationCore;
 class CObrin2View;
 class IDeviceManager;
-struct GeneralSettings;
 
 // The window's users of the options: the view with its statistics and route-guidance panels,
 // the virtual serial port, and the values the frame's commands read (the KML export options
