@@ -3,9 +3,12 @@
 #include "app/BuildTime.h"
 #include "app/CommandIds.h"
 #include "app/DestinationCommands.h"
+#include "app/OptionUsers.h"
 #include "app/dialogs/CWarningsDlg.h"
+#include "app/dialogs/CZRVOptionsDlg.h"
 #include "app/view/CObrin2View.h"
 #include "comm/ApplicationCore.h"
+#include "comm/OptionChanges.h"
 #include "navigation/DistanceUnits.h"
 #include "navigation/TextFormat.h"
 #include "platform/DocumentsFolder.h"
@@ -372,6 +375,17 @@ void CMainFrame::OnDestinations(int id) {
 
 void CMainFrame::UpdateDestinations(int id, CommandUi& ui) {
     UpdateDestinationCommand(m_core, id, ui);
+}
+
+void CMainFrame::OnOptions(int) {
+    GeneralSettings current = m_settings.general;
+    current.vSerialPort = m_core.VirtualSerialPortIndex();
+    CZRVOptionsDlg dialog(current, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    WindowOptionUsers users(*m_view, m_settings.general, m_core, *m_devices);
+    ApplyOptions(current, dialog.Values(), users, m_core.Registry());
 }
 
 void CMainFrame::OnSaveChangesNow(int) {

@@ -11,6 +11,7 @@
 
 class ApplicationCore;
 class CObrin2View;
+class IDeviceManager;
 class QAction;
 class QMenu;
 
@@ -54,6 +55,8 @@ public:
     // Called when the window is closed, before it goes.
     void OnClose(std::function<void()> handler) { m_close = std::move(handler); }
     void SetFileDialogs(FileDialogs dialogs) { m_dialogs = std::move(dialogs); }
+    // The device manager that Options... registers the virtual serial port with.
+    void SetDeviceManager(IDeviceManager& devices) { m_devices = &devices; }
 
     // --- Handlers (the command table's) ----------------------------------------------------
     void OnAbout(int id);
@@ -75,6 +78,7 @@ public:
     void OnHelpContents(int id);
     void OnWarnings(int id);
     void OnDestinations(int id);
+    void OnOptions(int id);
 
     // --- Update handlers --------------------------------------------------------------------
     void UpdateOrientation(int id, CommandUi& ui);
@@ -109,6 +113,7 @@ private:
     std::map<int, QAction*> m_actions;
     Settings m_settings;
     FileDialogs m_dialogs;
+    IDeviceManager* m_devices = nullptr;
     QString m_openFolder; // the folder Open... used last
     bool m_activated = false;
     std::function<void()> m_firstActivation;

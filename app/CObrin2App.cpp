@@ -26,6 +26,7 @@ bool CObrin2App::InitInstance() {
     m_frame = std::make_unique<CMainFrame>(m_core);
     m_prompts.SetOwner(m_frame.get());
     m_viewHost.Attach(m_frame.get(), &m_frame->View());
+    m_frame->SetDeviceManager(*m_deviceManager);
     m_frame->OnFirstActivation([this] { ApplySettings(); });
     m_frame->OnClose([this] { ExitInstance(); });
     const bool started = m_core.Start(true);
@@ -38,7 +39,7 @@ void CObrin2App::ApplySettings() {
     m_core.ApplySettings(settings);
     m_frame->View().ApplySettings(settings);
     m_frame->ApplySettings(settings);
-    m_core.RegisterVirtualPort(m_devices);
+    m_core.RegisterVirtualPort(*m_deviceManager);
     m_frame->RefreshTitle();
     m_settingsApplied = true;
 }

@@ -36,6 +36,8 @@ public:
     QtPrompts& Prompts() { return m_prompts; }
     QtTimers& Timers() { return m_timers; }
     RegistryStore& Registry() { return m_registry; }
+    // The device manager the virtual serial port is registered with; before InitInstance.
+    void UseDeviceManager(IDeviceManager& devices) { m_deviceManager = &devices; }
     // Whether the settings have been loaded and applied (the first activation).
     bool SettingsApplied() const { return m_settingsApplied; }
 
@@ -51,6 +53,7 @@ private:
     SystemClock m_clock;
     RegistryStore m_registry;
     DeviceManager m_devices;
+    IDeviceManager* m_deviceManager = &m_devices;
     ApplicationCore m_core;
     std::unique_ptr<CMainFrame> m_frame;
     bool m_settingsApplied = false;

@@ -110,7 +110,7 @@ constexpr FrameCommand kCommands[] = {
     {kSaveChangesNow, "&Destinations / &Save Changes Now", &F::OnSaveChangesNow, nullptr},
     {kOpen, "&Open...", &F::OnOpen, nullptr},
     {kSave, "&Save...", &F::OnSave, nullptr},
-    {kOptions, "Options...", nullptr, nullptr},
+    {kOptions, "Options...", &F::OnOptions, nullptr},
     {kHelpContents, "&Help / Contents", &F::OnHelpContents, nullptr},
     {kWarnings, "&Help / Warnings...", &F::OnWarnings, nullptr},
     {kAbout, "&Help / About...", &F::OnAbout, nullptr},

@@ -54,6 +54,8 @@ struct GeneralSettings {
     std::int32_t kindOfRouteGuidance = 2; // 1 walk, 2 drive, 3 flight
     std::int32_t antennaAltitudeMode = 1;
     std::int32_t averaging = 1;
+
+    bool operator==(const GeneralSettings&) const = default;
 };
 
 struct Settings {

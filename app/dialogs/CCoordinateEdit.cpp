@@ -1,5 +1,6 @@
 #include "app/dialogs/CCoordinateEdit.h"
 
+#include "app/dialogs/EditContextMenu.h"
 #include "navigation/PositionClipboard.h"
 #include "navigation/TextFormat.h"
 
@@ -52,6 +53,7 @@ CCoordinateEdit::CCoordinateEdit(CoordinateAxis axis, QWidget* parent)
         m_parts[i] = new CoordinatePartSpin(this);
         m_parts[i]->setButtonSymbols(QAbstractSpinBox::NoButtons);
         m_parts[i]->setAlignment(Qt::AlignRight);
+        UseEditContextMenu(*m_parts[i]);
         m_units[i] = new QLabel(QString::fromUtf8(kUnitSigns[i]), this);
         layout->addWidget(m_parts[i], 1);
         layout->addWidget(m_units[i]);

@@ -1,5 +1,6 @@
 #include "app/dialogs/CMarkPositionDlg.h"
 
+#include "app/dialogs/EditContextMenu.h"
 #include "comm/ApplicationCore.h"
 #include "navigation/NavigationDataBase.h"
 #include "platform/RegistryAccessor.h"
@@ -60,6 +61,9 @@ CMarkPositionDlg::CMarkPositionDlg(const NavigationDialogContext& context,
     setWindowTitle(QStringLiteral("Mark Position"));
     m_latitude->setReadOnly(true);
     m_longitude->setReadOnly(true);
+    for (QLineEdit* field : {m_latitude, m_longitude, m_name}) {
+        UseEditContextMenu(*field);
+    }
     m_route->addItem(QString());
     context.core.Document().Store().ForEachRoute(
         [this](const CRoute& route) { m_route->addItem(QString::fromStdString(route.Name())); });

@@ -1,6 +1,7 @@
 #include "app/dialogs/CNewNavigationItemDlg.h"
 
 #include "app/dialogs/CCoordinateEdit.h"
+#include "app/dialogs/EditContextMenu.h"
 #include "navigation/PositionClipboard.h"
 
 #include <QApplication>
@@ -36,6 +37,7 @@ CNewNavigationItemDlg::CNewNavigationItemDlg(Kind kind, const QString& name,
     auto* form = new QFormLayout(this);
     form->addRow(QStringLiteral("&Name:"), m_name);
     m_name->selectAll();
+    UseEditContextMenu(*m_name);
     if (kind != Kind::NewRoute) {
         m_style = new QComboBox(this);
         m_style->addItems({QStringLiteral("Traditional"), QStringLiteral("Decimal Minutes"),

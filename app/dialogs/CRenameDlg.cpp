@@ -1,5 +1,7 @@
 #include "app/dialogs/CRenameDlg.h"
 
+#include "app/dialogs/EditContextMenu.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -10,6 +12,7 @@ CRenameDlg::CRenameDlg(const QString& name, QWidget* parent)
     auto* form = new QFormLayout(this);
     form->addRow(QStringLiteral("&Name:"), m_name);
     m_name->selectAll();
+    UseEditContextMenu(*m_name);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -83,6 +83,38 @@ void CObrin2View::ApplySettings(const Settings& settings) {
     emit TitleChanged();
 }
 
+void CObrin2View::SetDistanceUnits(int units) {
+    m_units = DistanceUnitOfSetting(units);
+    GuidanceSettings guidance = m_guidance.Settings();
+    guidance.unit = m_units;
+    m_guidance.SetSettings(guidance);
+    RedrawWithOptions();
+}
+
+void CObrin2View::SetShowFullStatistic(int engine, bool full) {
+    (engine == kEngineTrack1 ? m_fullRecordedStatistic : m_fullLiveStatistic) = full;
+    RedrawWithOptions();
+}
+
+void CObrin2View::SetFollowTheRoute(bool follow) {
+    GuidanceSettings guidance = m_guidance.Settings();
+    guidance.followTheRoute = follow;
+    m_guidance.SetSettings(guidance);
+    RedrawWithOptions();
+}
+
+void CObrin2View::SetRouteGuidanceKind(int kind) {
+    GuidanceSettings guidance = m_guidance.Settings();
+    guidance.kind = kind;
+    m_guidance.SetSettings(guidance);
+    RedrawWithOptions();
+}
+
+void CObrin2View::RedrawWithOptions() {
+    ConfigurePanels();
+    LayOutImage();
+}
+
 void CObrin2View::StartRefreshTimer() {
     if (m_refreshTimer != 0) {
         return;

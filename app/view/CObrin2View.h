@@ -36,6 +36,12 @@ public:
     // First activation: fields, units, full-statistic flags and the initial view (the saved
     // pair restored; any other pair selects route guidance).
     void ApplySettings(const Settings& settings);
+    // The options as OK in the option dialog hands them over; the view is drawn again with
+    // them. Units as "DistanceUnits" holds them; engine 1 or 2 for whose statistics.
+    void SetDistanceUnits(int units);
+    void SetShowFullStatistic(int engine, bool full);
+    void SetFollowTheRoute(bool follow);
+    void SetRouteGuidanceKind(int kind);
     // Timer 14, 1000 ms.
     void StartRefreshTimer();
     // Redraws that track's plot or profile from scratch when it is shown.
@@ -100,6 +106,8 @@ private:
     void RedrawFromScratch();
     void ForgetMarkers();
     void ConfigurePanels();
+    // Panels and drawing anew after an option changed.
+    void RedrawWithOptions();
     void WriteGeneralValue(const char* name, int value);
     ScreenPoint MarkerPointOf(const TrackPoint& point, bool& drawn) const;
 
