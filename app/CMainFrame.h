@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CommandTable.h"
+#include "comm/DeviceSelection.h"
 #include "platform/Settings.h"
 
 #include <QMainWindow>
@@ -75,6 +76,9 @@ public:
     void OnHelpContents(int id);
     void OnWarnings(int id);
     void OnDestinations(int id);
+    void OnSelectSerialPort(int id);
+    void OnSelectBluetoothDevice(int id);
+    void OnBuiltInGps(int id);
 
     // --- Update handlers --------------------------------------------------------------------
     void UpdateOrientation(int id, CommandUi& ui);
@@ -90,6 +94,7 @@ public:
     void UpdateManOverboard(int id, CommandUi& ui);
     void UpdateRecalculateRoute(int id, CommandUi& ui);
     void UpdateDestinations(int id, CommandUi& ui);
+    void UpdateBuiltInGps(int id, CommandUi& ui);
 
 protected:
     bool event(QEvent* event) override;
@@ -100,6 +105,11 @@ private:
     void UpdateMenu(QMenu& menu);
     void ShowContextMenu(const QPoint& globalPos);
     void FirstActivation();
+    // The record or playback command; starting a Bluetooth connection runs off the
+    // user-interface thread with a box that can cancel it.
+    void RunDirectionCommand(Direction direction);
+    // After a device was chosen: start, restart or leave the direction.
+    void StartOrRestart(Direction direction, bool changed);
     // The documents folder as the file dialogs start in it; empty (reported) when missing.
     QString DocumentsFolder();
 
