@@ -141,6 +141,11 @@ void ScriptedTransport::ReleaseInquiry() {
     m_changed.notify_all();
 }
 
+bool ScriptedTransport::Inquiring() const {
+    std::lock_guard lock(m_mutex);
+    return m_inquiries > 0;
+}
+
 void ScriptedTransport::HoldConnect() {
     std::lock_guard lock(m_mutex);
     m_holdConnect = true;

@@ -67,6 +67,8 @@ public:
     // Inquiries from now on wait after their devices until ReleaseInquiry.
     void HoldInquiry();
     void ReleaseInquiry();
+    // An inquiry is in the stack (held or not yet returned).
+    bool Inquiring() const;
     // Connects from now on wait until ReleaseConnect (a device slow to answer).
     void HoldConnect();
     void ReleaseConnect();

@@ -377,6 +377,7 @@ void DeviceDialogsTest::ClosingTheDeviceDialogOrTheProgramDoesNotWaitForTheInqui
         QVERIFY(!dialog.IsRefreshing());
     }
     QVERIFY(core.InquirySlot().IsAlive()); // it goes on in the background
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->transport.Inquiring(), kThreadWaitMs);
     // A dialog opened meanwhile follows the inquiry still running.
     CSelectBluetoothDeviceDlg reopened(core, true);
     QVERIFY(reopened.IsRefreshing());
