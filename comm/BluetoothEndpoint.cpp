@@ -2,6 +2,7 @@
 
 #include "comm/ApplicationCore.h"
 #include "comm/DestinationSendLoop.h"
+#include "comm/Event.h"
 #include "comm/SdpChannels.h"
 #include "comm/SentenceAssembler.h"
 #include "nmea/ProprietarySentences.h"
@@ -93,6 +94,8 @@ struct InquiryResults {
     std::vector<BluetoothDevice> found; // not yet handed to the application
     bool finished = false;
     bool abandoned = false; // the procedure was stopped: nothing more is wanted
+    // Set with `abandoned`: the stack sees it between its steps.
+    Event abandon{Event::Kind::ManualReset};
     IBluetoothTransport::InquiryEnd end;
 };
 
@@ -423,7 +426,7 @@ int BDevicesSearchProc(ApplicationCore* application) {
                     results->changed.notify_all();
                     return true;
                 },
-                -1);
+                results->abandon.PollDescriptor());
             std::lock_guard lock(results->mutex);
             results->end = end;
             results->finished = true;
@@ -454,6 +457,7 @@ int BDevicesSearchProc(ApplicationCore* application) {
         if (!slot.KeepRunning()) {
             lock.lock();
             results->abandoned = true;
+            results->abandon.Set();
             return 6;
         }
         lock.lock();

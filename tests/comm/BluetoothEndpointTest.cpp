@@ -365,15 +365,17 @@ TEST_F(Bluetooth, TheInquiryListsTheDevicesFoundWithUnknownForAnEmptyName) {
 }
 
 // The stack's inquiry runs on after a stop (it cannot be interrupted); the stop does not wait
-// for it, and what it finds later is not listed.
+// for it, tells it to end at its next step, and what it finds later is not listed.
 TEST_F(Bluetooth, StoppingAnInquiryDoesNotWaitForTheStack) {
     transport.inquiryDevices = {kMouse};
     transport.HoldInquiry();
     ASSERT_TRUE(f.app->StartBluetoothInquiry());
     ASSERT_TRUE(WaitUntil([&] { return f.app->BluetoothDevices().size() == 1; }));
     EXPECT_TRUE(f.app->InquirySlot().IsAlive());
+    EXPECT_FALSE(transport.InquiryStopSignalled());
     f.app->InquirySlot().Stop();
     EXPECT_FALSE(f.app->InquirySlot().IsAlive());
+    EXPECT_TRUE(transport.InquiryStopSignalled()) << "the stack is told to end early";
     transport.ReleaseInquiry();
     EXPECT_EQ(f.app->BluetoothDevices(), std::vector<BluetoothDevice>{kMouse});
     EXPECT_TRUE(f.prompts.Texts().empty());

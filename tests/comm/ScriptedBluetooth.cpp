@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -78,10 +79,11 @@ ScriptedTransport::~ScriptedTransport() {
 }
 
 IBluetoothTransport::InquiryEnd
-ScriptedTransport::Inquire(const std::function<bool(const BluetoothDevice&)>& found, int) {
+ScriptedTransport::Inquire(const std::function<bool(const BluetoothDevice&)>& found, int stopFd) {
     {
         std::lock_guard lock(m_mutex);
         ++m_inquiries;
+        m_inquiryStopFd = stopFd;
     }
     for (const BluetoothDevice& device : inquiryDevices) {
         if (!found(device)) {
@@ -144,6 +146,12 @@ void ScriptedTransport::ReleaseInquiry() {
 bool ScriptedTransport::Inquiring() const {
     std::lock_guard lock(m_mutex);
     return m_inquiries > 0;
+}
+
+bool ScriptedTransport::InquiryStopSignalled() const {
+    std::lock_guard lock(m_mutex);
+    pollfd fd{m_inquiryStopFd, POLLIN, 0};
+    return m_inquiryStopFd >= 0 && ::poll(&fd, 1, 0) == 1;
 }
 
 void ScriptedTransport::HoldConnect() {

@@ -59,7 +59,8 @@ class ScriptedTransport final : public IBluetoothTransport {
 public:
     ~ScriptedTransport() override;
 
-    InquiryEnd Inquire(const std::function<bool(const BluetoothDevice&)>& found, int) override;
+    InquiryEnd Inquire(const std::function<bool(const BluetoothDevice&)>& found,
+                       int stopFd) override;
     ServiceSearch SearchSerialPortService(std::uint64_t address) override;
     int CreateRfcommSocket(int& error) override;
     int Connect(int, std::uint64_t, std::uint8_t channel) override;
@@ -69,6 +70,8 @@ public:
     void ReleaseInquiry();
     // An inquiry is in the stack (held or not yet returned).
     bool Inquiring() const;
+    // Whether the stop descriptor the last inquiry was given polls readable now.
+    bool InquiryStopSignalled() const;
     // Connects from now on wait until ReleaseConnect (a device slow to answer).
     void HoldConnect();
     void ReleaseConnect();
@@ -91,4 +94,5 @@ private:
     bool m_holdConnect = false;
     bool m_connectWaiting = false;
     int m_inquiries = 0;
+    int m_inquiryStopFd = -1;
 };
