@@ -1,14 +1,18 @@
 #include "app/CMainFrame.h"
 
 #include "app/BuildTime.h"
+#include "app/CBluetoothConnectDlg.h"
 #include "app/CommandIds.h"
 #include "app/DestinationCommands.h"
 #include "app/OptionUsers.h"
+#include "app/dialogs/CSelectBluetoothDeviceDlg.h"
+#include "app/dialogs/CSelectSerialPortDlg.h"
 #include "app/dialogs/CWarningsDlg.h"
 #include "app/dialogs/CZRVOptionsDlg.h"
 #include "app/view/CObrin2View.h"
 #include "comm/ApplicationCore.h"
 #include "comm/OptionChanges.h"
+#include "comm/PortDescription.h"
 #include "navigation/DistanceUnits.h"
 #include "navigation/TextFormat.h"
 #include "platform/DocumentsFolder.h"
@@ -104,7 +108,6 @@ void CMainFrame::BuildMenu() {
         }
         QAction* action = menu->addAction(levels.constLast());
         action->setData(command.id);
-        action->setEnabled(command.handler != nullptr);
         const int id = command.id;
         connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
         m_actions[id] = action;
@@ -147,7 +150,7 @@ QAction* CMainFrame::Action(int id) const {
 
 bool CMainFrame::ExecuteCommand(int id) {
     const FrameCommand* command = FindFrameCommand(id);
-    if (command == nullptr || command->handler == nullptr) {
+    if (command == nullptr) {
         return false;
     }
     (this->*command->handler)(id);
@@ -157,7 +160,7 @@ bool CMainFrame::ExecuteCommand(int id) {
 CommandUi CMainFrame::UpdateCommand(int id) {
     CommandUi ui;
     const FrameCommand* command = FindFrameCommand(id);
-    if (command == nullptr || command->handler == nullptr) {
+    if (command == nullptr) {
         ui.enabled = false;
         return ui;
     }
@@ -297,11 +300,64 @@ void CMainFrame::OnSelectView(int id) {
 }
 
 void CMainFrame::OnRecordFrom(int) {
-    m_core.RecordCommand();
+    RunDirectionCommand(Direction::Record);
 }
 
 void CMainFrame::OnPlaybackTo(int) {
-    m_core.PlaybackToCommand();
+    RunDirectionCommand(Direction::Playback);
+}
+
+void CMainFrame::RunDirectionCommand(Direction direction) {
+    const bool record = direction == Direction::Record;
+    const auto command = [this, record] {
+        if (record) {
+            m_core.RecordCommand();
+        } else {
+            m_core.PlaybackToCommand();
+        }
+    };
+    const bool running = record ? m_core.RunningSource() != nullptr : m_core.IsDestinationRunning();
+    const SerialEndpoint& serial = record ? m_core.SerialSource() : m_core.SerialDestination();
+    BluetoothEndpoint& bluetooth =
+        record ? m_core.BluetoothSource() : m_core.BluetoothDestination();
+    // The serial port goes first; only a Bluetooth start waits for a device.
+    if (running || !serial.GetPortName().empty() || !bluetooth.HasDevice()) {
+        command();
+        return;
+    }
+    CBluetoothConnectDlg connecting(bluetooth, FromUtf8(bluetooth.Device().name), m_core.Prompts(),
+                                    this);
+    connecting.Run(command);
+}
+
+void CMainFrame::StartOrRestart(Direction direction, bool changed) {
+    StartOrRestartAfterChoice(m_core, direction, changed,
+                              [this, direction] { RunDirectionCommand(direction); });
+}
+
+void CMainFrame::OnSelectSerialPort(int id) {
+    const Direction direction = id == kRecordSerial ? Direction::Record : Direction::Playback;
+    const SerialEndpoint& serial =
+        direction == Direction::Record ? m_core.SerialSource() : m_core.SerialDestination();
+    CSelectSerialPortDlg dialog(direction == Direction::Record, FromUtf8(serial.GetPortName()),
+                                DescribePortEntries(m_core.Paths()), this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    StartOrRestart(direction, SelectSerialPort(m_core, direction, dialog.Choice().toStdString()));
+}
+
+void CMainFrame::OnSelectBluetoothDevice(int id) {
+    const Direction direction = id == kRecordBluetooth ? Direction::Record : Direction::Playback;
+    CSelectBluetoothDeviceDlg dialog(m_core, direction == Direction::Record, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    StartOrRestart(direction, SelectBluetoothDevice(m_core, direction, *dialog.Choice()));
+}
+
+void CMainFrame::OnBuiltInGps(int) {
+    StartOrRestart(Direction::Record, ToggleBuiltInGps(m_core));
 }
 
 void CMainFrame::OnGoTo(int id) {
@@ -517,6 +573,12 @@ void CMainFrame::UpdateNavigationField(int id, CommandUi& ui) {
 
 void CMainFrame::UpdateManOverboard(int, CommandUi& ui) {
     ui.enabled = m_core.RunningSource() != nullptr;
+}
+
+void CMainFrame::UpdateBuiltInGps(int, CommandUi& ui) {
+    ui.enabled = m_core.BuiltInGps().enabled;
+    ui.checkable = true;
+    ui.checked = m_core.BuiltInGps().use;
 }
 
 void CMainFrame::UpdateRecalculateRoute(int, CommandUi& ui) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CommandTable.h"
+#include "comm/DeviceSelection.h"
 #include "platform/Settings.h"
 
 #include <QMainWindow>
@@ -33,7 +34,7 @@ public:
 
     CObrin2View& View() { return *m_view; }
 
-    // Carries out a command as its menu item would; false when it has no handler.
+    // Carries out a command as its menu item would; false for an unknown id.
     bool ExecuteCommand(int id);
     // What the command's item shows now.
     CommandUi UpdateCommand(int id);
@@ -79,6 +80,9 @@ public:
     void OnWarnings(int id);
     void OnDestinations(int id);
     void OnOptions(int id);
+    void OnSelectSerialPort(int id);
+    void OnSelectBluetoothDevice(int id);
+    void OnBuiltInGps(int id);
 
     // --- Update handlers --------------------------------------------------------------------
     void UpdateOrientation(int id, CommandUi& ui);
@@ -94,6 +98,7 @@ public:
     void UpdateManOverboard(int id, CommandUi& ui);
     void UpdateRecalculateRoute(int id, CommandUi& ui);
     void UpdateDestinations(int id, CommandUi& ui);
+    void UpdateBuiltInGps(int id, CommandUi& ui);
 
 protected:
     bool event(QEvent* event) override;
@@ -104,6 +109,11 @@ private:
     void UpdateMenu(QMenu& menu);
     void ShowContextMenu(const QPoint& globalPos);
     void FirstActivation();
+    // The record or playback command; starting a Bluetooth connection runs off the
+    // user-interface thread with a box that can cancel it.
+    void RunDirectionCommand(Direction direction);
+    // After a device was chosen: start, restart or leave the direction.
+    void StartOrRestart(Direction direction, bool changed);
     // The documents folder as the file dialogs start in it; empty (reported) when missing.
     QString DocumentsFolder();
 

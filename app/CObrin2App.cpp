@@ -10,7 +10,7 @@
 #include <QGuiApplication>
 
 CObrin2App::CObrin2App(const PlatformPaths& paths)
-    : m_paths(paths), m_prompts(m_ui), m_timers(m_ui), m_viewHost(m_ui),
+    : m_paths(paths), m_prompts(m_ui), m_timers(m_ui), m_viewHost(m_ui, m_prompts),
       m_registry(m_paths, &m_prompts, [this] { return GpsdAnswers(m_paths.gpsd); }),
       m_devices(m_paths, DefaultServiceSearchFolders()),
       m_core(ApplicationServices{m_paths, m_registry, m_prompts, m_viewHost, m_timers, m_clock}) {}

@@ -8,15 +8,14 @@ namespace {
 using namespace command_ids;
 using F = CMainFrame;
 
-// Commands whose dialogs come later are listed without handlers: present and greyed.
 constexpr FrameCommand kCommands[] = {
     {kRecordFrom, "Record &from", &F::OnRecordFrom, &F::UpdateRecordFrom},
-    {kRecordBluetooth, "&Record / Bluetooth...", nullptr, nullptr},
-    {kRecordSerial, "&Record / Serial...", nullptr, nullptr},
-    {kRecordBuiltInGps, "&Record / Built-in GPS", nullptr, nullptr},
+    {kRecordBluetooth, "&Record / Bluetooth...", &F::OnSelectBluetoothDevice, nullptr},
+    {kRecordSerial, "&Record / Serial...", &F::OnSelectSerialPort, nullptr},
+    {kRecordBuiltInGps, "&Record / Built-in GPS", &F::OnBuiltInGps, &F::UpdateBuiltInGps},
     {kPlaybackTo, "Playback &to", &F::OnPlaybackTo, &F::UpdatePlaybackTo},
-    {kPlaybackBluetooth, "&Playback / Bluetooth...", nullptr, nullptr},
-    {kPlaybackSerial, "&Playback / Serial...", nullptr, nullptr},
+    {kPlaybackBluetooth, "&Playback / Bluetooth...", &F::OnSelectBluetoothDevice, nullptr},
+    {kPlaybackSerial, "&Playback / Serial...", &F::OnSelectSerialPort, nullptr},
     {kGoToBegin, "&Playback / Go to / Begin", &F::OnGoTo, &F::UpdateGoTo},
     {kGoToEnd, "&Playback / Go to / End", &F::OnGoTo, &F::UpdateGoTo},
     {kGoToMaxSpeed, "&Playback / Go to / Max Speed Point", &F::OnGoTo, &F::UpdateGoTo},

@@ -15,8 +15,8 @@ struct CommandUi {
 };
 
 // One row of the main frame's command table: the id, the menu path (levels separated by
-// " / "), the handler and the update handler. A command whose dialog is not built yet has no
-// handler and stays greyed; a command without an update handler is always enabled.
+// " / "), the handler and the update handler; a command without an update handler is always
+// enabled.
 struct FrameCommand {
     int id;
     const char* menuPath;

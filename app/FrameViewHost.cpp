@@ -2,13 +2,23 @@
 
 #include "app/CMainFrame.h"
 #include "app/UiThreadCall.h"
+#include "app/dialogs/CSelectBluetoothChannelDlg.h"
 #include "app/view/CObrin2View.h"
-#include "platform/Prompts.h"
 
 #include <QApplication>
-#include <QInputDialog>
 
-FrameViewHost::FrameViewHost(UiThreadCall& ui) : m_ui(ui) {}
+void DesktopBeep::SetVibrator(bool on) {
+    if (on) {
+        m_ui.Post([] { QApplication::beep(); });
+    }
+}
+
+void DesktopBeep::SystemBeep() {
+    m_ui.Post([] { QApplication::beep(); });
+}
+
+FrameViewHost::FrameViewHost(UiThreadCall& ui, IPrompts& prompts)
+    : m_ui(ui), m_beep(ui), m_alerts(m_beep, prompts) {}
 
 void FrameViewHost::Attach(CMainFrame* frame, CObrin2View* view) {
     m_frame = frame;
@@ -72,9 +82,8 @@ void FrameViewHost::ShowLoadingProgress(int percent, const std::string& trackNam
     });
 }
 
-void FrameViewHost::StartAlert(AlertKind) {
-    // The handheld vibrated; a desktop beeps once for either alert.
-    m_ui.Post([] { QApplication::beep(); });
+void FrameViewHost::StartAlert(AlertKind kind) {
+    m_alerts.Start(kind);
 }
 
 void FrameViewHost::PostCommand(int commandId) {
@@ -93,18 +102,11 @@ std::optional<std::size_t>
 FrameViewHost::ChooseBluetoothChannel(const std::string& deviceName,
                                       const std::vector<std::uint8_t>& channels) {
     const auto choose = [this, deviceName, channels]() -> std::optional<std::size_t> {
-        QStringList rows;
-        for (const std::uint8_t channel : channels) {
-            rows << QString::asprintf("BT Channel: %d", channel);
-        }
-        bool ok = false;
-        const QString chosen = QInputDialog::getItem(
-            m_frame, QString::fromLatin1(kApplicationName),
-            "BT Device: " + QString::fromStdString(deviceName), rows, 0, false, &ok);
-        if (!ok) {
+        CSelectBluetoothChannelDlg dialog(deviceName, channels, m_frame);
+        if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
-        return static_cast<std::size_t>(rows.indexOf(chosen));
+        return dialog.Choice();
     };
     return m_ui.Call<std::optional<std::size_t>>(choose).value_or(std::nullopt);
 }

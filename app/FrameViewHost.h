@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comm/VibrationAlerts.h"
 #include "comm/ViewHost.h"
 
 #include <QPointer>
@@ -8,15 +9,29 @@
 
 class CMainFrame;
 class CObrin2View;
+class IPrompts;
 class UiThreadCall;
+
+// The vibrator's stand-in on a desktop: every switching on, and the stop-sign sound, is one
+// beep of the desktop, given on the user-interface thread.
+class DesktopBeep final : public IAlertOutput {
+public:
+    explicit DesktopBeep(UiThreadCall& ui) : m_ui(ui) {}
+    void SetVibrator(bool on) override;
+    void SystemBeep() override;
+
+private:
+    UiThreadCall& m_ui;
+};
 
 // The core's view host in the window: which view is shown comes from the view's own atomics
 // (any thread); everything else is carried out on the user-interface thread, calls from a
 // worker thread being queued there. Before the frame exists the live track's route guidance
-// counts as shown and nothing is drawn.
+// counts as shown and nothing is drawn. The vibration alerts run in the host's two alert
+// slots; the channel choice is asked with its dialog on the user-interface thread.
 class FrameViewHost final : public IViewHost {
 public:
-    explicit FrameViewHost(UiThreadCall& ui);
+    FrameViewHost(UiThreadCall& ui, IPrompts& prompts);
 
     // The frame and its view; both null again before they go. Worker threads must have
     // ended before the view is destroyed.
@@ -38,6 +53,8 @@ public:
     ChooseBluetoothChannel(const std::string& deviceName,
                            const std::vector<std::uint8_t>& channels) override;
 
+    VibrationAlerts& Alerts() { return m_alerts; }
+
 private:
     // Runs `work` with the view now (user-interface thread) or later (any other thread).
     void WithView(std::function<void(CObrin2View&)> work);
@@ -45,4 +62,6 @@ private:
     UiThreadCall& m_ui;
     QPointer<CMainFrame> m_frame;
     std::atomic<CObrin2View*> m_view{nullptr}; // read by worker threads
+    DesktopBeep m_beep;
+    VibrationAlerts m_alerts;
 };

@@ -2,15 +2,20 @@
 
 #include "comm/ApplicationCore.h"
 #include "comm/DestinationSendLoop.h"
+#include "comm/Event.h"
 #include "comm/SdpChannels.h"
 #include "comm/SentenceAssembler.h"
 #include "nmea/ProprietarySentences.h"
 #include "platform/Prompts.h"
 
 #include <cerrno>
+#include <condition_variable>
 #include <fcntl.h>
+#include <memory>
+#include <mutex>
 #include <poll.h>
 #include <sys/socket.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -82,6 +87,21 @@ int CheckStart(BluetoothEndpoint& endpoint, int noSocketCode) {
     return 0;
 }
 
+// What an inquiry found, shared by the inquiry procedure and the thread that asks the stack.
+struct InquiryResults {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<BluetoothDevice> found; // not yet handed to the application
+    bool finished = false;
+    bool abandoned = false; // the procedure was stopped: nothing more is wanted
+    // Set with `abandoned`: the stack sees it between its steps.
+    Event abandon{Event::Kind::ManualReset};
+    IBluetoothTransport::InquiryEnd end;
+};
+
+// How often a waiting inquiry looks whether it was asked to stop.
+constexpr auto kInquiryStopLook = std::chrono::milliseconds(100);
+
 std::string ErrorCode(int error) {
     return "(" + std::to_string(error) + ")";
 }
@@ -122,11 +142,12 @@ bool BluetoothEndpoint::Open(ThreadProcedure receive, ThreadProcedure send, bool
     BeginRun();
     m_runningName = m_device.name;
     m_channel = FindChannel();
-    if (m_channel == 0) {
+    if (m_channel == 0 || OpenCancelled()) {
+        m_channel = 0;
         return false;
     }
     m_recording = record;
-    if (!Connect() || (record && !CreateRecordFile()) ||
+    if (!Connect() || OpenCancelled() || (record && !CreateRecordFile()) ||
         !StartThreads(receive, send, "RecvFromRouteRepresentationSocketProc()",
                       "SendToRouteRepresentationSocketProc()")) {
         CleanUpFailedOpen();
@@ -183,6 +204,9 @@ bool BluetoothEndpoint::Connect() {
             return false;
         }
         std::this_thread::sleep_for(kConnectRetryPause);
+        if (OpenCancelled()) {
+            return false;
+        }
     }
     // The threads wait in poll(2) and never block in a read or write: a stop or a device that
     // went away is seen at once.
@@ -386,16 +410,59 @@ int BDevicesSearchProc(ApplicationCore* application) {
     if (!slot.KeepRunning()) {
         return 2;
     }
-    const IBluetoothTransport::InquiryEnd end = application->Bluetooth().Inquire(
-        [&](const BluetoothDevice& device) {
-            BluetoothDevice listed = device;
-            if (listed.name.empty()) {
-                listed.name = kUnknownDeviceName;
+    // The stack's inquiry cannot be interrupted (about 10 s): it runs on a thread of its own,
+    // which a stopped inquiry leaves to finish in the background, so that closing the dialog
+    // or the program never waits for it. That thread touches only the shared results.
+    const auto results = std::make_shared<InquiryResults>();
+    try {
+        std::thread([results, &transport = application->Bluetooth()] {
+            const IBluetoothTransport::InquiryEnd end = transport.Inquire(
+                [&results](const BluetoothDevice& device) {
+                    std::lock_guard lock(results->mutex);
+                    if (results->abandoned) {
+                        return false;
+                    }
+                    results->found.push_back(device);
+                    results->changed.notify_all();
+                    return true;
+                },
+                results->abandon.PollDescriptor());
+            std::lock_guard lock(results->mutex);
+            results->end = end;
+            results->finished = true;
+            results->changed.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        application->Prompts().ShowError(
+            "AfxBeginThread failed at CGPSBTDevicesDlg::OnRefreshButton()");
+        return 5;
+    }
+    std::unique_lock lock(results->mutex);
+    for (;;) {
+        results->changed.wait_for(lock, kInquiryStopLook,
+                                  [&] { return results->finished || !results->found.empty(); });
+        std::vector<BluetoothDevice> found;
+        found.swap(results->found);
+        const bool finished = results->finished;
+        lock.unlock();
+        for (BluetoothDevice& device : found) {
+            if (device.name.empty()) {
+                device.name = kUnknownDeviceName;
             }
-            application->AppendBluetoothDevice(listed);
-            return slot.KeepRunning();
-        },
-        slot.StopDescriptor());
+            application->AppendBluetoothDevice(device);
+        }
+        if (finished) {
+            break;
+        }
+        if (!slot.KeepRunning()) {
+            lock.lock();
+            results->abandoned = true;
+            results->abandon.Set();
+            return 6;
+        }
+        lock.lock();
+    }
+    const IBluetoothTransport::InquiryEnd end = results->end;
     switch (end.failedStep) {
     case IBluetoothTransport::LookupStep::Begin:
         application->Prompts().ShowError("WSALookupServiceBegin failed " + ErrorCode(end.error) +

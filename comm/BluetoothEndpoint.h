@@ -4,6 +4,7 @@
 #include "comm/BluetoothTransport.h"
 #include "comm/CommEndpoint.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,6 +36,14 @@ public:
     std::string Close() override;
     bool IsRunning() const override;
 
+    // Any thread: an Open running on another thread gives up at its next look (after the
+    // service search, between connect retries, before the record file), silently and with
+    // nothing left open. The flag stays until AllowOpen, which the caller of a cancellable
+    // Open calls before it.
+    void CancelOpen() { m_openCancelled = true; }
+    void AllowOpen() { m_openCancelled = false; }
+    bool OpenCancelled() const { return m_openCancelled.load(); }
+
     // "NAME Channel:%d" while connected.
     static std::string ConnectedNameOf(const std::string& deviceName, std::uint8_t channel);
 
@@ -62,6 +71,7 @@ private:
     std::uint8_t m_channel = 0;
     int m_socket = -1;
     bool m_recording = false;
+    std::atomic<bool> m_openCancelled{false};
 };
 
 // The four Bluetooth thread procedures.
@@ -71,5 +81,6 @@ int DestinationSocketRecvProc(ApplicationCore* application);
 int DestinationSocketSendProc(ApplicationCore* application);
 
 // The device inquiry: appends every device found to the application's device list, until the
-// inquiry ends or the application's inquiry slot is asked to stop.
+// inquiry ends or the application's inquiry slot is asked to stop. A stop is seen at once: the
+// stack's own inquiry, which cannot be interrupted, is left to end in the background.
 int BDevicesSearchProc(ApplicationCore* application);

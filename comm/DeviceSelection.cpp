@@ -95,6 +95,41 @@ bool ToggleBuiltInGps(ApplicationCore& application) {
     return changed;
 }
 
+void StartOrRestartAfterChoice(ApplicationCore& application, Direction direction, bool changed,
+                               const std::function<void()>& command) {
+    const auto running = [&] {
+        return direction == Direction::Record ? application.RunningSource() != nullptr
+                                              : application.IsDestinationRunning();
+    };
+    const auto configured = [&] {
+        return direction == Direction::Record ? application.HasSource()
+                                              : application.HasDestination();
+    };
+    if (running()) {
+        if (!changed) {
+            return;
+        }
+        command();
+        // A stop that did not happen leaves the old connection as it was.
+        if (running()) {
+            return;
+        }
+    }
+    if (configured()) {
+        command();
+    }
+}
+
+void StartOrRestartAfterChoice(ApplicationCore& application, Direction direction, bool changed) {
+    StartOrRestartAfterChoice(application, direction, changed, [&] {
+        if (direction == Direction::Record) {
+            application.RecordCommand();
+        } else {
+            application.PlaybackToCommand();
+        }
+    });
+}
+
 std::string RecordItemText(ApplicationCore& application) {
     const bool builtIn = application.BuiltInGps().use;
     if (const CommEndpoint* running = application.RunningSource()) {

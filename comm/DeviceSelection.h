@@ -2,6 +2,7 @@
 
 #include "comm/BluetoothDevice.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -32,6 +33,15 @@ std::optional<std::string> BuiltInGpsPort(ApplicationCore& application);
 // that gpsd serves becomes the serial source (the source stays as it was when gpsd cannot be
 // reached). The use is stored either way. True when the source port changed.
 bool ToggleBuiltInGps(ApplicationCore& application);
+
+// After a choice: a direction that runs is restarted when its device changed and left running
+// when not; one that does not run is started. `command` is the direction's own command (Record
+// from, Playback to), which stops a running direction and starts an idle one; nothing is
+// started without a device.
+void StartOrRestartAfterChoice(ApplicationCore& application, Direction direction, bool changed,
+                               const std::function<void()>& command);
+// The same with the core's own record and playback commands.
+void StartOrRestartAfterChoice(ApplicationCore& application, Direction direction, bool changed);
 
 // The texts of the record and playback menu items: "Record &from" and the source (the
 // built-in GPS, the serial port or the Bluetooth device) while idle, "Recording &from" and the

@@ -106,6 +106,7 @@ void CNearestWaypointListDlg::Refresh() {
                          QString::fromStdString(cells.bearing)});
     }
     m_model->SetRows(std::move(texts));
+    m_context.core.View().StartAlert(AlertKind::Short);
 }
 
 void CNearestWaypointListDlg::Play() {

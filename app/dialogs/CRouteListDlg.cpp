@@ -174,6 +174,7 @@ void CRouteListDlg::SaveRoute(int row) {
         ReportSystemError(m_context.core.Prompts(), "WriteFile", errno != 0 ? errno : EIO, file);
         return;
     }
+    m_context.core.View().StartAlert(AlertKind::Short);
     m_context.core.Prompts().ShowInformation(
         FillMessage("The file '%1' was successfully saved. Please! Use the File Explorer to copy "
                     "or move the file.",

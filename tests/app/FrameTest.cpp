@@ -26,7 +26,7 @@ class FrameTest : public QObject {
 private slots:
     void init();
     void cleanup();
-    void MenuHoldsEveryCommandAndGreysThoseWithoutTheirDialog();
+    void MenuHoldsEveryCommandUnderItsPath();
     void SettingsAreAppliedOnceAtTheFirstActivation();
     void PlaybackControlsReachTheCoreAndTheirItemsShowIt();
     void OpenLoadsARecordFileAndRemembersItsFolder();
@@ -117,7 +117,7 @@ void FrameTest::OpenAndWait(const std::filesystem::path& path) {
     QTRY_VERIFY_WITH_TIMEOUT(!Core().PlaybackReader().IsRunning(), kThreadWaitMs);
 }
 
-void FrameTest::MenuHoldsEveryCommandAndGreysThoseWithoutTheirDialog() {
+void FrameTest::MenuHoldsEveryCommandUnderItsPath() {
     Start();
     for (const FrameCommand& command : FrameCommands()) {
         const QStringList levels = QString::fromUtf8(command.menuPath).split(" / ");
@@ -132,12 +132,7 @@ void FrameTest::MenuHoldsEveryCommandAndGreysThoseWithoutTheirDialog() {
             }
         }
         QCOMPARE(menu->title(), levels.size() > 1 ? levels[levels.size() - 2] : "&Menu");
-        QCOMPARE(Frame().UpdateCommand(command.id).enabled || command.update != nullptr,
-                 command.handler != nullptr);
-    }
-    for (const int greyed : {kRecordSerial, kPlaybackBluetooth, kRecordBuiltInGps}) {
-        QVERIFY(!Frame().UpdateCommand(greyed).enabled);
-        QVERIFY(!Frame().ExecuteCommand(greyed));
+        QVERIFY(Frame().UpdateCommand(command.id).enabled || command.update != nullptr);
     }
 }
 

@@ -2,6 +2,7 @@
 #include "nmea/ProprietarySentences.h"
 #include "platform/Settings.h"
 #include "tests/comm/AppFixture.h"
+#include "tests/comm/ScriptedBluetooth.h"
 #include "tests/comm/TestLogs.h"
 
 #include <gtest/gtest.h>
@@ -18,142 +19,14 @@ using namespace std::chrono_literals;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using Bytes = SdpBytes;
 
 const BluetoothDevice kMouse{"GPS-Mouse", 0x0011'2233'4455};
 constexpr const char* kRecordName = "2026_05_01_07_30_00_Fr.txt";
 
-// --- SDP data elements of a service search attribute response ----------------------------
-
-Bytes operator+(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-Bytes Sequence(const Bytes& body) {
-    return Bytes{0x35, static_cast<std::uint8_t>(body.size())} + body;
-}
-
-Bytes Uint16(std::uint16_t value) {
-    return {0x09, static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
-}
-
-Bytes Uuid16(std::uint16_t value) {
-    return {0x19, static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
-}
-
-// One record: attribute 4, the protocol descriptor list of L2CAP (PSM 3) and RFCOMM.
-Bytes SerialPortRecord(std::uint8_t channel) {
-    const Bytes l2cap = Sequence(Uuid16(0x0100) + Uint16(3));
-    const Bytes rfcomm = Sequence(Uuid16(0x0003) + Bytes{0x08, channel});
-    return Sequence(Uint16(4) + Sequence(l2cap + rfcomm));
-}
-
 Bytes AttributeLists(std::initializer_list<std::uint8_t> channels) {
-    Bytes records;
-    for (std::uint8_t channel : channels) {
-        records = records + SerialPortRecord(channel);
-    }
-    return Sequence(records);
+    return SerialPortAttributeLists(channels);
 }
-
-// --- The device at the other end of a connection -------------------------------------------
-
-// Reads everything the endpoint sends, and hangs up when the endpoint shuts its side, as a
-// device does when the link is closed.
-class Peer {
-public:
-    explicit Peer(int fd) : m_fd(fd), m_reader([this] { Read(); }) {}
-    ~Peer() {
-        ::shutdown(m_fd, SHUT_RDWR);
-        m_reader.join();
-        ::close(m_fd);
-    }
-    Peer(const Peer&) = delete;
-    Peer& operator=(const Peer&) = delete;
-
-    void Write(const std::string& bytes) {
-        ASSERT_EQ(::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL),
-                  static_cast<ssize_t>(bytes.size()));
-    }
-    // The device goes away in the middle of the connection.
-    void HangUp() { ::shutdown(m_fd, SHUT_RDWR); }
-    std::string Received() const {
-        std::lock_guard lock(m_mutex);
-        return m_received;
-    }
-    bool SawEnd() const { return m_sawEnd.load(); }
-
-private:
-    void Read() {
-        char buffer[1024];
-        for (;;) {
-            const ssize_t got = ::recv(m_fd, buffer, sizeof buffer, 0);
-            if (got <= 0) {
-                break;
-            }
-            std::lock_guard lock(m_mutex);
-            m_received.append(buffer, static_cast<std::size_t>(got));
-        }
-        m_sawEnd = true;
-        ::shutdown(m_fd, SHUT_WR);
-    }
-
-    int m_fd;
-    mutable std::mutex m_mutex;
-    std::string m_received;
-    std::atomic<bool> m_sawEnd{false};
-    std::thread m_reader;
-};
-
-// A Bluetooth stack whose connections are socket pairs: the endpoint gets one end, the test
-// keeps the other as the device.
-class ScriptedTransport final : public IBluetoothTransport {
-public:
-    InquiryEnd Inquire(const std::function<bool(const BluetoothDevice&)>& found, int) override {
-        for (const BluetoothDevice& device : inquiryDevices) {
-            if (!found(device)) {
-                break;
-            }
-        }
-        return inquiryEnd;
-    }
-    ServiceSearch SearchSerialPortService(std::uint64_t address) override {
-        searchedAddress = address;
-        return search;
-    }
-    int CreateRfcommSocket(int& error) override {
-        if (socketError != 0) {
-            error = socketError;
-            return -1;
-        }
-        int ends[2];
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
-            error = errno;
-            return -1;
-        }
-        peer = std::make_unique<Peer>(ends[1]);
-        return ends[0];
-    }
-    int Connect(int, std::uint64_t, std::uint8_t channel) override {
-        connectedChannels.push_back(channel);
-        if (connectResults.empty()) {
-            return 0;
-        }
-        const int result = connectResults.front();
-        connectResults.pop_front();
-        return result;
-    }
-
-    std::vector<BluetoothDevice> inquiryDevices;
-    InquiryEnd inquiryEnd;
-    ServiceSearch search{LookupStep::None, 0, AttributeLists({5})};
-    std::uint64_t searchedAddress = 0;
-    int socketError = 0;
-    std::deque<int> connectResults;
-    std::vector<std::uint8_t> connectedChannels;
-    std::unique_ptr<Peer> peer;
-};
 
 // An application whose Bluetooth stack is the scripted one; the transport outlives it.
 class Bluetooth : public ::testing::Test {
@@ -341,6 +214,40 @@ TEST_F(Bluetooth, AConnectionThatIsStillBeingTornDownIsRetried) {
     EXPECT_TRUE(f.prompts.Texts().empty());
 }
 
+// A cancel from another thread is seen after the service search and between connect retries;
+// either way nothing is left open, nothing is recorded and nothing is reported.
+TEST_F(Bluetooth, ACancelledConnectionLeavesNothingOpenAndSaysNothing) {
+    BluetoothEndpoint& source = f.app->BluetoothSource();
+    source.SetDevice(kMouse);
+    source.CancelOpen();
+    f.app->RecordCommand();
+    EXPECT_EQ(transport.searchedAddress, kMouse.address);
+    EXPECT_EQ(transport.peer, nullptr) << "no socket after a cancel during the search";
+
+    source.AllowOpen();
+    transport.connectResults = std::deque<int>(60, EISCONN);
+    transport.HoldConnect();
+    auto opening = std::async(std::launch::async, [&] { f.app->RecordCommand(); });
+    ASSERT_TRUE(WaitUntil([&] { return transport.ConnectWaiting(); }));
+    source.CancelOpen();
+    transport.ReleaseConnect();
+    ASSERT_EQ(opening.wait_for(20s), std::future_status::ready);
+    EXPECT_EQ(transport.connectedChannels.size(), 1u) << "no retry after the cancel";
+    EXPECT_FALSE(source.IsRunning());
+    EXPECT_EQ(source.Socket(), -1);
+    EXPECT_EQ(source.Channel(), 0);
+    EXPECT_FALSE(source.ReceiveSlot().IsAlive());
+    EXPECT_TRUE(WaitUntil([&] { return transport.peer->SawEnd(); }));
+    EXPECT_FALSE(std::filesystem::exists(RecordPath()));
+    EXPECT_FALSE(f.timers.IsRunning(kTimerKeepAwakeRecording));
+    EXPECT_TRUE(f.prompts.Texts().empty());
+
+    // The next open is not cancelled by the last one.
+    source.AllowOpen();
+    transport.connectResults.clear();
+    StartRecording();
+}
+
 TEST_F(Bluetooth, FailuresBeforeTheConnectionAreReportedAndLeaveNothingBehind) {
     using Step = IBluetoothTransport::LookupStep;
     struct Case {
@@ -350,7 +257,8 @@ TEST_F(Bluetooth, FailuresBeforeTheConnectionAreReportedAndLeaveNothingBehind) {
         std::deque<int> connectResults;
         std::string message;
     };
-    const Bytes noRfcomm = Sequence(Sequence(Uint16(4) + Sequence(Sequence(Uuid16(0x0100)))));
+    const Bytes noRfcomm =
+        SdpSequence(SdpSequence(SdpUint16(4) + SdpSequence(SdpSequence(SdpUuid16(0x0100)))));
     const std::vector<Case> cases = {
         {"search begin",
          {Step::Begin, EHOSTDOWN, {}},
@@ -453,6 +361,23 @@ TEST_F(Bluetooth, TheInquiryListsTheDevicesFoundWithUnknownForAnEmptyName) {
     ASSERT_TRUE(WaitUntil([&] { return !f.app->InquirySlot().IsAlive(); }));
     EXPECT_EQ(f.app->BluetoothDevices(),
               (std::vector<BluetoothDevice>{kMouse, {"Unknown", 0x0A0B'0C0D'0E0F}}));
+    EXPECT_TRUE(f.prompts.Texts().empty());
+}
+
+// The stack's inquiry runs on after a stop (it cannot be interrupted); the stop does not wait
+// for it, tells it to end at its next step, and what it finds later is not listed.
+TEST_F(Bluetooth, StoppingAnInquiryDoesNotWaitForTheStack) {
+    transport.inquiryDevices = {kMouse};
+    transport.HoldInquiry();
+    ASSERT_TRUE(f.app->StartBluetoothInquiry());
+    ASSERT_TRUE(WaitUntil([&] { return f.app->BluetoothDevices().size() == 1; }));
+    EXPECT_TRUE(f.app->InquirySlot().IsAlive());
+    EXPECT_FALSE(transport.InquiryStopSignalled());
+    f.app->InquirySlot().Stop();
+    EXPECT_FALSE(f.app->InquirySlot().IsAlive());
+    EXPECT_TRUE(transport.InquiryStopSignalled()) << "the stack is told to end early";
+    transport.ReleaseInquiry();
+    EXPECT_EQ(f.app->BluetoothDevices(), std::vector<BluetoothDevice>{kMouse});
     EXPECT_TRUE(f.prompts.Texts().empty());
 }
 

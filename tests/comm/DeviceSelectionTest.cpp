@@ -1,6 +1,7 @@
 // Choosing the source and destination: what is stored, what the other transports and the
 // built-in GPS become, when a running direction restarts, and what the menu items read.
 #include "comm/DeviceSelection.h"
+#include "comm/PortDescription.h"
 #include "platform/RegistryAccessor.h"
 #include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
@@ -114,6 +115,66 @@ TEST(DeviceSelection, WhileADirectionRunsItsItemNamesTheRunningDevice) {
     app.RecordCommand();
     EXPECT_EQ(RecordItemText(app), "Record &from COM1:");
     EXPECT_EQ(PlaybackItemText(app), "Playback &to COM5:");
+}
+
+// A choice starts an idle direction, restarts a running one on another device, and leaves
+// a running one alone when the device is the same.
+TEST(DeviceSelection, AChoiceStartsOrRestartsTheDirectionOnlyWhenItsDeviceChanged) {
+    AppFixture f;
+    ApplicationCore& app = *f.app;
+    PseudoTerminal first;
+    PseudoTerminal second;
+    f.LinkPort("COM1:", first.SlavePath());
+    f.LinkPort("COM2:", second.SlavePath());
+    int commands = 0;
+    const auto choose = [&](const std::string& port) {
+        const bool changed = SelectSerialPort(app, Direction::Record, port);
+        StartOrRestartAfterChoice(app, Direction::Record, changed, [&] {
+            ++commands;
+            app.RecordCommand();
+        });
+    };
+    choose("COM1:");
+    ASSERT_EQ(app.RunningSource(), &app.SerialSource());
+    EXPECT_EQ(RecordItemText(app), "Recording &from COM1:");
+    const std::filesystem::path file = app.SerialSource().RecordFileName();
+
+    choose("COM1:");
+    EXPECT_EQ(commands, 1) << "the same port again does not restart the recording";
+    EXPECT_EQ(app.SerialSource().RecordFileName(), file);
+
+    choose("COM2:");
+    EXPECT_EQ(commands, 3);
+    ASSERT_EQ(app.RunningSource(), &app.SerialSource());
+    EXPECT_EQ(RecordItemText(app), "Recording &from COM2:");
+
+    // The playback direction the same way, with the core's own command.
+    PseudoTerminal consumer;
+    f.LinkPort("COM5:", consumer.SlavePath());
+    StartOrRestartAfterChoice(app, Direction::Playback,
+                              SelectSerialPort(app, Direction::Playback, "COM5:"));
+    EXPECT_EQ(PlaybackItemText(app), "Playing back &to COM5:");
+    StartOrRestartAfterChoice(app, Direction::Playback,
+                              SelectSerialPort(app, Direction::Playback, "COM5:"));
+    EXPECT_EQ(app.RunningDestination(), &app.SerialDestination());
+    app.PlaybackToCommand();
+}
+
+TEST(PortDescription, EachLinkNamesItsDeviceAndItsPersistentName) {
+    AppFixture f;
+    const std::filesystem::path dev = f.paths.systemDeviceRoot;
+    std::filesystem::create_directories(dev / "serial" / "by-id");
+    testpaths::WriteFileBytes(dev / "ttyUSB0", "");
+    testpaths::WriteFileBytes(dev / "ttyACM0", "");
+    std::filesystem::create_symlink("../../ttyUSB0", dev / "serial" / "by-id" / "usb-FTDI-port0");
+    f.LinkPort("COM3:", (dev / "serial" / "by-id" / "usb-FTDI-port0").string());
+    f.LinkPort("COM4:", (dev / "ttyACM0").string());
+    f.LinkPort("COM7:", (dev / "ttyS9").string());
+    const std::map<std::string, std::string> described = DescribePortEntries(f.paths);
+    const std::string usb = std::filesystem::canonical(dev / "ttyUSB0").string();
+    EXPECT_EQ(described.at("COM3:"), usb + " (usb-FTDI-port0)");
+    EXPECT_EQ(described.at("COM4:"), std::filesystem::canonical(dev / "ttyACM0").string());
+    EXPECT_EQ(described.at("COM7:"), (dev / "ttyS9").string() + " (missing)");
 }
 
 } // namespace

@@ -1,0 +1,59 @@
+#include "app/dialogs/CSelectSerialPortDlg.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kPortsPerPrefix = 100;
+
+} // namespace
+
+CSelectSerialPortDlg::CSelectSerialPortDlg(bool forRecord, const QString& current,
+                                           const std::map<std::string, std::string>& leadsTo,
+                                           QWidget* parent)
+    : QDialog(parent),
+      m_direction(new QLabel(
+          forRecord ? QStringLiteral("for Record") : QStringLiteral("for Playback"), this)),
+      m_current(new QLabel(QStringLiteral("Current: ") +
+                               (current.isEmpty() ? QStringLiteral("None") : current),
+                           this)),
+      m_ports(new QComboBox(this)) {
+    setWindowTitle(QStringLiteral("Select Serial Port"));
+    QStringList prefixes{QStringLiteral("COM")};
+    if (forRecord) {
+        prefixes << QStringLiteral("GPD");
+    }
+    for (const QString& prefix : prefixes) {
+        for (int n = 0; n < kPortsPerPrefix; ++n) {
+            const QString entry = prefix + QString::number(n) + QLatin1Char(':');
+            const auto described = leadsTo.find(entry.toStdString());
+            const QString shown = described == leadsTo.end()
+                                      ? entry
+                                      : entry + QStringLiteral("  \u2192 ") +
+                                            QString::fromStdString(described->second);
+            m_ports->addItem(shown, entry);
+        }
+    }
+    m_ports->setCurrentIndex(0);
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(m_direction);
+    column->addWidget(m_current);
+    column->addWidget(m_ports);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    column->addWidget(buttons);
+}
+
+QString CSelectSerialPortDlg::Choice() const {
+    return m_ports->currentIndex() < 0 ? QString() : m_ports->currentData().toString();
+}
+
+void CSelectSerialPortDlg::accept() {
+    if (!Choice().isEmpty()) {
+        QDialog::accept();
+    }
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+struct PlatformPaths;
+
+// Where the device-folder entries lead, so that the port list can tell the user which "COMn:"
+// is the receiver just plugged in: the device a link ends at (/dev/ttyUSB0), with its
+// persistent serial/by-id name when there is one, or the virtual port the program serves.
+// Nothing is opened to find out: opening the virtual port would empty its readers' queue.
+// Keyed by entry name; entries that are no link are left out.
+std::map<std::string, std::string> DescribePortEntries(const PlatformPaths& paths);
