@@ -77,9 +77,30 @@ void FrameViewHost::MovePlaybackMarker(int engine, const TrackPoint& point) {
 }
 
 void FrameViewHost::ShowLoadingProgress(int percent, const std::string& trackName) {
-    WithView([percent, name = QString::fromStdString(trackName)](CObrin2View& view) {
-        view.ShowLoadingProgress(percent, name);
-    });
+    {
+        std::lock_guard lock(m_progressLock);
+        const bool waiting = m_pendingProgress.has_value();
+        m_pendingProgress = Progress{percent, trackName};
+        if (waiting) {
+            return;
+        }
+    }
+    const auto show = [this] {
+        Progress progress;
+        {
+            std::lock_guard lock(m_progressLock);
+            progress = std::move(*m_pendingProgress);
+            m_pendingProgress.reset();
+        }
+        if (CObrin2View* view = m_view.load()) {
+            view->ShowLoadingProgress(progress.percent, QString::fromStdString(progress.trackName));
+        }
+    };
+    if (m_ui.OnUiThread()) {
+        show();
+    } else {
+        m_ui.Post(show);
+    }
 }
 
 void FrameViewHost::StartAlert(AlertKind kind) {

@@ -6,6 +6,9 @@
 #include <QPointer>
 
 #include <atomic>
+#include <mutex>
+#include <optional>
+#include <string>
 
 class CMainFrame;
 class CObrin2View;
@@ -58,6 +61,16 @@ public:
 private:
     // Runs `work` with the view now (user-interface thread) or later (any other thread).
     void WithView(std::function<void(CObrin2View&)> work);
+
+    // The newest loading progress not yet shown. A reader reports faster than the view can
+    // redraw a long track; reports that arrive while one waits replace it, so the window
+    // redraws once per turn of its event loop, not once per report.
+    struct Progress {
+        int percent = 0;
+        std::string trackName;
+    };
+    std::mutex m_progressLock;
+    std::optional<Progress> m_pendingProgress;
 
     UiThreadCall& m_ui;
     QPointer<CMainFrame> m_frame;
