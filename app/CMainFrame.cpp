@@ -37,7 +37,6 @@ namespace {
 using namespace command_ids;
 
 constexpr const char* kManualFileName = "UserManual.html";
-constexpr const char* kBuiltInGpsName = "built-in GPS";
 
 QString OpenWithDialog(QWidget* owner, const QString& title, const QString& folder,
                        const QString& filter) {
@@ -69,12 +68,6 @@ int TrackEngine(const CObrin2View& view) {
 
 QString FromUtf8(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// The name the record or playback item shows after its own text when idle.
-QString ConfiguredName(const SerialEndpoint& serial, const BluetoothEndpoint& bluetooth) {
-    return !serial.GetPortName().empty() ? FromUtf8(serial.GetPortName())
-                                         : FromUtf8(bluetooth.Device().name);
 }
 
 } // namespace
@@ -484,33 +477,17 @@ void CMainFrame::UpdateView(int id, CommandUi& ui) {
 }
 
 void CMainFrame::UpdateRecordFrom(int, CommandUi& ui) {
-    const bool builtIn = m_core.BuiltInGps().use;
-    if (const CommEndpoint* running = m_core.RunningSource()) {
-        ui.checkable = ui.checked = true;
-        ui.text =
-            QStringLiteral("Recording &from ") +
-            (builtIn ? QString::fromLatin1(kBuiltInGpsName) : FromUtf8(running->ConnectedName()));
-        return;
-    }
-    ui.enabled = m_core.HasSource();
-    if (ui.enabled) {
-        ui.text = QStringLiteral("Record &from ") +
-                  (builtIn ? QString::fromLatin1(kBuiltInGpsName)
-                           : ConfiguredName(m_core.SerialSource(), m_core.BluetoothSource()));
-    }
+    const bool running = m_core.RunningSource() != nullptr;
+    ui.checkable = ui.checked = running;
+    ui.enabled = running || m_core.HasSource();
+    ui.text = FromUtf8(RecordItemText(m_core));
 }
 
 void CMainFrame::UpdatePlaybackTo(int, CommandUi& ui) {
-    if (const CommEndpoint* running = m_core.RunningDestination()) {
-        ui.checkable = ui.checked = true;
-        ui.text = QStringLiteral("Playing back &to ") + FromUtf8(running->ConnectedName());
-        return;
-    }
-    ui.enabled = m_core.HasDestination();
-    if (ui.enabled) {
-        ui.text = QStringLiteral("Playback &to ") +
-                  ConfiguredName(m_core.SerialDestination(), m_core.BluetoothDestination());
-    }
+    const bool running = m_core.RunningDestination() != nullptr;
+    ui.checkable = ui.checked = running;
+    ui.enabled = running || m_core.HasDestination();
+    ui.text = FromUtf8(PlaybackItemText(m_core));
 }
 
 void CMainFrame::UpdateGoTo(int id, CommandUi& ui) {
