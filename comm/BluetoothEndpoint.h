@@ -69,7 +69,7 @@ private:
     BluetoothDevice m_device;
     std::string m_runningName;
     std::uint8_t m_channel = 0;
-    int m_socket = -1;
+    std::atomic<int> m_socket{-1}; // read by the window while a worker opens the connection
     bool m_recording = false;
     std::atomic<bool> m_openCancelled{false};
 };
