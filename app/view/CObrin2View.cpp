@@ -320,7 +320,7 @@ void CObrin2View::DrawTrackView(bool fromScratch) {
     if (full) {
         ForgetMarkers();
         if (plot) {
-            DrawTrackPlotFrame(m_image, m_trackRegion, count > 0 ? fastest : -1, Dpi());
+            DrawTrackPlotFrame(m_image, m_trackRegion, count > 0 ? fastest : -1, points, Dpi());
         } else {
             ProfileAxes axes;
             axes.totalDistance = key.totalDistance;

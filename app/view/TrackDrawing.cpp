@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -21,23 +22,71 @@ QRect AreaRect(const PixelArea& area) {
     return {area.left, area.top, area.width, area.height};
 }
 
-void DrawLegend(QPainter& painter, const QRect& area, int fastestBand, int dpi) {
-    painter.setFont(ViewFont(kLegendHeight, dpi));
-    const int line = QFontMetrics(painter.font()).height();
-    const int columnWidth =
-        QFontMetrics(painter.font()).horizontalAdvance(QStringLiteral("Legend:km/h "));
-    int x = area.left() + 2;
-    int y = area.top() + line;
-    painter.setPen(Qt::black);
-    painter.drawText(x, y, QStringLiteral("Legend:km/h"));
+struct LegendLine {
+    QPoint at; // baseline start, from the legend's top left corner
+    QString text;
+    QColor colour;
+};
+
+// The heading and the band names up to the fastest, in columns as high as the area.
+std::vector<LegendLine> LayOutLegend(const QFontMetrics& metrics, int height, int fastestBand) {
+    const int line = metrics.height();
+    const int columnWidth = metrics.horizontalAdvance(QStringLiteral("Legend:km/h "));
+    std::vector<LegendLine> lines{{{2, line}, QStringLiteral("Legend:km/h"), Qt::black}};
+    int x = 2;
+    int y = line;
     for (int band = 0; band <= fastestBand; ++band) {
         y += line;
-        if (y > area.bottom()) {
+        if (y > height - 1) {
             x += columnWidth;
-            y = area.top() + 2 * line;
+            y = 2 * line;
         }
-        painter.setPen(QColor(SpeedBandColour(band)));
-        painter.drawText(x, y, QString::fromStdString(SpeedBandLegendName(band)));
+        lines.push_back({{x, y},
+                         QString::fromStdString(SpeedBandLegendName(band)),
+                         QColor(SpeedBandColour(band))});
+    }
+    return lines;
+}
+
+// The corner of the area where the legend covers the fewest points, the top left one when
+// several cover as few: a track that runs through the top left corner stays readable.
+QPoint LegendCorner(const QRect& area, const QSize& legend, std::span<const PlottedPoint> points) {
+    const QPoint corners[] = {
+        area.topLeft(),
+        {area.right() + 1 - legend.width(), area.top()},
+        {area.left(), area.bottom() + 1 - legend.height()},
+        {area.right() + 1 - legend.width(), area.bottom() + 1 - legend.height()},
+    };
+    QPoint best = corners[0];
+    std::size_t fewest = points.size() + 1;
+    for (const QPoint& corner : corners) {
+        const QRect box(corner, legend);
+        const auto covered = static_cast<std::size_t>(
+            std::count_if(points.begin(), points.end(), [&](const PlottedPoint& point) {
+                return box.contains(point.at.x, point.at.y);
+            }));
+        if (covered < fewest) {
+            fewest = covered;
+            best = corner;
+        }
+    }
+    return best;
+}
+
+void DrawLegend(QPainter& painter, const QRect& area, int fastestBand,
+                std::span<const PlottedPoint> points, int dpi) {
+    painter.setFont(ViewFont(kLegendHeight, dpi));
+    const QFontMetrics metrics(painter.font());
+    const std::vector<LegendLine> lines = LayOutLegend(metrics, area.height(), fastestBand);
+    QSize size;
+    for (const LegendLine& line : lines) {
+        size = size.expandedTo(QSize(line.at.x() + metrics.horizontalAdvance(line.text) + 2,
+                                     line.at.y() + metrics.descent()));
+    }
+    const QPoint corner = LegendCorner(area, size, points);
+    for (const LegendLine& line : lines) {
+        painter.setPen(line.colour);
+        painter.drawText(corner + line.at, line.text);
     }
 }
 
@@ -74,7 +123,8 @@ PixelArea TrackPlotArea(const QRect& region, int dpi) {
     return {area.left(), area.top(), std::max(area.width(), 1), std::max(area.height(), 1)};
 }
 
-void DrawTrackPlotFrame(QImage& image, const QRect& region, int fastestBand, int dpi) {
+void DrawTrackPlotFrame(QImage& image, const QRect& region, int fastestBand,
+                        std::span<const PlottedPoint> points, int dpi) {
     QPainter painter(&image);
     painter.fillRect(region, Qt::white);
     const QRect area = AreaRect(TrackPlotArea(region, dpi));
@@ -93,7 +143,7 @@ void DrawTrackPlotFrame(QImage& image, const QRect& region, int fastestBand, int
     painter.drawText(left, Qt::AlignCenter, QStringLiteral("W"));
     painter.drawText(right, Qt::AlignCenter, QStringLiteral("E"));
     if (fastestBand >= 0) {
-        DrawLegend(painter, area, fastestBand, dpi);
+        DrawLegend(painter, area, fastestBand, points, dpi);
     }
 }
 

@@ -17,9 +17,11 @@ QRgb SpeedBandColour(int band);
 void DrawTrackPoints(QImage& image, std::span<const PlottedPoint> points);
 
 // The track plot inside `region`: the area of its points, less the margin of the compass
-// letters, and its frame with the legend of the bands up to `fastestBand` (-1: no legend).
+// letters, and its frame with the legend of the bands up to `fastestBand` (-1: no legend) in
+// the corner where it covers the fewest of `points`.
 PixelArea TrackPlotArea(const QRect& region, int dpi);
-void DrawTrackPlotFrame(QImage& image, const QRect& region, int fastestBand, int dpi);
+void DrawTrackPlotFrame(QImage& image, const QRect& region, int fastestBand,
+                        std::span<const PlottedPoint> points, int dpi);
 
 // The altitude profile inside `region`: a border of 3 pixels, 15 at the axes.
 PixelArea AltitudeProfileArea(const QRect& region);

@@ -165,6 +165,33 @@ private slots:
         }
     }
 
+    void LegendTakesTheCornerThatCoversTheFewestPoints() {
+        QImage image(480, 400, QImage::Format_RGB32);
+        const PixelArea area = TrackPlotArea(image.rect(), 96);
+        const auto inked = [&](int left) {
+            int count = 0;
+            for (int y = area.top; y < area.top + 60; ++y) {
+                for (int x = left; x < left + 80; ++x) {
+                    count += image.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+                }
+            }
+            return count;
+        };
+        const int topLeft = area.left;
+        const int topRight = area.left + area.width - 80;
+        DrawTrackPlotFrame(image, image.rect(), 3, {}, 96);
+        QVERIFY(inked(topLeft) > 0);
+        QCOMPARE(inked(topRight), 0);
+        // A track through the top left corner keeps it: the legend moves to the top right.
+        std::vector<PlottedPoint> points;
+        for (int i = 0; i < 60; ++i) {
+            points.push_back({{area.left + i, area.top + i}, 0});
+        }
+        DrawTrackPlotFrame(image, image.rect(), 3, points, 96);
+        QCOMPARE(inked(topLeft), 0);
+        QVERIFY(inked(topRight) > 0);
+    }
+
     void MarkersRestoreThePixelsTheyCovered() {
         const QImage original = RandomImage(40, 40);
         QImage image = original;
