@@ -1,6 +1,7 @@
 // Choosing the devices in the window: the dialogs' texts, entries and choices, what each choice
 // stores and starts, the channel question from a worker thread, and a Bluetooth connection that
 // runs off the user-interface thread and can be cancelled. Bluetooth is the scripted stack.
+#include "app/AnswersInTurn.h"
 #include "app/QtTestMain.h"
 
 #include "app/CBluetoothConnectDlg.h"
@@ -137,15 +138,7 @@ void DeviceDialogsTest::init() {
     QVERIFY(m_window->core.Start(false));
     m_asked.clear();
     m_answers.clear();
-    m_window->prompts.SetPresenter([this](const PromptRequest& request) {
-        m_asked.push_back(request);
-        if (m_answers.empty()) {
-            return PromptAnswer::Ok;
-        }
-        const PromptAnswer answer = m_answers.front();
-        m_answers.erase(m_answers.begin());
-        return answer;
-    });
+    m_window->prompts.SetPresenter(AnswersInTurn(m_asked, m_answers));
 }
 
 void DeviceDialogsTest::cleanup() {

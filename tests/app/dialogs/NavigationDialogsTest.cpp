@@ -1,5 +1,6 @@
 // The navigation dialogs over a real store: what each command does to it, the questions it
 // asks, the texts the lists show and the settings they keep.
+#include "app/AnswersInTurn.h"
 #include "app/QtTestMain.h"
 
 #include "app/CMainFrame.h"
@@ -81,15 +82,7 @@ void NavigationDialogsTest::init() {
     m_asked.clear();
     m_answers.clear();
     m_guidanceShown = 0;
-    m_app->Prompts().SetPresenter([this](const PromptRequest& request) {
-        m_asked.push_back(request);
-        if (m_answers.empty()) {
-            return PromptAnswer::Ok;
-        }
-        const PromptAnswer answer = m_answers.front();
-        m_answers.erase(m_answers.begin());
-        return answer;
-    });
+    m_app->Prompts().SetPresenter(AnswersInTurn(m_asked, m_answers));
 }
 
 void NavigationDialogsTest::cleanup() {
