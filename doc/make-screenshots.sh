@@ -8,9 +8,7 @@ cd "$(dirname "$0")/.."
 build_dir="$(cd "${BUILD_DIR:-build}" && pwd)"
 log="${1:-$(pwd)/../shared/corpus/nmea/bundg_zeus_9.log}"
 out="$(pwd)/doc/screenshots"
-sample="$build_dir/sample/sample-drive.txt"
-[ -s "$sample" ] ||
-    "$build_dir/bench/zrv-gendrive" --hours 1 --start "2026-05-01 07:30:00" -o "$sample"
+sample="$(bash scripts/sample-drive.sh "$build_dir")"
 mkdir -p "$out"
 
 shoot() { # size

@@ -8,10 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir="$(cd "${BUILD_DIR:-build}" && pwd)"
 out="$(pwd)/doc/screenshots"
-sample="$build_dir/sample/sample-drive.txt"
-mkdir -p "$(dirname "$sample")" "$out"
-[ -s "$sample" ] ||
-    "$build_dir/bench/zrv-gendrive" --hours 1 --start "2026-05-01 07:30:00" -o "$sample"
+sample="$(bash scripts/sample-drive.sh "$build_dir")"
+mkdir -p "$out"
 home=$(mktemp -d)
 cat > "$home/run.sh" <<SCRIPT
 set -euo pipefail

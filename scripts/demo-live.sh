@@ -10,11 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 build_dir="$(cd "${BUILD_DIR:-build}" && pwd)"
-sample="$build_dir/sample/sample-drive.txt"
-mkdir -p "$(dirname "$sample")"
-if [ ! -s "$sample" ]; then
-    "$build_dir/bench/zrv-gendrive" --hours 1 --start "2026-05-01 07:30:00" -o "$sample"
-fi
+sample="$(bash scripts/sample-drive.sh "$build_dir")"
 cli="$build_dir/cli/ppcObrin3-cli"
 program="$build_dir/app/ppcObrin3"
 

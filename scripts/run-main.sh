@@ -7,11 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 build_dir="${BUILD_DIR:-build}"
-sample="$build_dir/sample/sample-drive.txt"
-mkdir -p "$(dirname "$sample")"
-if [ ! -s "$sample" ]; then
-    "$build_dir/bench/zrv-gendrive" --hours 1 --start "2026-05-01 07:30:00" -o "$sample"
-fi
+sample="$(bash scripts/sample-drive.sh "$build_dir")"
 program="$build_dir/app/ppcObrin3"
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
