@@ -16,8 +16,6 @@ namespace {
 constexpr double kKnotsToKmh = 1.852;
 constexpr int kWholeTrackStep = 10;
 
-constexpr const char16_t* kAllPathStyle = u"AllPathStyle";
-
 // The ASCII text of the export as the XML component's text.
 std::u16string Wide(std::string_view ascii) {
     return std::u16string(ascii.begin(), ascii.end());
@@ -68,7 +66,7 @@ void AddWholeTrack(CXmlMarkup& markup, const CTrack& track, const KmlExportOptio
         }
     }
     std::u16string styleUrl = u"#";
-    styleUrl += kAllPathStyle;
+    styleUrl += kKmlWholeTrackStyle;
     AddLinePlacemark(markup, u"All Velmora for Playback", styleUrl, options, coordinates);
 }
 
@@ -145,13 +143,13 @@ CXmlMarkup BuildKmlDocument(const CTrack& track, std::string_view documentName,
     markup.EnterElement();
     markup.AddElement(u"name", Utf8ToUtf16(documentName));
     if (options.speedColoured) {
-        AddLineStyle(markup, kAllPathStyle, "00ffffff", u"1");
+        AddLineStyle(markup, kKmlWholeTrackStyle, "00ffffff", u"1");
         for (int band = 0; band < kSpeedBandCount; ++band) {
             const SpeedBand& style = SpeedBandAt(band);
             AddLineStyle(markup, Wide(style.styleName), KmlColourText(style.colour), u"6");
         }
     } else {
-        AddLineStyle(markup, kAllPathStyle, "ffff0000", u"6");
+        AddLineStyle(markup, kKmlWholeTrackStyle, "ffff0000", u"6");
     }
     AddWholeTrack(markup, track, options);
     if (options.speedColoured) {
