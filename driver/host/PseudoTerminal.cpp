@@ -22,12 +22,9 @@ constexpr tcflag_t kCookedInput =
     IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IUCLC;
 constexpr tcflag_t kCookedLocal = ECHO | ECHONL | ICANON | ISIG | IEXTEN;
 
-// A minimum of 0 makes a read return at once when nothing is there, which a blocking reader
-// takes for the end of the file.
 bool IsRaw(const termios& modes) {
     return (modes.c_iflag & kCookedInput) == 0 && (modes.c_oflag & OPOST) == 0 &&
-           (modes.c_lflag & kCookedLocal) == 0 && (modes.c_cflag & (CSIZE | PARENB)) == CS8 &&
-           modes.c_cc[VMIN] != 0;
+           (modes.c_lflag & kCookedLocal) == 0 && (modes.c_cflag & (CSIZE | PARENB)) == CS8;
 }
 
 void MakeRaw(termios& modes) {
@@ -36,10 +33,6 @@ void MakeRaw(termios& modes) {
     modes.c_lflag &= ~kCookedLocal;
     modes.c_cflag &= ~(CSIZE | PARENB);
     modes.c_cflag |= CS8;
-    if (modes.c_cc[VMIN] == 0) {
-        modes.c_cc[VMIN] = 1;
-        modes.c_cc[VTIME] = 0;
-    }
 }
 
 // Serial devices belong to "dialout"; programs such as gpsd read them as that group. Where
@@ -90,6 +83,9 @@ PseudoTerminal::PseudoTerminal(Access access) {
         ThrowErrno("tcgetattr");
     }
     MakeRaw(modes);
+    // Reads wait for at least one byte, as readers of a serial device expect.
+    modes.c_cc[VMIN] = 1;
+    modes.c_cc[VTIME] = 0;
     if (tcsetattr(m_slave.Get(), TCSANOW, &modes) != 0) {
         ThrowErrno("tcsetattr");
     }
