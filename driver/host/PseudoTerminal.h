@@ -5,9 +5,10 @@
 #include <string>
 
 // The terminal pair that stands for the port. Users open the slave by its path (through the
-// device link); the host works the master. The host also keeps one slave descriptor of its
-// own, taken from the master before anyone watches the path, so that it can discard and set
-// modes without showing up as a user, and so that the master never hangs up between users.
+// device link); the host works the master alone and keeps no slave descriptor of its own, so
+// that the master hangs up exactly while no user has the slave open: that tells whether
+// anyone is there even when several opens or closes came at the same moment. Modes are set
+// and unread bytes discarded through the master, which acts on the slave's side.
 class PseudoTerminal {
 public:
     enum class Access {
@@ -32,8 +33,10 @@ public:
     // Discards what users have not read yet.
     void DiscardUnread();
 
+    // Whether any user has the slave open.
+    bool HasUsers() const;
+
 private:
     UniqueFd m_master;
-    UniqueFd m_slave;
     std::string m_slavePath;
 };

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
@@ -154,6 +155,39 @@ TEST(DeviceHostTest, AReaderWithAReadTimeOutSeesThePortFallSilent) {
     EXPECT_EQ(hosttest::ReadToEnd(reader.stdoutPipe.Get()), burst + burst);
     EXPECT_EQ(hosttest::WaitForExitCode(reader.pid), 3)
         << "its read after the last burst came back empty at the time-out";
+}
+
+// Two readers whose opens reach the host as one event (inotify merges identical events that
+// wait unread): when one leaves, the other still gets what is played.
+TEST(DeviceHostTest, ReadersThatOpenAtTheSameMomentAreEachServedUntilTheLastLeaves) {
+    ServedPort port;
+    ASSERT_TRUE(port.Started());
+    const UniqueFd playback = OpenWriter(port.Identity().input);
+    ASSERT_TRUE(port.WaitForCounter("opens", 1));
+    const pid_t host = port.Identity().pid;
+    ASSERT_EQ(kill(host, SIGSTOP), 0);
+    UniqueFd first(open(port.Link().c_str(), O_RDONLY | O_NOCTTY));
+    UniqueFd second(open(port.Link().c_str(), O_RDONLY | O_NOCTTY));
+    ASSERT_EQ(kill(host, SIGCONT), 0);
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(second);
+    ASSERT_TRUE(port.WaitForCounter("opens", 2));
+    first.Reset();
+    ASSERT_TRUE(port.WaitForCounter("closes", 1));
+
+    const std::string burst = "$GPRMC,for the one still there*00\r\n";
+    ASSERT_TRUE(WriteAll(playback.Get(), burst));
+    ASSERT_TRUE(port.WaitForCounter("written", burst.size()));
+    pollfd entry{second.Get(), POLLIN, 0};
+    ASSERT_EQ(poll(&entry, 1, 20000), 1)
+        << "nothing came: " << *port.Counter("dropped") << " bytes dropped";
+    EXPECT_EQ(hosttest::ReadExactly(second.Get(), burst.size()), burst);
+
+    // Both left, though their closes may also have come as one.
+    second.Reset();
+    ASSERT_TRUE(port.WaitForCounter("closes", 2));
+    ASSERT_TRUE(WriteAll(playback.Get(), burst));
+    EXPECT_TRUE(port.WaitForCounter("dropped", burst.size())) << "nobody reads any more";
 }
 
 TEST(DeviceHostTest, AReaderAskingForEchoAndLineModesStillGetsTheBytesUnchanged) {
