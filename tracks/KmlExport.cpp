@@ -1,5 +1,6 @@
 #include "tracks/KmlExport.h"
 
+#include "platform/ClassicLocaleScope.h"
 #include "tracks/KmlCoordinates.h"
 #include "tracks/KmlFileText.h"
 #include "tracks/KmlSegments.h"
@@ -103,6 +104,7 @@ void AppendKmlPosition(const TrackPoint& point, std::string& out) {
     // Room for any finite altitude in whole metres (309 digits at most), so that a position
     // is never cut short and run into the next one.
     char text[kLongestKmlPosition + 1];
+    const ClassicLocaleScope classic;
     const int length = std::snprintf(text, sizeof text, "%.6f,%.6f,%.0f ", longitude, latitude,
                                      std::trunc(AltitudeOrDefault(point)));
     if (length > 0) {
@@ -117,6 +119,7 @@ std::string KmlSegmentLabel(const TrackPoint& start, const KmlExportOptions& opt
     const auto unit = static_cast<std::size_t>(std::clamp(static_cast<int>(units), 1, 3) - 1);
     char text[160];
     std::string label;
+    const ClassicLocaleScope classic;
     std::snprintf(text, sizeof text, kDistance[unit], ToDisplayUnit(start.TripDistance(), units));
     label += text;
     label += ", ";
