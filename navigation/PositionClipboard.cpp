@@ -1,6 +1,7 @@
 #include "navigation/PositionClipboard.h"
 
 #include "navigation/TextFormat.h"
+#include "platform/ClassicLocaleScope.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -34,6 +35,8 @@ std::optional<PastedCoordinate> ParseCoordinate(std::string_view text, char posi
     }
     const std::string minutesText(minutes);
     char* minutesEnd = nullptr;
+    // The copied text has a decimal point (PositionClipboardText), whatever the locale.
+    const ClassicLocaleScope classic;
     const float value = std::strtof(minutesText.c_str(), &minutesEnd);
     if (minutesEnd != minutesText.c_str() + minutesText.size() || !(value >= 0.0f) ||
         !(value < 60.0f)) {

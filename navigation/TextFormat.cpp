@@ -1,10 +1,13 @@
 #include "navigation/TextFormat.h"
 
+#include "platform/ClassicLocaleScope.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
 
 std::string Format(const char* pattern, ...) {
+    const ClassicLocaleScope classic;
     va_list args;
     va_start(args, pattern);
     va_list copy;

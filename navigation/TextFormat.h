@@ -2,7 +2,8 @@
 
 #include <string>
 
-// printf-style formatting into a std::string (the texts of the lists and the guidance view).
+// printf-style formatting into a std::string (the texts of the lists and the guidance view),
+// numbers with a decimal point whatever the locale.
 [[gnu::format(printf, 1, 2)]] std::string Format(const char* pattern, ...);
 
 // Replaces the first "%1" (and "%2") of a message with the given texts.

@@ -1,5 +1,6 @@
 #include "tracks/KmlExport.h"
 
+#include "platform/ClassicLocaleScope.h"
 #include "tracks/KmlCoordinates.h"
 #include "tracks/KmlFileText.h"
 #include "tracks/KmlSegments.h"
@@ -15,8 +16,6 @@ namespace {
 
 constexpr double kKnotsToKmh = 1.852;
 constexpr int kWholeTrackStep = 10;
-
-constexpr const char16_t* kAllPathStyle = u"AllPathStyle";
 
 // The ASCII text of the export as the XML component's text.
 std::u16string Wide(std::string_view ascii) {
@@ -68,7 +67,7 @@ void AddWholeTrack(CXmlMarkup& markup, const CTrack& track, const KmlExportOptio
         }
     }
     std::u16string styleUrl = u"#";
-    styleUrl += kAllPathStyle;
+    styleUrl += kKmlWholeTrackStyle;
     AddLinePlacemark(markup, u"All Velmora for Playback", styleUrl, options, coordinates);
 }
 
@@ -105,6 +104,7 @@ void AppendKmlPosition(const TrackPoint& point, std::string& out) {
     // Room for any finite altitude in whole metres (309 digits at most), so that a position
     // is never cut short and run into the next one.
     char text[kLongestKmlPosition + 1];
+    const ClassicLocaleScope classic;
     const int length = std::snprintf(text, sizeof text, "%.6f,%.6f,%.0f ", longitude, latitude,
                                      std::trunc(AltitudeOrDefault(point)));
     if (length > 0) {
@@ -119,6 +119,7 @@ std::string KmlSegmentLabel(const TrackPoint& start, const KmlExportOptions& opt
     const auto unit = static_cast<std::size_t>(std::clamp(static_cast<int>(units), 1, 3) - 1);
     char text[160];
     std::string label;
+    const ClassicLocaleScope classic;
     std::snprintf(text, sizeof text, kDistance[unit], ToDisplayUnit(start.TripDistance(), units));
     label += text;
     label += ", ";
@@ -145,13 +146,13 @@ CXmlMarkup BuildKmlDocument(const CTrack& track, std::string_view documentName,
     markup.EnterElement();
     markup.AddElement(u"name", Utf8ToUtf16(documentName));
     if (options.speedColoured) {
-        AddLineStyle(markup, kAllPathStyle, "00ffffff", u"1");
+        AddLineStyle(markup, kKmlWholeTrackStyle, "00ffffff", u"1");
         for (int band = 0; band < kSpeedBandCount; ++band) {
             const SpeedBand& style = SpeedBandAt(band);
             AddLineStyle(markup, Wide(style.styleName), KmlColourText(style.colour), u"6");
         }
     } else {
-        AddLineStyle(markup, kAllPathStyle, "ffff0000", u"6");
+        AddLineStyle(markup, kKmlWholeTrackStyle, "ffff0000", u"6");
     }
     AddWholeTrack(markup, track, options);
     if (options.speedColoured) {

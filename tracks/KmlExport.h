@@ -21,6 +21,9 @@ inline constexpr const char* kKmlSavedMessage =
 // A point without an altitude is written at this altitude (metres).
 inline constexpr double kKmlDefaultAltitude = 75.0;
 
+// The style of the whole-track line; the import knows the line by it.
+inline constexpr std::u16string_view kKmlWholeTrackStyle = u"AllPathStyle";
+
 // AntennaAltitudeMode.
 enum class KmlAltitudeMode : int { ClampedToGround = 1, Absolute = 2 };
 

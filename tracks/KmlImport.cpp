@@ -6,9 +6,11 @@
 #include "navigation/RouteGuidance.h"
 #include "navigation/TextFormat.h"
 #include "platform/Prompts.h"
+#include "tracks/KmlExport.h"
 #include "tracks/KmlFileText.h"
 
 #include <new>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -64,9 +66,38 @@ std::string LimitMessage(const char* what, std::size_t limit) {
 struct Collector {
     KmlGeometry geometry;
     KmlLimits limits;
+    // Where the positions of the whole-track line lie in the lines, when the document has one.
+    std::optional<std::pair<std::size_t, std::size_t>> wholeTrack;
 
     bool Stopped() const { return !geometry.stopped.empty(); }
 };
+
+// Inside a Placemark: whether it is the whole-track line of an export. The search starts
+// afresh among the placemark's children afterwards.
+bool IsWholeTrackLine(CXmlMarkup& markup) {
+    std::u16string styleUrl = u"#";
+    styleUrl += kKmlWholeTrackStyle;
+    const bool whole = markup.FindElement(u"styleUrl") && markup.GetElementText() == styleUrl;
+    markup.LeaveElement();
+    markup.EnterElement();
+    return whole;
+}
+
+// An export that is speed-coloured holds the track twice: the whole-track line through every
+// tenth point, and the straight segments through every point where the track turns. Read both
+// and the track would run twice, so the segments alone are kept; without segments the
+// whole-track line is the track.
+void KeepOneCopyOfTheTrack(Collector& collector) {
+    if (!collector.wholeTrack) {
+        return;
+    }
+    std::vector<KmlPosition>& lines = collector.geometry.lines;
+    const auto [begin, end] = *collector.wholeTrack;
+    if (end - begin < lines.size()) {
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(begin),
+                    lines.begin() + static_cast<std::ptrdiff_t>(end));
+    }
+}
 
 // The LineStrings among the children of the current parent.
 void CollectLineStrings(CXmlMarkup& markup, Collector& collector) {
@@ -118,7 +149,12 @@ void CollectPlacemark(CXmlMarkup& markup, Collector& collector, bool pointsOnly)
 void CollectPlacemarks(CXmlMarkup& markup, Collector& collector, bool pointsOnly) {
     while (!collector.Stopped() && markup.FindElement(u"Placemark")) {
         markup.EnterElement();
+        const std::size_t before = collector.geometry.lines.size();
+        const bool wholeTrack = !pointsOnly && !collector.wholeTrack && IsWholeTrackLine(markup);
         CollectPlacemark(markup, collector, pointsOnly);
+        if (wholeTrack) {
+            collector.wholeTrack.emplace(before, collector.geometry.lines.size());
+        }
         markup.LeaveElement();
     }
 }
@@ -178,7 +214,7 @@ std::string UnusedRandomName(const CNavigationDataBase& store, std::uint32_t& ti
 } // namespace
 
 KmlGeometry CollectKmlGeometry(CXmlMarkup& markup, const KmlLimits& limits) {
-    Collector collector{{}, limits};
+    Collector collector{{}, limits, std::nullopt};
     if (!markup.FindElement(u"kml") || !markup.EnterElement()) {
         return std::move(collector.geometry);
     }
@@ -188,6 +224,7 @@ KmlGeometry CollectKmlGeometry(CXmlMarkup& markup, const KmlLimits& limits) {
     }
     markup.EnterElement();
     CollectPlacemarks(markup, collector, false);
+    KeepOneCopyOfTheTrack(collector);
     if (collector.geometry.points.empty() && !collector.Stopped()) {
         markup.LeaveElement();
         markup.EnterElement();
@@ -275,7 +312,7 @@ TrackPoint KmlLineFix(const KmlPosition& position, const KmlPosition* previous) 
                                 : GetAzimuth(previous->latitude, previous->longitude,
                                              position.latitude, position.longitude));
     fix.SetSatellitesInUse(kLineSatellitesInUse);
-    fix.SetAltitude(kLineAltitude);
+    fix.SetAltitude(position.altitude.value_or(kLineAltitude));
     fix.SetGeoidalSeparation(kLineGeoidalSeparation);
     fix.SetRmcDataPresent(true);
     fix.SetGgaDataPresent(true);

@@ -35,7 +35,8 @@ struct KmlGeometry {
 
 // Collects the positions below "kml": the Placemarks of its "Document" (a Point, else the
 // LineStrings of a MultiGeometry or GeometryCollection, else the placemark's own LineStrings);
-// when that gave no point, the point placemarks of the Folders inside the Document (and of
+// of an export that holds both the whole-track line and its segments, only the segments. When
+// that gave no point, the point placemarks of the Folders inside the Document (and of
 // their Folders). A document without "Document" yields the point placemarks of the Folders
 // directly under "kml". Collection stops at the limits.
 KmlGeometry CollectKmlGeometry(CXmlMarkup& markup, const KmlLimits& limits = {});
@@ -66,8 +67,8 @@ KmlRouteImport StoreKmlRoute(const std::vector<KmlPosition>& points,
                              CNavigationDataBase& store, std::uint32_t tick);
 
 // The fix a line position becomes: time 2008-01-01 12:00:00, 60 knots, the course from the
-// previous position (none for the first), 12 satellites in use, altitude 75 m, geoidal
-// separation 47.5 m, complete.
+// previous position (none for the first), 12 satellites in use, the position's altitude (75 m
+// when it has none), geoidal separation 47.5 m, complete.
 TrackPoint KmlLineFix(const KmlPosition& position, const KmlPosition* previous);
 
 // Resets the track and adds every line position as a point (exact repeats collapse), then

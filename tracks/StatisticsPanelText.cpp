@@ -1,5 +1,7 @@
 #include "tracks/StatisticsPanelText.h"
 
+#include "navigation/TextFormat.h"
+
 #include <cstdio>
 
 namespace {
@@ -12,9 +14,7 @@ enum TrackLine { kTrip, kMaxSpeed, kAverageSpeed, kAltMax, kAltMin, kElapsed, kT
 } // namespace
 
 std::string FormatCourse(double degrees) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f\u00b0 ", degrees);
-    return text;
+    return Format("%.2f\u00b0 ", degrees);
 }
 
 void StatisticsPanelText::Configure(DistanceUnit units, bool fullStatistic, int selectedField) {

@@ -1,5 +1,7 @@
 #include "tracks/StatisticsText.h"
 
+#include "platform/ClassicLocaleScope.h"
+
 #include <cstdio>
 #include <span>
 
@@ -11,6 +13,7 @@ constexpr const char* kUnknown = "Unknown";
 // Sized to the value: an absurd one from a broken receiver (1e308 kn, 309 digits) is shown
 // whole, never cut off before its unit.
 std::string Printf(const char* format, double value) {
+    const ClassicLocaleScope classic;
     const int length = std::snprintf(nullptr, 0, format, value);
     if (length <= 0) {
         return {};

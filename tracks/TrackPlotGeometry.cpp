@@ -1,11 +1,11 @@
 #include "tracks/TrackPlotGeometry.h"
 
+#include "navigation/TextFormat.h"
 #include "tracks/KmlSpeedBands.h"
 #include "tracks/StatisticsText.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -76,22 +76,15 @@ int GridDivisions(int pixels, int minimumPixels) {
 }
 
 std::string AltitudeAxisLabel(double metres, DistanceUnit units) {
-    char text[64];
-    if (units == DistanceUnit::Kilometers) {
-        std::snprintf(text, sizeof text, "%d m", static_cast<int>(metres));
-    } else {
-        std::snprintf(text, sizeof text, "%.1f ft", AltitudeInUnits(metres, units));
-    }
-    return text;
+    return units == DistanceUnit::Kilometers ? Format("%d m", static_cast<int>(metres))
+                                             : Format("%.1f ft", AltitudeInUnits(metres, units));
 }
 
 std::string DistanceAxisLabel(double nauticalMiles, DistanceUnit units) {
     const char* format = units == DistanceUnit::Kilometers     ? "%.3fkm,"
                          : units == DistanceUnit::StatuteMiles ? "%.3fmi,"
                                                                : "%.3fnmi";
-    char text[64];
-    std::snprintf(text, sizeof text, format, ToDisplayUnit(nauticalMiles, units));
-    return text;
+    return Format(format, ToDisplayUnit(nauticalMiles, units));
 }
 
 int SpeedBandOfKnots(double knots) {

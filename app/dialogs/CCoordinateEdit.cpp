@@ -8,15 +8,20 @@
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 
 #include <cmath>
 
 namespace {
 
 // A number part that shows its value with the printf width of its style, zero-padded or not.
+// It reads what it shows: with a decimal point, as every number text of the program has one,
+// whatever the user's locale.
 class CoordinatePartSpin final : public QDoubleSpinBox {
 public:
-    explicit CoordinatePartSpin(QWidget* parent) : QDoubleSpinBox(parent) {}
+    explicit CoordinatePartSpin(QWidget* parent) : QDoubleSpinBox(parent) {
+        setLocale(QLocale::c());
+    }
 
     void SetFormat(const CoordinatePartFormat& format, bool zeroPadding) {
         m_width = zeroPadding ? format.paddedWidth : format.plainWidth;

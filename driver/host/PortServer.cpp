@@ -2,7 +2,6 @@
 
 #include "driver/host/DeviceHostProtocol.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <sys/inotify.h>
 #include <system_error>
@@ -39,6 +38,9 @@ PortServer::PortServer(const StreamEntryPoints& driver, std::uint32_t deviceCont
     }
     m_terminalWatch = Watch(m_usage.Get(), m_terminal.SlavePath());
     Watch(m_usage.Get(), m_input.SlavePath());
+    // Anyone who opened before the watches began shows no event.
+    m_portInUse = m_terminal.HasUsers();
+    m_inputInUse = m_input.HasUsers();
 }
 
 bool PortServer::Run() {
@@ -49,8 +51,9 @@ bool PortServer::Run() {
         entries.push_back({m_usage.Get(), POLLIN, 0});
         const short masterEvents =
             m_outboxSent < m_outboxLength ? static_cast<short>(POLLIN | POLLOUT) : POLLIN;
-        entries.push_back({m_terminal.Master(), masterEvents, 0});
-        entries.push_back({m_input.Master(), POLLIN, 0});
+        // A negative descriptor leaves its entry out of the poll.
+        entries.push_back({m_portInUse ? m_terminal.Master() : -1, masterEvents, 0});
+        entries.push_back({m_inputInUse ? m_input.Master() : -1, POLLIN, 0});
         m_control.AddPollEntries(entries);
         if (poll(entries.data(), entries.size(), -1) < 0) {
             if (errno == EINTR) {
@@ -62,7 +65,7 @@ bool PortServer::Run() {
             return true;
         }
         for (const std::size_t master : {kMaster, kInput}) {
-            if ((entries[master].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+            if ((entries[master].revents & (POLLERR | POLLNVAL)) != 0) {
                 return false;
             }
         }
@@ -71,8 +74,15 @@ bool PortServer::Run() {
         }
         for (const std::size_t master : {kMaster, kInput}) {
             if ((entries[master].revents & POLLIN) != 0) {
-                TakeUserWrites(entries[master].fd);
+                TakeUserWrites(entries[master].fd, false);
             }
+        }
+        // The last user has gone.
+        if ((entries[kMaster].revents & POLLHUP) != 0) {
+            CheckUsers(m_terminal, m_portInUse);
+        }
+        if ((entries[kInput].revents & POLLHUP) != 0) {
+            CheckUsers(m_input, m_inputInUse);
         }
         DeliverQueued();
         m_control.Service(std::span(entries).subspan(kControl),
@@ -83,30 +93,26 @@ bool PortServer::Run() {
 
 void PortServer::HandleUsage() {
     alignas(inotify_event) char buffer[4096];
+    bool portUsage = false;
+    bool inputUsage = false;
     for (;;) {
         const ssize_t got = read(m_usage.Get(), buffer, sizeof buffer);
         if (got <= 0) {
-            return;
+            break;
         }
         for (ssize_t at = 0; at < got;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-            const bool onPort = event->wd == m_terminalWatch;
+            // A full event queue lost opens or closes of either terminal.
+            const bool overflow = (event->mask & IN_Q_OVERFLOW) != 0;
+            portUsage = portUsage || overflow || event->wd == m_terminalWatch;
+            inputUsage = inputUsage || overflow || event->wd != m_terminalWatch;
             if ((event->mask & IN_OPEN) != 0) {
                 m_openContext = m_driver.open(m_deviceContext, 0, 0);
                 ++m_counters.opens;
-                m_portUsers += onPort ? 1 : 0;
                 DiscardQueued();
             }
-            if ((event->mask & IN_CLOSE) != 0) {
-                m_portUsers -= onPort && m_portUsers > 0 ? 1 : 0;
-            }
-            // A full event queue lost opens or closes; emptying as a close does is the safe
-            // side, since every one of them would have emptied the queue. Who has the port
-            // open is unknown then: counting one user keeps delivering, since dropping bytes
-            // that a reader waits for is worse than leaving some unread.
-            if ((event->mask & IN_Q_OVERFLOW) != 0) {
-                m_portUsers = std::max<std::uint64_t>(m_portUsers, 1);
-            }
+            // Emptying as a close does is the safe side of a lost event, since every one of
+            // them would have emptied the queue.
             if ((event->mask & (IN_CLOSE | IN_Q_OVERFLOW)) != 0) {
                 m_driver.close(m_openContext);
                 ++m_counters.closes;
@@ -115,10 +121,26 @@ void PortServer::HandleUsage() {
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         }
     }
+    if (portUsage) {
+        CheckUsers(m_terminal, m_portInUse);
+    }
+    if (inputUsage) {
+        CheckUsers(m_input, m_inputInUse);
+    }
 }
 
-void PortServer::TakeUserWrites(int master) {
-    for (int round = 0; round < kReadsPerRound; ++round) {
+void PortServer::CheckUsers(PseudoTerminal& terminal, bool& inUse) {
+    inUse = terminal.HasUsers();
+    if (!inUse) {
+        // What the last users wrote before they closed is still to be carried, all of it:
+        // the master is not polled again until the next open. It gives the bytes, then
+        // reports the hang-up as an error.
+        TakeUserWrites(terminal.Master(), true);
+    }
+}
+
+void PortServer::TakeUserWrites(int master, bool toTheEnd) {
+    for (int round = 0; toTheEnd || round < kReadsPerRound; ++round) {
         const ssize_t got = read(master, m_inbox.get(), kBufferSize);
         if (got < 0 && errno == EINTR) {
             continue;
@@ -128,14 +150,14 @@ void PortServer::TakeUserWrites(int master) {
         }
         m_counters.written +=
             m_driver.write(m_openContext, m_inbox.get(), static_cast<std::uint32_t>(got));
-        if (static_cast<std::size_t>(got) < kBufferSize) {
+        if (!toTheEnd && static_cast<std::size_t>(got) < kBufferSize) {
             return; // the master is drained; another read would only say so
         }
     }
 }
 
 void PortServer::DeliverQueued() {
-    if (m_portUsers == 0) {
+    if (!m_portInUse) {
         DropQueued();
         return;
     }

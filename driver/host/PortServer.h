@@ -31,7 +31,9 @@ struct PortCounters {
 // While no user has the port's slave open, what COM_Read gives is dropped rather than left
 // in the terminal: a reader opening later would read it before the host could discard it for
 // that open, and would start with old positions. The input terminal's users never read, so
-// they do not count.
+// they do not count. Whether anyone has a slave open is asked of its master after every open
+// or close: inotify merges events that come at the same moment, so counting them would lose
+// users.
 class PortServer {
 public:
     // signalFd reports the signals that end the host. Throws std::system_error.
@@ -44,7 +46,10 @@ public:
 
 private:
     void HandleUsage();
-    void TakeUserWrites(int master);
+    // A few reads per round, so that delivery keeps pace with a fast writer; with toTheEnd
+    // until the master has nothing more.
+    void TakeUserWrites(int master, bool toTheEnd);
+    void CheckUsers(PseudoTerminal& terminal, bool& inUse);
     void DeliverQueued();
     void DropQueued();
     void DiscardQueued();
@@ -61,8 +66,10 @@ private:
     UniqueFd m_usage; // inotify on both slaves' paths
     int m_terminalWatch = -1;
     PortCounters m_counters;
-    // Opens of the port's slave not yet closed.
-    std::uint64_t m_portUsers = 0;
+    // Whether a user has the slave open; a master without users hangs up, and is not polled
+    // until the next open.
+    bool m_portInUse = false;
+    bool m_inputInUse = false;
     bool m_stopping = false;
 
     // Bytes taken from the driver that the terminal has not accepted yet.

@@ -4,6 +4,7 @@
 #include <climits>
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -22,12 +23,9 @@ constexpr tcflag_t kCookedInput =
     IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IUCLC;
 constexpr tcflag_t kCookedLocal = ECHO | ECHONL | ICANON | ISIG | IEXTEN;
 
-// A minimum of 0 makes a read return at once when nothing is there, which a blocking reader
-// takes for the end of the file.
 bool IsRaw(const termios& modes) {
     return (modes.c_iflag & kCookedInput) == 0 && (modes.c_oflag & OPOST) == 0 &&
-           (modes.c_lflag & kCookedLocal) == 0 && (modes.c_cflag & (CSIZE | PARENB)) == CS8 &&
-           modes.c_cc[VMIN] != 0;
+           (modes.c_lflag & kCookedLocal) == 0 && (modes.c_cflag & (CSIZE | PARENB)) == CS8;
 }
 
 void MakeRaw(termios& modes) {
@@ -36,10 +34,6 @@ void MakeRaw(termios& modes) {
     modes.c_lflag &= ~kCookedLocal;
     modes.c_cflag &= ~(CSIZE | PARENB);
     modes.c_cflag |= CS8;
-    if (modes.c_cc[VMIN] == 0) {
-        modes.c_cc[VMIN] = 1;
-        modes.c_cc[VTIME] = 0;
-    }
 }
 
 // Serial devices belong to "dialout"; programs such as gpsd read them as that group. Where
@@ -72,8 +66,10 @@ PseudoTerminal::PseudoTerminal(Access access) {
         ThrowErrno("ptsname_r");
     }
     m_slavePath = name;
-    m_slave.Reset(ioctl(m_master.Get(), TIOCGPTPEER, O_RDWR | O_NOCTTY | O_CLOEXEC));
-    if (!m_slave) {
+    // Opened once before anyone watches the path and closed again, so that from then on the
+    // master hangs up whenever no user has the slave open.
+    const UniqueFd slave(ioctl(m_master.Get(), TIOCGPTPEER, O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!slave) {
         ThrowErrno("opening the terminal");
     }
     const int flags = fcntl(m_master.Get(), F_GETFL);
@@ -81,28 +77,43 @@ PseudoTerminal::PseudoTerminal(Access access) {
         ThrowErrno("fcntl");
     }
     if (access == Access::SerialGroup) {
-        OpenToSerialGroup(m_slave.Get());
-    } else if (fchmod(m_slave.Get(), 0600) != 0) {
+        OpenToSerialGroup(slave.Get());
+    } else if (fchmod(slave.Get(), 0600) != 0) {
         ThrowErrno("setting the terminal's mode");
     }
     termios modes{};
-    if (tcgetattr(m_slave.Get(), &modes) != 0) {
+    if (tcgetattr(slave.Get(), &modes) != 0) {
         ThrowErrno("tcgetattr");
     }
     MakeRaw(modes);
-    if (tcsetattr(m_slave.Get(), TCSANOW, &modes) != 0) {
+    // Reads wait for at least one byte, as readers of a serial device expect.
+    modes.c_cc[VMIN] = 1;
+    modes.c_cc[VTIME] = 0;
+    if (tcsetattr(slave.Get(), TCSANOW, &modes) != 0) {
         ThrowErrno("tcsetattr");
     }
 }
 
 void PseudoTerminal::KeepRaw() {
     termios modes{};
-    if (tcgetattr(m_slave.Get(), &modes) == 0 && !IsRaw(modes)) {
+    if (tcgetattr(m_master.Get(), &modes) == 0 && !IsRaw(modes)) {
         MakeRaw(modes);
-        tcsetattr(m_slave.Get(), TCSANOW, &modes);
+        tcsetattr(m_master.Get(), TCSANOW, &modes);
     }
 }
 
 void PseudoTerminal::DiscardUnread() {
-    tcflush(m_slave.Get(), TCIFLUSH);
+    // Flushing through the master empties only its own input; setting the modes with a
+    // flush empties the slave's.
+    termios modes{};
+    if (tcgetattr(m_master.Get(), &modes) == 0) {
+        tcsetattr(m_master.Get(), TCSAFLUSH, &modes);
+    }
+}
+
+bool PseudoTerminal::HasUsers() const {
+    pollfd entry{m_master.Get(), 0, 0};
+    // When the terminal cannot say, someone may be there: dropping bytes a reader waits for
+    // is worse than leaving some unread.
+    return poll(&entry, 1, 0) < 0 || (entry.revents & POLLHUP) == 0;
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
@@ -139,32 +140,54 @@ TEST(DeviceHostTest, NothingWaitsInTheTerminalForAReaderWhileNoneHasThePortOpen)
     EXPECT_EQ(port.Counter("delivered"), fresh.size());
 }
 
-// A program that sets the port's reads to return at once (minimum 0, as a writer that polls
-// might) changes them for every user of the shared terminal; the host sets them back before it
-// delivers, so that a reader with plain blocking reads, like cat, does not see an end of file
-// between bursts.
-TEST(DeviceHostTest, APlainBlockingReaderKeepsReadingWhateverAWriterSetsUp) {
+// A reader that sets a read time-out (minimum 0, a second) notices that the playback stopped:
+// the host keeps the timings a user set.
+TEST(DeviceHostTest, AReaderWithAReadTimeOutSeesThePortFallSilent) {
     ServedPort port;
     ASSERT_TRUE(port.Started());
-    Child reader = StartReader(port, 2, 0, {"--plain", "--hold", "--bursts"});
+    const UniqueFd playback = OpenWriter(port.Identity().input);
+    ASSERT_TRUE(port.WaitForCounter("opens", 1));
     const std::string burst = "$GPGGA,1*00\r\n$GPGLL,1*00\r\n";
-    const std::string next = "$GPGGA,2*00\r\n$GPGLL,2*00\r\n";
-    const UniqueFd writer = OpenWriter(port.Link());
-    ASSERT_TRUE(writer);
-    termios modes{};
-    ASSERT_EQ(tcgetattr(writer.Get(), &modes), 0);
-    modes.c_cc[VMIN] = 0;
-    modes.c_cc[VTIME] = 0;
-    ASSERT_EQ(tcsetattr(writer.Get(), TCSANOW, &modes), 0);
-    ASSERT_TRUE(port.WaitForCounter("opens", 2));
-    ASSERT_TRUE(WriteAll(writer.Get(), burst));
+    Child reader = StartReader(port, 2 * burst.size(), 1, {"--timeout"});
+    ASSERT_TRUE(WriteAll(playback.Get(), burst));
     ASSERT_TRUE(port.WaitForCounter("delivered", burst.size()));
-    ASSERT_TRUE(WriteAll(reader.stdinPipe.Get(), "go"));
-    // The reader has read the first burst and waits in its next read when this one comes.
-    ASSERT_EQ(hosttest::ReadExactly(reader.stdoutPipe.Get(), burst.size()), burst);
-    ASSERT_TRUE(WriteAll(writer.Get(), next));
-    EXPECT_EQ(hosttest::ReadToEnd(reader.stdoutPipe.Get()), next);
-    EXPECT_EQ(hosttest::WaitForExitCode(reader.pid), 0);
+    ASSERT_TRUE(WriteAll(playback.Get(), burst));
+    EXPECT_EQ(hosttest::ReadToEnd(reader.stdoutPipe.Get()), burst + burst);
+    EXPECT_EQ(hosttest::WaitForExitCode(reader.pid), 3)
+        << "its read after the last burst came back empty at the time-out";
+}
+
+// Two readers whose opens reach the host as one event (inotify merges identical events that
+// wait unread): when one leaves, the other still gets what is played.
+TEST(DeviceHostTest, ReadersThatOpenAtTheSameMomentAreEachServedUntilTheLastLeaves) {
+    ServedPort port;
+    ASSERT_TRUE(port.Started());
+    const UniqueFd playback = OpenWriter(port.Identity().input);
+    ASSERT_TRUE(port.WaitForCounter("opens", 1));
+    const pid_t host = port.Identity().pid;
+    ASSERT_EQ(kill(host, SIGSTOP), 0);
+    UniqueFd first(open(port.Link().c_str(), O_RDONLY | O_NOCTTY));
+    UniqueFd second(open(port.Link().c_str(), O_RDONLY | O_NOCTTY));
+    ASSERT_EQ(kill(host, SIGCONT), 0);
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(second);
+    ASSERT_TRUE(port.WaitForCounter("opens", 2));
+    first.Reset();
+    ASSERT_TRUE(port.WaitForCounter("closes", 1));
+
+    const std::string burst = "$GPRMC,for the one still there*00\r\n";
+    ASSERT_TRUE(WriteAll(playback.Get(), burst));
+    ASSERT_TRUE(port.WaitForCounter("written", burst.size()));
+    pollfd entry{second.Get(), POLLIN, 0};
+    ASSERT_EQ(poll(&entry, 1, 20000), 1)
+        << "nothing came: " << *port.Counter("dropped") << " bytes dropped";
+    EXPECT_EQ(hosttest::ReadExactly(second.Get(), burst.size()), burst);
+
+    // Both left, though their closes may also have come as one.
+    second.Reset();
+    ASSERT_TRUE(port.WaitForCounter("closes", 2));
+    ASSERT_TRUE(WriteAll(playback.Get(), burst));
+    EXPECT_TRUE(port.WaitForCounter("dropped", burst.size())) << "nobody reads any more";
 }
 
 TEST(DeviceHostTest, AReaderAskingForEchoAndLineModesStillGetsTheBytesUnchanged) {

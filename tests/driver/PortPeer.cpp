@@ -1,15 +1,17 @@
 // A program that uses a serial port the way GPS readers do: plain open and termios.
 //
-//   vport_peer PATH COUNT [--cooked | --plain] [--hold] [--bursts]
+//   vport_peer PATH COUNT [--cooked | --plain | --timeout] [--hold] [--bursts]
 //
 // Opens PATH, sets 57600 baud raw mode (with --cooked: echo, canonical input, CR to NL,
 // signals and flow control instead, as a careless program might; with --plain it sets nothing
-// and reads with plain blocking reads, as cat does), writes "open\n" to stdout, with --hold
-// waits for a byte on stdin, then copies exactly COUNT bytes from the port to stdout.
-// Afterwards it keeps the port open until its stdin ends. With --bursts it copies until COUNT
-// bursts of a playback have ended (a burst ends with its GLL line) and ends at once. Exit 0 on
-// success, 1 when the port failed or ended, 2 on bad usage; a port silent for twenty seconds
-// ends it too (a plain reader by SIGALRM).
+// and reads with plain blocking reads, as cat does; with --timeout its reads come back empty
+// after a second of silence, as a reader that watches for a silent GPS sets them), writes
+// "open\n" to stdout, with --hold waits for a byte on stdin, then copies exactly COUNT bytes
+// from the port to stdout. Afterwards it keeps the port open until its stdin ends; with
+// --timeout it reads once more and ends with 3 when that read came back empty. With --bursts
+// it copies until COUNT bursts of a playback have ended (a burst ends with its GLL line) and
+// ends at once. Exit 0 on success, 1 when the port failed or ended, 2 on bad usage; a port
+// silent for twenty seconds ends it too (a plain or timed reader by SIGALRM).
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -36,7 +38,7 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-bool SetModes(int fd, bool cooked) {
+bool SetModes(int fd, bool cooked, bool timeout) {
     termios modes{};
     if (tcgetattr(fd, &modes) != 0) {
         return false;
@@ -46,8 +48,8 @@ bool SetModes(int fd, bool cooked) {
         modes.c_lflag |= ECHO | ICANON | ISIG;
         modes.c_iflag |= ICRNL | IXON;
     }
-    modes.c_cc[VMIN] = 1;
-    modes.c_cc[VTIME] = 0;
+    modes.c_cc[VMIN] = timeout ? 0 : 1;
+    modes.c_cc[VTIME] = timeout ? 10 : 0;
     cfsetispeed(&modes, B57600);
     cfsetospeed(&modes, B57600);
     return tcsetattr(fd, TCSANOW, &modes) == 0;
@@ -58,6 +60,7 @@ bool SetModes(int fd, bool cooked) {
 int main(int argc, char** argv) {
     bool cooked = false;
     bool plain = false;
+    bool timeout = false;
     bool hold = false;
     bool bursts = false;
     for (int i = 3; i < argc; ++i) {
@@ -66,6 +69,8 @@ int main(int argc, char** argv) {
             cooked = true;
         } else if (option == "--plain") {
             plain = true;
+        } else if (option == "--timeout") {
+            timeout = true;
         } else if (option == "--hold") {
             hold = true;
         } else if (option == "--bursts") {
@@ -79,7 +84,8 @@ int main(int argc, char** argv) {
     }
     const std::size_t count = std::strtoul(argv[2], nullptr, 10);
     const int port = open(argv[1], O_RDWR | O_NOCTTY);
-    if (port < 0 || (!plain && !SetModes(port, cooked)) || !WriteAll(STDOUT_FILENO, "open\n", 5)) {
+    if (port < 0 || (!plain && !SetModes(port, cooked, timeout)) ||
+        !WriteAll(STDOUT_FILENO, "open\n", 5)) {
         return 1;
     }
     char buffer[4096];
@@ -119,6 +125,10 @@ int main(int argc, char** argv) {
     close(STDOUT_FILENO);
     if (bursts) {
         return 0;
+    }
+    if (timeout) {
+        alarm(20);
+        return read(port, buffer, sizeof buffer) == 0 ? 3 : 1;
     }
     while (read(STDIN_FILENO, buffer, sizeof buffer) > 0) {
     }

@@ -252,7 +252,8 @@ TEST(KmlTrackImport, LinePositionsBecomeFixesOfTrackOne) {
     EXPECT_NEAR(second.CourseOverGround(), 0.0, 1e-9);
     EXPECT_NEAR(track.PointAt(2).CourseOverGround(), 90.0, 0.1);
     EXPECT_EQ(second.SatellitesInUse(), 12);
-    EXPECT_DOUBLE_EQ(second.Altitude(), 75.0);
+    EXPECT_DOUBLE_EQ(track.PointAt(0).Altitude(), 500.0) << "the altitude the file gives";
+    EXPECT_DOUBLE_EQ(second.Altitude(), 75.0) << "none given";
     EXPECT_DOUBLE_EQ(second.GeoidalSeparation(), 47.5);
     EXPECT_TRUE(second.IsComplete());
     EXPECT_EQ(track.ElapsedSeconds(), 0);
@@ -262,30 +263,66 @@ TEST(KmlTrackImport, LinePositionsBecomeFixesOfTrackOne) {
     EXPECT_EQ(track.DisplayName(), "Way.kml");
 }
 
-TEST(KmlRoundTrip, ExportedPositionsComeBackAtTheWrittenPrecision) {
+// Alternately north and east from 47N 8E, so that every point turns the track and ends a
+// straight segment; altitudes in whole metres, as the export writes them.
+std::unique_ptr<CTrack> ZigZagTrack(int count) {
+    auto track = std::make_unique<CTrack>();
+    double latitude = 47.0;
+    double longitude = 8.0;
+    for (int i = 0; i < count; ++i) {
+        bool outOfMemory = false;
+        track->AddPoint(kmltest::Fix(latitude, longitude, 10.0, 400.0 + 7 * i), outOfMemory);
+        (i % 2 == 0 ? latitude : longitude) += 0.001;
+    }
+    return track;
+}
+
+void ExpectSamePoint(const TrackPoint& imported, const TrackPoint& exported, int index) {
+    EXPECT_NEAR(imported.Position().Latitude().DecimalDegrees(),
+                exported.Position().Latitude().DecimalDegrees(), 5e-7)
+        << index;
+    EXPECT_NEAR(imported.Position().Longitude().DecimalDegrees(),
+                exported.Position().Longitude().DecimalDegrees(), 5e-7)
+        << index;
+    EXPECT_EQ(imported.Altitude(), exported.Altitude()) << index;
+}
+
+TEST(KmlRoundTrip, ASpeedColouredExportComesBackAsTheSameTrackOnce) {
     testpaths::TempDir dir;
-    const auto track = kmltest::StraightTrack(37);
+    const auto track = ZigZagTrack(14);
     ScriptedPrompts prompts;
     for (const char* name : {"r.kml", "r.kmz"}) {
         ASSERT_EQ(ExportTrackToFile(*track, dir / name, {}, kNoDateTime), "");
         const auto geometry = ReadKmlGeometry(dir / name, prompts);
         ASSERT_TRUE(geometry) << name;
-        // The whole-track line (0, 10, 20, 30), then both segments (0-1, 1-36).
-        ASSERT_EQ(geometry->lines.size(), 8u) << name;
-        const int expected[] = {0, 10, 20, 30, 0, 1, 1, 36};
-        for (std::size_t i = 0; i < 8; ++i) {
-            const TrackPoint point = track->PointAt(expected[i]);
-            EXPECT_NEAR(geometry->lines[i].latitude, point.Position().Latitude().DecimalDegrees(),
-                        5e-7);
-            EXPECT_NEAR(geometry->lines[i].longitude, point.Position().Longitude().DecimalDegrees(),
-                        5e-7);
-            EXPECT_EQ(geometry->lines[i].altitude, std::trunc(point.Altitude()));
-        }
         CTrack imported;
         ASSERT_TRUE(FillTrackFromKmlLines(geometry->lines, dir / name, imported));
-        EXPECT_EQ(imported.PointCount(), 7) << "the repeated segment end 1 collapses";
+        ASSERT_EQ(imported.PointCount(), track->PointCount())
+            << name << ": the segments alone, their shared ends collapsed";
+        for (int i = 0; i < track->PointCount(); ++i) {
+            ExpectSamePoint(imported.PointAt(i), track->PointAt(i), i);
+        }
+        EXPECT_NEAR(imported.TripDistance(), track->TripDistance(), 1e-4 * track->TripDistance())
+            << name;
     }
     EXPECT_TRUE(prompts.Texts().empty());
+}
+
+TEST(KmlRoundTrip, APlainExportComesBackAsItsWholeTrackLine) {
+    testpaths::TempDir dir;
+    const auto track = ZigZagTrack(25);
+    KmlExportOptions options;
+    options.speedColoured = false;
+    ASSERT_EQ(ExportTrackToFile(*track, dir / "plain.kml", options, kNoDateTime), "");
+    ScriptedPrompts prompts;
+    const auto geometry = ReadKmlGeometry(dir / "plain.kml", prompts);
+    ASSERT_TRUE(geometry);
+    CTrack imported;
+    ASSERT_TRUE(FillTrackFromKmlLines(geometry->lines, dir / "plain.kml", imported));
+    ASSERT_EQ(imported.PointCount(), 3) << "points 0, 10 and 20";
+    for (int i = 0; i < 3; ++i) {
+        ExpectSamePoint(imported.PointAt(i), track->PointAt(10 * i), 10 * i);
+    }
 }
 
 TEST(KmlCorpus, EveryFileImportsOrFailsWithAKnownMessage) {

@@ -21,12 +21,14 @@
 #include "navigation/NavigationDataBase.h"
 #include "platform/RegistryAccessor.h"
 #include "platform/SettingsKeys.h"
+#include "support/CommaLocale.h"
 #include "support/TestPaths.h"
 
 #include <QClipboard>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QLocale>
 #include <QTimer>
 
 #include <fstream>
@@ -41,6 +43,7 @@ private slots:
     void DestinationsCommandsOpenTheirDialogs();
     void CoordinateFieldShowsEachStyleWithItsStepsAndBounds();
     void PasteTakesOnlyAWellFormedPositionAndCopyWritesIt();
+    void CoordinateFieldAndPasteUseADecimalPointInACommaLocale();
     void WaypointListShowsTheStoreOrItsEmptyText();
     void WaypointListDeleteAsksThenRemovesTheNameFromEveryRoute();
     void WaypointListNewStoresAndMovesTheCounterAndStyleOn();
@@ -191,6 +194,36 @@ void NavigationDialogsTest::CoordinateFieldShowsEachStyleWithItsStepsAndBounds()
     latitude.Part(1)->setValue(30);
     QCOMPARE(latitude.Part(0)->maximum(), 90.0);
     QCOMPARE(latitude.DecimalDegrees(), -90.0);
+}
+
+// The user's locale writes decimals with a comma; the field shows and reads a decimal point,
+// as the copied position and every other number text of the program has.
+void NavigationDialogsTest::CoordinateFieldAndPasteUseADecimalPointInACommaLocale() {
+    const testpaths::CommaLocale comma;
+    if (!comma.Unavailable().empty()) {
+        QSKIP(comma.Unavailable().c_str());
+    }
+    struct DefaultLocale {
+        QLocale previous;
+        DefaultLocale() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+        ~DefaultLocale() { QLocale::setDefault(previous); }
+    } german;
+    CNewNavigationItemDlg dialog(CNewNavigationItemDlg::Kind::NewWaypoint, "WPL_0000",
+                                 CLatLong::FromDecimalDegrees(1.0, 2.0),
+                                 CoordinateStyle::DecimalMinutes);
+    QApplication::clipboard()->setText(
+        QString::fromUtf8("N 49\u00B016.4500', W 123\u00B011.1200';"));
+    QVERIFY(dialog.PastePosition());
+    CCoordinateEdit& latitude = *dialog.LatitudeEdit();
+    QCOMPARE(latitude.PartText(1), QString("16.4500"));
+    QDoubleSpinBox* minutes = latitude.Part(1);
+    minutes->findChild<QLineEdit*>()->setText(QStringLiteral("17.2500"));
+    minutes->interpretText();
+    QCOMPARE(minutes->value(), 17.25);
+    QCOMPARE(latitude.PartText(1), QString("17.2500"));
+    dialog.CopyPosition();
+    QCOMPARE(QApplication::clipboard()->text(),
+             QString::fromUtf8("N 49\u00B017.2500',W 123\u00B011.1200';"));
 }
 
 void NavigationDialogsTest::PasteTakesOnlyAWellFormedPositionAndCopyWritesIt() {
