@@ -153,7 +153,9 @@ public:
 private:
     // Saves the navigation store; false (reported) when it was not saved.
     bool WriteStore();
-    void FinishPlaybackReading(bool reachedEnd);
+    // Runs on the reader's thread; its work is posted to the user-interface thread, where it
+    // is dropped unless `load` is still the latest load of track 1.
+    void FinishPlaybackReading(unsigned load, bool reachedEnd);
     FileCommunication::ReadEnd ReadPlaybackFile(WorkerThreadSlot& slot, const std::string& path);
     enum class PlaybackBatchEnd { Full, StoreLine, EndOfFile, OutOfMemory };
     // Reads lines and decodes them into track 1 under its lock until the batch is full, the
@@ -174,6 +176,8 @@ private:
     std::atomic<int> m_virtualSerialPort{kNoVirtualPort};
     BuiltInGpsSettings m_builtInGps;
     RecordLineReader m_playbackLines;
+    // Counts the loads and imports into track 1 (user-interface thread only).
+    unsigned m_trackLoad = 0;
     std::optional<StoreFile> m_storeFile;
 
     SerialEndpoint m_serialSource;
