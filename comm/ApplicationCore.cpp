@@ -307,27 +307,23 @@ void ApplicationCore::LoadRecordFile(const std::string& path, const std::string&
     m_services.view.SelectView(command_ids::kViewRecordedTrack);
 }
 
-bool ApplicationCore::ImportKmlFile(const std::string& path, int guidanceKind) {
-    const std::optional<KmlGeometry> geometry = ReadKmlGeometry(path, m_services.prompts);
-    if (!geometry) {
-        return false;
-    }
+bool ApplicationCore::ImportKmlGeometry(const KmlGeometry& geometry, const std::string& path,
+                                        int guidanceKind) {
     IViewHost& view = m_services.view;
     bool routeStored = false;
-    if (!geometry->points.empty()) {
+    if (!geometry.points.empty()) {
         m_document.Store().ResetLastImportKind();
-        routeStored = StoreKmlRoute(geometry->points, path, guidanceKind, m_document.Store(),
+        routeStored = StoreKmlRoute(geometry.points, path, guidanceKind, m_document.Store(),
                                     MillisecondTicks())
                           .routeIndex >= 0;
     }
-    if (!geometry->lines.empty()) {
+    if (!geometry.lines.empty()) {
         m_playbackReader.Stop();
         ++m_trackLoad;
         bool complete = false;
         {
             std::lock_guard lock(m_track1Lock);
-            complete =
-                FillTrackFromKmlLines(geometry->lines, path, m_document.Track(kEngineTrack1));
+            complete = FillTrackFromKmlLines(geometry.lines, path, m_document.Track(kEngineTrack1));
         }
         if (!complete) {
             m_services.prompts.ShowError("Out of memory");

@@ -28,6 +28,7 @@ class IClock;
 class IDeviceManager;
 class IPrompts;
 class RegistryStore;
+struct KmlGeometry;
 
 // What the application core is given by the program around it (the window, the command-line
 // companion or a test).
@@ -82,10 +83,11 @@ public:
     void PlaybackToCommand();
     // Loads a record file as track 1 with the playback reader.
     void LoadRecordFile(const std::string& path, const std::string& title);
-    // Imports a KML or KMZ file: its point placemarks become a new route of the navigation
-    // store (waypoints spaced by the arrival radius of `guidanceKind`), its lines track 1,
-    // which the view then shows as the recorded track plot. True when a route was stored.
-    bool ImportKmlFile(const std::string& path, int guidanceKind);
+    // Imports what a KML or KMZ file held (read beforehand, off this thread): its point
+    // placemarks become a new route of the navigation store (waypoints spaced by the arrival
+    // radius of `guidanceKind`), its lines track 1, which the view then shows as the recorded
+    // track plot. True when a route was stored.
+    bool ImportKmlGeometry(const KmlGeometry& geometry, const std::string& path, int guidanceKind);
 
     // Playback controls of the track the view shows; each change is written to the settings
     // for both tracks.
