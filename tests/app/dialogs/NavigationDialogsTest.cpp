@@ -19,6 +19,7 @@
 #include "app/dialogs/RouteUploadWait.h"
 #include "comm/TestLogs.h"
 #include "navigation/NavigationDataBase.h"
+#include "nmea/Sentence.h"
 #include "platform/RegistryAccessor.h"
 #include "platform/SettingsKeys.h"
 #include "support/TestPaths.h"
@@ -56,6 +57,8 @@ private slots:
     void MarkPositionCancelGivesBackTheTrackRouteAndItsNumber();
     void MarkPositionCollectsTheTracksWaypointsInItsRoute();
     void MarkPositionConfirmStoresTheAverageInTheChosenRoute();
+    void WaypointListCommandsActOnTheWaypointShownAfterTheStoreMovedIt();
+    void RouteListCommandsActOnTheRouteShownAfterTheStoreMovedIt();
 
 private:
     CNavigationDataBase& Store() { return m_app->Core().Document().Store(); }
@@ -68,6 +71,8 @@ private:
     void AddRoute(const std::string& name, std::vector<std::string> names);
     // A live fix at 48.1 N, 11.5 E.
     void ReceiveFix();
+    // A WPL sentence as a receive thread hands it to the store.
+    void ReceiveWaypoint(const std::string& name, const std::string& coordinates);
 
     std::unique_ptr<testpaths::TempDir> m_dir;
     std::unique_ptr<CObrin2App> m_app;
@@ -133,6 +138,14 @@ void NavigationDialogsTest::ReceiveFix() {
         start = end + 1;
     }
     QVERIFY(m_app->Core().Document().Track(kEngineTrack2).CurrentFix().HasPosition());
+}
+
+void NavigationDialogsTest::ReceiveWaypoint(const std::string& name,
+                                            const std::string& coordinates) {
+    bool outOfMemory = false;
+    QVERIFY(m_app->Core().Document().DecodeLine(
+        kEngineStore, *FinishLine("$GPWPL," + coordinates + "," + name + "*"), outOfMemory,
+        "/tmp/a.txt"));
 }
 
 void NavigationDialogsTest::DestinationsCommandsOpenTheirDialogs() {
@@ -589,6 +602,78 @@ void NavigationDialogsTest::MarkPositionCollectsTheTracksWaypointsInItsRoute() {
     QCOMPARE(Store().Route(Store().FindRoute("RTE_0000")).WaypointNames(),
              (std::vector<std::string>{"First", "Second"}));
     QCOMPARE(ReadDword(settings_keys::kNavigatorRoutes, "StartNumber"), 1u);
+}
+
+void NavigationDialogsTest::WaypointListCommandsActOnTheWaypointShownAfterTheStoreMovedIt() {
+    constexpr const char* kA = "4806.0000,N,01130.0000,E";
+    constexpr const char* kB = "4812.0000,N,01136.0000,E";
+    constexpr const char* kC = "4818.0000,N,01142.0000,E";
+    ReceiveWaypoint("A", kA);
+    ReceiveWaypoint("B", kB);
+    ReceiveWaypoint("C", kC);
+    CWaypointListDlg dialog(Context());
+    // A receiver sends A again, unchanged: the store moves it to the end, the rows stay.
+    ReceiveWaypoint("A", kA);
+    QCOMPARE(Store().Waypoint(2).Name(), std::string("A"));
+    CWaypointListModel& model = *dialog.Model();
+    QCOMPARE(model.index(0, 0).data().toString(), QString("A"));
+    QCOMPARE(model.index(0, 1).data().toString(), QString::fromUtf8("N 48\u00B006.0000'"));
+    QCOMPARE(model.index(1, 0).data().toString(), QString("B"));
+
+    dialog.GoTo(1);
+    QCOMPARE(Store().Mode(), NavigationMode::GoTo);
+    QCOMPARE(Store().Waypoint(Store().TargetIndex()).Name(), std::string("B"));
+    // Go To refreshed the rows: B C A.
+    QTRY_COMPARE(model.HighlightedRow(), 0);
+    dialog.GoTo(0); // the same again cancels it
+    QCOMPARE(Store().Mode(), NavigationMode::None);
+
+    ReceiveWaypoint("B", kB); // C A B in the store, rows B C A
+    ReceiveWaypoint("A", kA); // C B A
+    QString edited;
+    dialog.SetItemDialogRunner([&](CNewNavigationItemDlg& item) {
+        edited = item.NameEdit()->text();
+        return false;
+    });
+    dialog.EditWaypoint(0);
+    QCOMPARE(edited, QString("B"));
+
+    ReceiveWaypoint("C", kC); // rows C B A after the edit, store B A C
+    m_answers = {PromptAnswer::Yes};
+    dialog.DeleteWaypoint(0);
+    QCOMPARE(m_asked.back().text,
+             std::string("Are you sure you want to delete the 'C' waypoint from system?"));
+    QCOMPARE(Store().FindWaypoint("C"), -1);
+    QCOMPARE(Store().Count(NavItemKind::Waypoint), 2);
+}
+
+void NavigationDialogsTest::RouteListCommandsActOnTheRouteShownAfterTheStoreMovedIt() {
+    AddWaypoint("A", 0, 0);
+    AddWaypoint("B", 1, 1);
+    AddRoute("First", {"A"});
+    AddRoute("Second", {"B"});
+    AddRoute("Third", {"A", "B"});
+    CRouteListDlg dialog(Context());
+    // Elsewhere the first route goes; the list still shows it in its first row.
+    QVERIFY(Store().DeleteItem(NavItemKind::Route, Store().FindRoute("First")));
+
+    const std::filesystem::path path = m_dir->Path() / "second.txt";
+    dialog.DialogRunners().chooseSavePath = [&](QWidget*) {
+        return QString::fromStdString(path.string());
+    };
+    dialog.SaveRoute(1);
+    QCOMPARE(testpaths::ReadFileBytes(path), *Store().RouteExportText(Store().FindRoute("Second")));
+
+    dialog.GoAlong(2);
+    QCOMPARE(Store().Mode(), NavigationMode::GoAlong);
+    QCOMPARE(Store().Route(Store().TargetIndex()).Name(), std::string("Third"));
+    QTRY_COMPARE(dialog.Model()->HighlightedRow(), 2);
+
+    // The row of a route that went does nothing.
+    const std::size_t asked = m_asked.size();
+    dialog.DeleteRoute(0);
+    QCOMPARE(m_asked.size(), asked);
+    QCOMPARE(Store().Count(NavItemKind::Route), 2);
 }
 
 ZRV_QTEST_MAIN(NavigationDialogsTest)
