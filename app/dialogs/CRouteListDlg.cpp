@@ -139,6 +139,7 @@ void CRouteListDlg::NewRoute() {
         CNewNavigationItemDlg::Kind::NewRoute,
         QString::fromStdString(NewItemName(m_settings, NavItemKind::Route)), {},
         CoordinateStyle::Traditional, this);
+    dialog.CheckNameWith(m_context.core.Prompts());
     if (!m_runners.newRoute(dialog)) {
         return;
     }
@@ -157,6 +158,7 @@ void CRouteListDlg::RenameRoute(int row) {
     }
     const std::string shown = store.Route(index).Name();
     CRenameDlg dialog(QString::fromStdString(shown), this);
+    dialog.CheckNameWith(m_context.core.Prompts());
     if (!m_runners.rename(dialog)) {
         return;
     }

@@ -11,6 +11,7 @@
 #include "app/dialogs/CNavigationListView.h"
 #include "app/dialogs/CNearestWaypointListDlg.h"
 #include "app/dialogs/CNewNavigationItemDlg.h"
+#include "app/dialogs/CRenameDlg.h"
 #include "app/dialogs/CRouteListDlg.h"
 #include "app/dialogs/CRouteWaypointsDlg.h"
 #include "app/dialogs/CTextRowsModel.h"
@@ -57,6 +58,8 @@ private slots:
     void MarkPositionCancelGivesBackTheTrackRouteAndItsNumber();
     void MarkPositionCollectsTheTracksWaypointsInItsRoute();
     void MarkPositionConfirmStoresTheAverageInTheChosenRoute();
+    void MarkPositionKeepsARefusedNameOpenForCorrection();
+    void NewEditAndRenameRefuseANameBeforeTheyClose();
     void WaypointListCommandsActOnTheWaypointShownAfterTheStoreMovedIt();
     void RouteListCommandsActOnTheRouteShownAfterTheStoreMovedIt();
 
@@ -602,6 +605,90 @@ void NavigationDialogsTest::MarkPositionCollectsTheTracksWaypointsInItsRoute() {
     QCOMPARE(Store().Route(Store().FindRoute("RTE_0000")).WaypointNames(),
              (std::vector<std::string>{"First", "Second"}));
     QCOMPARE(ReadDword(settings_keys::kNavigatorRoutes, "StartNumber"), 1u);
+}
+
+void NavigationDialogsTest::MarkPositionKeepsARefusedNameOpenForCorrection() {
+    const CLatLong latest = CLatLong::FromDecimalDegrees(10.0, 20.0);
+    CMarkPositionDlg dialog(
+        Context(), [&] { return latest; }, "/tmp/track.txt");
+    dialog.show();
+    dialog.Tick();
+    const QString refused[] = {"Camp,1", "Camp*", "$Camp", "Camp at the far end of the lake"};
+    for (const QString& name : refused) {
+        m_asked.clear();
+        dialog.NameEdit()->setText(name);
+        dialog.accept();
+        QVERIFY2(dialog.isVisible(), qPrintable(name));
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(dialog.NameEdit()->text(), name);
+        QVERIFY(dialog.SamplingTimer().isActive());
+        QCOMPARE(m_asked.size(), std::size_t{1});
+        QVERIFY(m_asked[0].text.starts_with("The name '" + name.toStdString() + "' cannot"));
+    }
+    QCOMPARE(Store().Count(NavItemKind::Waypoint), 0);
+    QCOMPARE(Store().Route(Store().FindRoute("RTE_0000")).WaypointCount(), 0);
+
+    // Corrected, the same dialog stores the waypoint in the track's route.
+    dialog.NameEdit()->setText("Camp 1");
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(Store().FindWaypoint("Camp 1") >= 0);
+    QCOMPARE(Store().Route(Store().FindRoute("RTE_0000")).WaypointNames(),
+             std::vector<std::string>{"Camp 1"});
+}
+
+void NavigationDialogsTest::NewEditAndRenameRefuseANameBeforeTheyClose() {
+    AddWaypoint("A", 1, 1);
+    AddRoute("R", {"A"});
+    // OK pressed with a refused name, then with a good one: the dialog closes only then.
+    const auto pressOkTwice = [this](QDialog& dialog, QLineEdit& name, const QString& good) {
+        dialog.show();
+        name.setText("a,b");
+        dialog.accept();
+        const bool stayedOpen = dialog.isVisible() && name.text() == "a,b";
+        const bool told = !m_asked.empty() && m_asked.back().text.starts_with("The name 'a,b'");
+        m_asked.clear();
+        name.setText(good);
+        dialog.accept();
+        return stayedOpen && told && dialog.result() == QDialog::Accepted;
+    };
+    CWaypointListDlg waypoints(Context());
+    bool ok = false;
+    waypoints.SetItemDialogRunner([&](CNewNavigationItemDlg& item) {
+        ok = pressOkTwice(item, *item.NameEdit(), "B");
+        return item.result() == QDialog::Accepted;
+    });
+    waypoints.NewWaypoint();
+    QVERIFY(ok);
+    QVERIFY(Store().FindWaypoint("B") >= 0);
+    waypoints.SetItemDialogRunner([&](CNewNavigationItemDlg& item) {
+        ok = pressOkTwice(item, *item.NameEdit(), "C");
+        return item.result() == QDialog::Accepted;
+    });
+    ok = false;
+    waypoints.EditWaypoint(0);
+    QVERIFY(ok);
+    QCOMPARE(Store().FindWaypoint("A"), -1);
+    QVERIFY(Store().FindWaypoint("C") >= 0);
+
+    CRouteListDlg routes(Context());
+    routes.DialogRunners().newRoute = [&](CNewNavigationItemDlg& item) {
+        ok = pressOkTwice(item, *item.NameEdit(), "S");
+        return item.result() == QDialog::Accepted;
+    };
+    ok = false;
+    routes.NewRoute();
+    QVERIFY(ok);
+    QVERIFY(Store().FindRoute("S") >= 0);
+    routes.DialogRunners().rename = [&](CRenameDlg& rename) {
+        ok = pressOkTwice(rename, *rename.NameEdit(), "T");
+        return rename.result() == QDialog::Accepted;
+    };
+    ok = false;
+    routes.RenameRoute(0);
+    QVERIFY(ok);
+    QCOMPARE(Store().FindRoute("R"), -1);
+    QVERIFY(Store().FindRoute("T") >= 0);
 }
 
 void NavigationDialogsTest::WaypointListCommandsActOnTheWaypointShownAfterTheStoreMovedIt() {
