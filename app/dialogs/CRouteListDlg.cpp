@@ -26,11 +26,15 @@
 
 namespace {
 
+// The dialog itself adds ".txt" to a name typed without it, before it asks about a file of
+// that name that exists already.
 QString ChooseRoutePath(QWidget* parent) {
-    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Save Route"), {},
-                                                QStringLiteral("NMEA-0183 Files (*.txt)"));
-    if (!path.isEmpty() && !path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)) {
-        path += QStringLiteral(".txt");
+    QFileDialog dialog(parent, QStringLiteral("Save Route"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("NMEA-0183 Files (*.txt)"));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
     }
     return dialog.selectedFiles().constFirst();
 }

@@ -25,10 +25,14 @@
 #include "platform/SettingsKeys.h"
 #include "support/TestPaths.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <fstream>
@@ -62,6 +66,7 @@ private slots:
     void NewEditAndRenameRefuseANameBeforeTheyClose();
     void WaypointListCommandsActOnTheWaypointShownAfterTheStoreMovedIt();
     void RouteListCommandsActOnTheRouteShownAfterTheStoreMovedIt();
+    void RouteSavePathGetsItsSuffixBeforeTheOverwriteQuestion();
 
 private:
     CNavigationDataBase& Store() { return m_app->Core().Document().Store(); }
@@ -761,6 +766,45 @@ void NavigationDialogsTest::RouteListCommandsActOnTheRouteShownAfterTheStoreMove
     dialog.DeleteRoute(0);
     QCOMPARE(m_asked.size(), asked);
     QCOMPARE(Store().Count(NavItemKind::Route), 2);
+}
+
+void NavigationDialogsTest::RouteSavePathGetsItsSuffixBeforeTheOverwriteQuestion() {
+    AddWaypoint("A", 0, 0);
+    AddRoute("R", {"A"});
+    const std::filesystem::path existing = m_dir->Path() / "trip.txt";
+    testpaths::WriteFileBytes(existing, "kept");
+    CRouteListDlg dialog(Context());
+    const auto chooseSavePath = dialog.DialogRunners().chooseSavePath;
+
+    // "trip" typed in the file dialog, OK: the dialog asks about trip.txt; No, then Cancel.
+    QString question;
+    bool typed = false;
+    QTimer typing;
+    typing.setInterval(10);
+    QObject::connect(&typing, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            question = box->text();
+            box->button(QMessageBox::No)->click();
+        } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            if (!typed) {
+                typed = true;
+                files->selectFile(QString::fromStdString((m_dir->Path() / "trip").string()));
+                // Queued: the question it may ask runs a loop of its own, in which this
+                // timer must fire again.
+                QMetaObject::invokeMethod(
+                    files, [files] { static_cast<QDialog*>(files)->accept(); },
+                    Qt::QueuedConnection);
+            } else if (!question.isEmpty()) {
+                files->reject();
+            }
+        }
+    });
+    typing.start();
+    QCOMPARE(chooseSavePath(&dialog), QString());
+    typing.stop();
+    QVERIFY2(question.contains("trip.txt"), qPrintable(question));
+    QCOMPARE(testpaths::ReadFileBytes(existing), std::string("kept"));
 }
 
 ZRV_QTEST_MAIN(NavigationDialogsTest)
