@@ -1,6 +1,7 @@
 #include "app/CMainFrame.h"
 
 #include "app/BuildTime.h"
+#include "app/BusyBox.h"
 #include "app/CBluetoothConnectDlg.h"
 #include "app/CommandIds.h"
 #include "app/DestinationCommands.h"
@@ -18,6 +19,7 @@
 #include "platform/DocumentsFolder.h"
 #include "platform/Prompts.h"
 #include "tracks/KmlExport.h"
+#include "tracks/KmlImport.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -31,6 +33,8 @@
 #include <QUrl>
 
 #include <mutex>
+#include <new>
+#include <optional>
 
 namespace {
 
@@ -214,7 +218,16 @@ void CMainFrame::OpenPath(const QString& path) {
     const QFileInfo file(path);
     const QString extension = file.suffix().toUpper();
     if (extension == QLatin1String("KML") || extension == QLatin1String("KMZ")) {
-        if (m_core.ImportKmlFile(path.toStdString(), m_settings.general.kindOfRouteGuidance)) {
+        // Reading, unpacking and parsing a large file takes long: a worker does it while the
+        // window shows that it is under way. What it found is stored here.
+        const std::string kmlPath = path.toStdString();
+        std::optional<KmlGeometry> geometry;
+        RunWithBusyBox(
+            this, QStringLiteral("Open"),
+            QStringLiteral("Reading ") + file.fileName() + QStringLiteral("..."), m_core.Prompts(),
+            [&] { geometry = ReadKmlGeometry(kmlPath, m_core.Prompts()); }, m_busyShown);
+        if (geometry &&
+            m_core.ImportKmlGeometry(*geometry, kmlPath, m_settings.general.kindOfRouteGuidance)) {
             ExecuteCommand(kRouteList);
         }
         return;
@@ -271,11 +284,31 @@ void CMainFrame::OnSave(int) {
     options.altitudeMode = general.antennaAltitudeMode == 2 ? KmlAltitudeMode::Absolute
                                                             : KmlAltitudeMode::ClampedToGround;
     options.units = DistanceUnitOfSetting(general.distanceUnits);
-    std::string error;
-    {
+    // Only the copy of the points holds the track: a recording's receive thread waits for that,
+    // not for building, packing and writing the file, which a worker does meanwhile.
+    std::vector<TrackPoint> points;
+    try {
         std::lock_guard lock(m_core.TrackLock(engine));
-        error = ExportTrackToFile(track, path.toStdString(), options, m_core.Clock().Now());
+        points = CopyTrackPoints(track);
+    } catch (const std::bad_alloc&) {
+        m_core.Prompts().ShowError("Out of memory");
+        return;
     }
+    const std::string file = path.toStdString();
+    const CalendarTime modified = m_core.Clock().Now();
+    std::string error;
+    RunWithBusyBox(
+        this, QStringLiteral("Save Velmora"),
+        QStringLiteral("Saving ") + QFileInfo(path).fileName() + QStringLiteral("..."),
+        m_core.Prompts(),
+        [&] {
+            try {
+                error = ExportPointsToFile(points, file, options, modified);
+            } catch (const std::bad_alloc&) {
+                error = "Out of memory";
+            }
+        },
+        m_busyShown);
     if (!error.empty()) {
         m_core.Prompts().ShowError(error);
         return;

@@ -14,6 +14,7 @@ class ApplicationCore;
 class CObrin2View;
 class IDeviceManager;
 class QAction;
+class QDialog;
 class QMenu;
 
 // How the frame asks for a file; tests answer without a dialog. Each returns the chosen path,
@@ -58,6 +59,9 @@ public:
     void SetFileDialogs(FileDialogs dialogs) { m_dialogs = std::move(dialogs); }
     // The device manager that Options... registers the virtual serial port with.
     void SetDeviceManager(IDeviceManager& devices) { m_devices = &devices; }
+    // Called with the busy box of Save... and of opening a KML or KMZ file once it is up,
+    // before the work starts (tests look at the box and the locks there).
+    void OnBusyBoxShown(std::function<void(QDialog&)> shown) { m_busyShown = std::move(shown); }
 
     // --- Handlers (the command table's) ----------------------------------------------------
     void OnAbout(int id);
@@ -128,4 +132,5 @@ private:
     bool m_activated = false;
     std::function<void()> m_firstActivation;
     std::function<void()> m_close;
+    std::function<void(QDialog&)> m_busyShown;
 };

@@ -279,6 +279,7 @@ void ApplicationCore::AppendBluetoothDevice(const BluetoothDevice& device) {
 
 void ApplicationCore::LoadRecordFile(const std::string& path, const std::string& title) {
     m_playbackReader.Stop();
+    const unsigned load = ++m_trackLoad;
     CTrack& track1 = m_document.Track(kEngineTrack1);
     {
         std::lock_guard lock(m_track1Lock);
@@ -288,7 +289,7 @@ void ApplicationCore::LoadRecordFile(const std::string& path, const std::string&
     const bool started = m_playbackReader.Start(
         path, [this, path] { return m_playbackLines.Open(path) ? 0 : EIO; },
         [this, path](WorkerThreadSlot& slot) { return ReadPlaybackFile(slot, path); },
-        [this](bool reachedEnd) { FinishPlaybackReading(reachedEnd); });
+        [this, load](bool reachedEnd) { FinishPlaybackReading(load, reachedEnd); });
     if (!started) {
         return;
     }
@@ -306,26 +307,23 @@ void ApplicationCore::LoadRecordFile(const std::string& path, const std::string&
     m_services.view.SelectView(command_ids::kViewRecordedTrack);
 }
 
-bool ApplicationCore::ImportKmlFile(const std::string& path, int guidanceKind) {
-    const std::optional<KmlGeometry> geometry = ReadKmlGeometry(path, m_services.prompts);
-    if (!geometry) {
-        return false;
-    }
+bool ApplicationCore::ImportKmlGeometry(const KmlGeometry& geometry, const std::string& path,
+                                        int guidanceKind) {
     IViewHost& view = m_services.view;
     bool routeStored = false;
-    if (!geometry->points.empty()) {
+    if (!geometry.points.empty()) {
         m_document.Store().ResetLastImportKind();
-        routeStored = StoreKmlRoute(geometry->points, path, guidanceKind, m_document.Store(),
+        routeStored = StoreKmlRoute(geometry.points, path, guidanceKind, m_document.Store(),
                                     MillisecondTicks())
                           .routeIndex >= 0;
     }
-    if (!geometry->lines.empty()) {
+    if (!geometry.lines.empty()) {
         m_playbackReader.Stop();
+        ++m_trackLoad;
         bool complete = false;
         {
             std::lock_guard lock(m_track1Lock);
-            complete =
-                FillTrackFromKmlLines(geometry->lines, path, m_document.Track(kEngineTrack1));
+            complete = FillTrackFromKmlLines(geometry.lines, path, m_document.Track(kEngineTrack1));
         }
         if (!complete) {
             m_services.prompts.ShowError("Out of memory");
@@ -412,8 +410,13 @@ ApplicationCore::PlaybackBatchEnd ApplicationCore::DecodePlaybackBatch(std::stri
     return PlaybackBatchEnd::Full;
 }
 
-void ApplicationCore::FinishPlaybackReading(bool reachedEnd) {
-    m_services.view.Post([this, reachedEnd] {
+void ApplicationCore::FinishPlaybackReading(unsigned load, bool reachedEnd) {
+    m_services.view.Post([this, load, reachedEnd] {
+        // The end of a file that another load or import replaced meanwhile: its timer, name,
+        // alert and list belong to the one that runs now.
+        if (load != m_trackLoad) {
+            return;
+        }
         IViewHost& view = m_services.view;
         m_services.timers.KillTimer(kTimerKeepAwakePlayback);
         view.ClearStatistics();

@@ -28,6 +28,7 @@ class IClock;
 class IDeviceManager;
 class IPrompts;
 class RegistryStore;
+struct KmlGeometry;
 
 // What the application core is given by the program around it (the window, the command-line
 // companion or a test).
@@ -82,10 +83,11 @@ public:
     void PlaybackToCommand();
     // Loads a record file as track 1 with the playback reader.
     void LoadRecordFile(const std::string& path, const std::string& title);
-    // Imports a KML or KMZ file: its point placemarks become a new route of the navigation
-    // store (waypoints spaced by the arrival radius of `guidanceKind`), its lines track 1,
-    // which the view then shows as the recorded track plot. True when a route was stored.
-    bool ImportKmlFile(const std::string& path, int guidanceKind);
+    // Imports what a KML or KMZ file held (read beforehand, off this thread): its point
+    // placemarks become a new route of the navigation store (waypoints spaced by the arrival
+    // radius of `guidanceKind`), its lines track 1, which the view then shows as the recorded
+    // track plot. True when a route was stored.
+    bool ImportKmlGeometry(const KmlGeometry& geometry, const std::string& path, int guidanceKind);
 
     // Playback controls of the track the view shows; each change is written to the settings
     // for both tracks.
@@ -153,7 +155,9 @@ public:
 private:
     // Saves the navigation store; false (reported) when it was not saved.
     bool WriteStore();
-    void FinishPlaybackReading(bool reachedEnd);
+    // Runs on the reader's thread; its work is posted to the user-interface thread, where it
+    // is dropped unless `load` is still the latest load of track 1.
+    void FinishPlaybackReading(unsigned load, bool reachedEnd);
     FileCommunication::ReadEnd ReadPlaybackFile(WorkerThreadSlot& slot, const std::string& path);
     enum class PlaybackBatchEnd { Full, StoreLine, EndOfFile, OutOfMemory };
     // Reads lines and decodes them into track 1 under its lock until the batch is full, the
@@ -174,6 +178,8 @@ private:
     std::atomic<int> m_virtualSerialPort{kNoVirtualPort};
     BuiltInGpsSettings m_builtInGps;
     RecordLineReader m_playbackLines;
+    // Counts the loads and imports into track 1 (user-interface thread only).
+    unsigned m_trackLoad = 0;
     std::optional<StoreFile> m_storeFile;
 
     SerialEndpoint m_serialSource;

@@ -135,6 +135,7 @@ std::string BluetoothEndpoint::ConnectedNameOf(const std::string& deviceName,
 }
 
 bool BluetoothEndpoint::Open(ThreadProcedure receive, ThreadProcedure send, bool record) {
+    std::lock_guard startStop(m_startStopLock);
     if (m_application == nullptr || !HasDevice() || receive == nullptr || send == nullptr ||
         (record && IsRecordFileOpen())) {
         return false;
@@ -249,6 +250,7 @@ void BluetoothEndpoint::CloseSocket() {
 }
 
 std::string BluetoothEndpoint::Close() {
+    std::lock_guard startStop(m_startStopLock);
     m_sendSlot.Stop();
     m_receiveSlot.Stop();
     if (m_socket >= 0) {

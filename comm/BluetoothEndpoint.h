@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,8 @@ public:
 
     // Refuses without a message when the application, the device or a procedure is missing,
     // or when `record` is set while a record file is open. Every other failure is reported.
+    // Open may run on a worker thread while the window stops the endpoint after a device
+    // failure: one waits for the other (see m_startStopLock).
     bool Open(ThreadProcedure receive, ThreadProcedure send, bool record) override;
     std::string Close() override;
     bool IsRunning() const override;
@@ -65,6 +68,12 @@ private:
     // Waits a short while for the device to close its end after ours was shut down.
     void WaitForPeerClose();
 
+    // Held for the whole of Open and of Close, so that a stop never runs against a half-made
+    // connection (both write the connected name; one starts the threads the other joins).
+    // Open waits for the window only while it chooses the channel, before any thread runs, and
+    // a device-failure stop is asked only by a running thread: a Close waiting here never
+    // holds up an Open that waits for the window.
+    std::mutex m_startStopLock;
     IBluetoothTransport& m_transport;
     BluetoothDevice m_device;
     std::string m_runningName;

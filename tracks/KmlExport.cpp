@@ -57,11 +57,12 @@ void AddLinePlacemark(CXmlMarkup& markup, std::u16string_view name, std::u16stri
     markup.LeaveElement();
 }
 
-void AddWholeTrack(CXmlMarkup& markup, const CTrack& track, const KmlExportOptions& options) {
+void AddWholeTrack(CXmlMarkup& markup, std::span<const TrackPoint> points,
+                   const KmlExportOptions& options) {
     std::string coordinates = "\r\n";
-    coordinates.reserve(static_cast<std::size_t>(track.PointCount() / kWholeTrackStep + 1) * 36);
-    for (int index = 0; index < track.PointCount(); index += kWholeTrackStep) {
-        const TrackPoint point = track.PointAt(index);
+    coordinates.reserve((points.size() / kWholeTrackStep + 1) * 36);
+    for (std::size_t index = 0; index < points.size(); index += kWholeTrackStep) {
+        const TrackPoint& point = points[index];
         if (point.Position().IsValid()) {
             AppendKmlPosition(point, coordinates);
         }
@@ -71,13 +72,14 @@ void AddWholeTrack(CXmlMarkup& markup, const CTrack& track, const KmlExportOptio
     AddLinePlacemark(markup, u"All Velmora for Playback", styleUrl, options, coordinates);
 }
 
-void AddSegments(CXmlMarkup& markup, const CTrack& track, const KmlExportOptions& options) {
+void AddSegments(CXmlMarkup& markup, std::span<const TrackPoint> points,
+                 const KmlExportOptions& options) {
     std::string coordinates;
-    for (const TrackSegment& segment : BuildStraightSegments(track)) {
-        const TrackPoint start = track.PointAt(segment.start);
+    for (const TrackSegment& segment : BuildStraightSegments(points)) {
+        const TrackPoint& start = points[static_cast<std::size_t>(segment.start)];
         coordinates.clear();
         AppendKmlPosition(start, coordinates);
-        AppendKmlPosition(track.PointAt(segment.end), coordinates);
+        AppendKmlPosition(points[static_cast<std::size_t>(segment.end)], coordinates);
         const int band = SpeedBandIndex(start.SpeedOverGround() * kKnotsToKmh);
         AddLinePlacemark(markup, Wide(KmlSegmentLabel(start, options)),
                          u"#" + Wide(SpeedBandAt(band).styleName), options, coordinates);
@@ -134,7 +136,16 @@ std::string KmlSegmentLabel(const TrackPoint& start, const KmlExportOptions& opt
     return label;
 }
 
-CXmlMarkup BuildKmlDocument(const CTrack& track, std::string_view documentName,
+std::vector<TrackPoint> CopyTrackPoints(const CTrack& track) {
+    std::vector<TrackPoint> points;
+    points.reserve(static_cast<std::size_t>(track.PointCount()));
+    for (int index = 0; index < track.PointCount(); ++index) {
+        points.push_back(track.PointAt(index));
+    }
+    return points;
+}
+
+CXmlMarkup BuildKmlDocument(std::span<const TrackPoint> points, std::string_view documentName,
                             const KmlExportOptions& options) {
     CXmlMarkup markup;
     // The declaration alone holds no element yet, so SetDocument keeps it and reports false.
@@ -154,18 +165,24 @@ CXmlMarkup BuildKmlDocument(const CTrack& track, std::string_view documentName,
     } else {
         AddLineStyle(markup, kKmlWholeTrackStyle, "ffff0000", u"6");
     }
-    AddWholeTrack(markup, track, options);
+    AddWholeTrack(markup, points, options);
     if (options.speedColoured) {
-        AddSegments(markup, track, options);
+        AddSegments(markup, points, options);
     }
     return markup;
 }
 
-std::string ExportTrackToFile(const CTrack& track, const std::filesystem::path& path,
-                              const KmlExportOptions& options, CalendarTime modified) {
+std::string ExportPointsToFile(std::span<const TrackPoint> points,
+                               const std::filesystem::path& path, const KmlExportOptions& options,
+                               CalendarTime modified) {
     if (HasKmzExtension(path)) {
         const std::string name = path.stem().string() + ".kml";
-        return WriteKmzFile(path, BuildKmlDocument(track, name, options), modified);
+        return WriteKmzFile(path, BuildKmlDocument(points, name, options), modified);
     }
-    return WriteKmlFile(path, BuildKmlDocument(track, path.filename().string(), options));
+    return WriteKmlFile(path, BuildKmlDocument(points, path.filename().string(), options));
+}
+
+std::string ExportTrackToFile(const CTrack& track, const std::filesystem::path& path,
+                              const KmlExportOptions& options, CalendarTime modified) {
+    return ExportPointsToFile(CopyTrackPoints(track), path, options, modified);
 }

@@ -6,8 +6,10 @@
 #include "tracks/XmlMarkup.h"
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Export of a track as a KML 2.2 document for Google Earth: one line through the whole track
 // (every tenth point) and, speed-coloured, the track cut into straight segments, each
@@ -41,14 +43,23 @@ void AppendKmlPosition(const TrackPoint& point, std::string& out);
 // and with ", 123.4m" (or feet) before the ";" in the absolute altitude mode.
 std::string KmlSegmentLabel(const TrackPoint& start, const KmlExportOptions& options);
 
-// The whole document; `documentName` is the name the document carries (the output file's name
-// without its folder).
-CXmlMarkup BuildKmlDocument(const CTrack& track, std::string_view documentName,
+// The points of a track, copied while the caller holds its lock, so that the document is built
+// and written without it (a recording goes on meanwhile). Throws std::bad_alloc when memory
+// runs out.
+std::vector<TrackPoint> CopyTrackPoints(const CTrack& track);
+
+// The whole document of a track's points; `documentName` is the name the document carries (the
+// output file's name without its folder).
+CXmlMarkup BuildKmlDocument(std::span<const TrackPoint> points, std::string_view documentName,
                             const KmlExportOptions& options);
 
-// Writes the track to `path`: a KMZ archive holding "doc.kml" when the extension is ".kmz" in
-// any letter case, otherwise a plain KML file. The document is named after the file, with
-// ".kml" for an archive ("trip.kmz" holds a document named "trip.kml"). Empty on success,
+// Writes a track's points to `path`: a KMZ archive holding "doc.kml" when the extension is
+// ".kmz" in any letter case, otherwise a plain KML file. The document is named after the file,
+// with ".kml" for an archive ("trip.kmz" holds a document named "trip.kml"). Empty on success,
 // else the message for the user; a failed archive leaves no file behind.
+std::string ExportPointsToFile(std::span<const TrackPoint> points,
+                               const std::filesystem::path& path, const KmlExportOptions& options,
+                               CalendarTime modified);
+// The same for a track that no other thread changes.
 std::string ExportTrackToFile(const CTrack& track, const std::filesystem::path& path,
                               const KmlExportOptions& options, CalendarTime modified);

@@ -24,14 +24,14 @@ double CourseDifference(double a, double b) {
 
 } // namespace
 
-std::vector<TrackSegment> BuildStraightSegments(const CTrack& track) {
+std::vector<TrackSegment> BuildStraightSegments(std::span<const TrackPoint> points) {
     std::vector<TrackSegment> segments;
-    const int last = track.LastIndex();
+    const int last = static_cast<int>(points.size()) - 1;
     int start = -1;
     TrackPoint a;
     double previousCourse = -1.0;
     for (int index = 0; index <= last; ++index) {
-        const TrackPoint c = track.PointAt(index);
+        const TrackPoint& c = points[static_cast<std::size_t>(index)];
         if (start < 0) {
             start = index;
             a = c;

@@ -2,9 +2,10 @@
 
 #include "tracks/Track.h"
 
+#include <span>
 #include <vector>
 
-// A straight piece of a track between two stored points (indices into the positions array).
+// A straight piece of a track between two stored points (indices into the points).
 struct TrackSegment {
     int start = 0;
     int end = 0;
@@ -17,4 +18,4 @@ struct TrackSegment {
 // last point of the track, ends it and starts the next one. Points at A's position are passed
 // over. The first course is always taken, so a straight track gives two segments: its first to
 // its second point, and its second to its last point.
-std::vector<TrackSegment> BuildStraightSegments(const CTrack& track);
+std::vector<TrackSegment> BuildStraightSegments(std::span<const TrackPoint> points);

@@ -2,6 +2,7 @@
 
 #include "app/dialogs/EditContextMenu.h"
 #include "comm/ApplicationCore.h"
+#include "navigation/ListCommands.h"
 #include "navigation/NavigationDataBase.h"
 #include "platform/RegistryAccessor.h"
 #include "platform/SettingsKeys.h"
@@ -124,6 +125,12 @@ void CMarkPositionDlg::CopyPosition() const {
 }
 
 void CMarkPositionDlg::accept() {
+    // A name the store file cannot carry is refused here, while what was typed can still be
+    // corrected; the sampling goes on meanwhile.
+    if (!CheckTypedName(m_context.core.Prompts(), m_name->text().toStdString())) {
+        m_name->setFocus();
+        return;
+    }
     m_timer.stop();
     const QString route = m_route->currentText();
     m_session.Confirm(m_name->text().toStdString(),

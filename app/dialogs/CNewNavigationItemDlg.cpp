@@ -2,6 +2,7 @@
 
 #include "app/dialogs/CCoordinateEdit.h"
 #include "app/dialogs/EditContextMenu.h"
+#include "navigation/ListCommands.h"
 #include "navigation/PositionClipboard.h"
 
 #include <QApplication>
@@ -80,6 +81,14 @@ CLatLong CNewNavigationItemDlg::Position() const {
 CoordinateStyle CNewNavigationItemDlg::Style() const {
     return m_style == nullptr ? CoordinateStyle::Traditional
                               : static_cast<CoordinateStyle>(m_style->currentIndex());
+}
+
+void CNewNavigationItemDlg::accept() {
+    if (m_prompts != nullptr && !CheckTypedName(*m_prompts, Name().toStdString())) {
+        m_name->setFocus();
+        return;
+    }
+    QDialog::accept();
 }
 
 bool CNewNavigationItemDlg::PastePosition() {

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class CCoordinateEdit;
+class IPrompts;
 class QComboBox;
 class QLineEdit;
 
@@ -30,6 +31,11 @@ public:
     // "Cop&y all Position".
     void CopyPosition() const;
 
+    // OK then keeps the dialog open, with what was typed, while the name is one the store
+    // cannot keep; the prompts say why.
+    void CheckNameWith(IPrompts& prompts) { m_prompts = &prompts; }
+    void accept() override;
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -39,4 +45,5 @@ private:
     QComboBox* m_style = nullptr;
     CCoordinateEdit* m_latitude = nullptr;
     CCoordinateEdit* m_longitude = nullptr;
+    IPrompts* m_prompts = nullptr;
 };

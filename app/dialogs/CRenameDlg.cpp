@@ -1,6 +1,7 @@
 #include "app/dialogs/CRenameDlg.h"
 
 #include "app/dialogs/EditContextMenu.h"
+#include "navigation/ListCommands.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -21,4 +22,12 @@ CRenameDlg::CRenameDlg(const QString& name, QWidget* parent)
 
 QString CRenameDlg::Name() const {
     return m_name->text();
+}
+
+void CRenameDlg::accept() {
+    if (m_prompts != nullptr && !CheckTypedName(*m_prompts, Name().toStdString())) {
+        m_name->setFocus();
+        return;
+    }
+    QDialog::accept();
 }

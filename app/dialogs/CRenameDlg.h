@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class IPrompts;
 class QLineEdit;
 
 // A new name for a route.
@@ -12,6 +13,12 @@ public:
     QString Name() const;
     QLineEdit* NameEdit() const { return m_name; }
 
+    // OK then keeps the dialog open, with what was typed, while the name is one the store
+    // cannot keep; the prompts say why.
+    void CheckNameWith(IPrompts& prompts) { m_prompts = &prompts; }
+    void accept() override;
+
 private:
     QLineEdit* m_name;
+    IPrompts* m_prompts = nullptr;
 };

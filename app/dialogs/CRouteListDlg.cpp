@@ -20,18 +20,23 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 
 namespace {
 
+// The dialog itself adds ".txt" to a name typed without it, before it asks about a file of
+// that name that exists already.
 QString ChooseRoutePath(QWidget* parent) {
-    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Save Route"), {},
-                                                QStringLiteral("NMEA-0183 Files (*.txt)"));
-    if (!path.isEmpty() && !path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)) {
-        path += QStringLiteral(".txt");
+    QFileDialog dialog(parent, QStringLiteral("Save Route"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("NMEA-0183 Files (*.txt)"));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
     }
-    return path;
+    return dialog.selectedFiles().constFirst();
 }
 
 // The output connection an upload goes to: the Bluetooth destination first.
@@ -92,22 +97,44 @@ void CRouteListDlg::FillContextMenu(QMenu& menu, int row) {
                   [this](int at) { UploadRoute(at); });
 }
 
+int CRouteListDlg::RouteOfRow(int row) const {
+    const std::vector<QStringList>& rows = m_model->Rows();
+    if (row < 0 || row >= static_cast<int>(rows.size())) {
+        return -1;
+    }
+    return m_context.core.Document().Store().FindRoute(
+        rows[static_cast<std::size_t>(row)].constFirst().toStdString());
+}
+
 void CRouteListDlg::GoAlong(int row) {
-    ApplyGuidanceResult(m_context, m_context.core.Document().Store().GoAlongRoute(row));
+    const int index = RouteOfRow(row);
+    if (index >= 0) {
+        ApplyGuidanceResult(m_context, m_context.core.Document().Store().GoAlongRoute(index));
+    }
 }
 
 void CRouteListDlg::ShowWaypoints(int row) {
-    CRouteWaypointsDlg dialog(m_context, row, this);
+    const int index = RouteOfRow(row);
+    if (index < 0) {
+        Refresh();
+        return;
+    }
+    CRouteWaypointsDlg dialog(m_context, index, this);
     m_runners.showDialog(dialog);
     Refresh();
 }
 
 void CRouteListDlg::NearestWaypoints(int row, int choice) {
+    const int index = RouteOfRow(row);
+    if (index < 0) {
+        Refresh();
+        return;
+    }
     const auto count = NearestCountOfChoice(m_context.core.Prompts(), choice);
     if (!count) {
         return;
     }
-    CNearestWaypointListDlg dialog(m_context, *count, row, this);
+    CNearestWaypointListDlg dialog(m_context, *count, index, this);
     m_runners.showDialog(dialog);
 }
 
@@ -116,6 +143,7 @@ void CRouteListDlg::NewRoute() {
         CNewNavigationItemDlg::Kind::NewRoute,
         QString::fromStdString(NewItemName(m_settings, NavItemKind::Route)), {},
         CoordinateStyle::Traditional, this);
+    dialog.CheckNameWith(m_context.core.Prompts());
     if (!m_runners.newRoute(dialog)) {
         return;
     }
@@ -127,20 +155,33 @@ void CRouteListDlg::NewRoute() {
 
 void CRouteListDlg::RenameRoute(int row) {
     CNavigationDataBase& store = m_context.core.Document().Store();
-    CRenameDlg dialog(QString::fromStdString(store.Route(row).Name()), this);
+    const int index = RouteOfRow(row);
+    if (index < 0) {
+        Refresh();
+        return;
+    }
+    const std::string shown = store.Route(index).Name();
+    CRenameDlg dialog(QString::fromStdString(shown), this);
+    dialog.CheckNameWith(m_context.core.Prompts());
     if (!m_runners.rename(dialog)) {
         return;
     }
     const std::string name = dialog.Name().toStdString();
-    if (RenameRouteAsked(store, m_context.core.Prompts(), row, name)) {
+    // Found again by its name: received routes may have moved it while the dialog was open.
+    if (RenameRouteAsked(store, m_context.core.Prompts(), store.FindRoute(shown), name)) {
         Refresh();
         List()->SelectRow(store.FindRoute(name));
     }
 }
 
 void CRouteListDlg::DeleteRoute(int row) {
+    const int index = RouteOfRow(row);
+    if (index < 0) {
+        Refresh();
+        return;
+    }
     const auto select =
-        DeleteRouteAsked(m_context.core.Document().Store(), m_context.core.Prompts(), row);
+        DeleteRouteAsked(m_context.core.Document().Store(), m_context.core.Prompts(), index);
     if (select) {
         Refresh();
         List()->SelectRow(*select);
@@ -157,7 +198,9 @@ void CRouteListDlg::Refresh() {
 }
 
 void CRouteListDlg::SaveRoute(int row) {
-    const auto text = m_context.core.Document().Store().RouteExportText(row);
+    const int index = RouteOfRow(row);
+    const auto text =
+        index >= 0 ? m_context.core.Document().Store().RouteExportText(index) : std::nullopt;
     if (!text) {
         return;
     }
@@ -188,13 +231,18 @@ void CRouteListDlg::UploadRoute(int row) {
         return;
     }
     // A report left over from an upload whose wait the user closed belongs to no one now.
+    const int index = RouteOfRow(row);
+    if (index < 0) {
+        Refresh();
+        return;
+    }
     std::int32_t stale = 0;
     connection->WaitUploadDone(stale, std::chrono::milliseconds(0));
-    connection->PostUploadRequest(row);
+    connection->PostUploadRequest(index);
     switch (WaitForRouteUpload(*connection, this, m_runners.uploadLimit, m_runners.uploadShown)) {
     case UploadOutcome::Completed:
         Refresh();
-        m_context.core.Document().Store().SetLastUsed(NavItemKind::Route, row, true);
+        m_context.core.Document().Store().SetLastUsed(NavItemKind::Route, index, true);
         break;
     case UploadOutcome::TimedOut:
         m_context.core.Prompts().ShowError("Upload of a Route failed(time-out)");
@@ -207,5 +255,12 @@ void CRouteListDlg::UploadRoute(int row) {
 
 int CRouteListDlg::BlinkingRow() const {
     const CNavigationDataBase& store = m_context.core.Document().Store();
-    return store.Mode() == NavigationMode::GoAlong ? store.TargetIndex() : -1;
+    if (store.Mode() != NavigationMode::GoAlong) {
+        return -1;
+    }
+    const QString target = QString::fromStdString(store.Route(store.TargetIndex()).Name());
+    const std::vector<QStringList>& rows = m_model->Rows();
+    const auto found = std::find_if(rows.begin(), rows.end(),
+                                    [&](const QStringList& row) { return row[0] == target; });
+    return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
 }

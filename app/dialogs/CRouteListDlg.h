@@ -46,6 +46,9 @@ public:
 
 private:
     void FillContextMenu(QMenu& menu, int row);
+    // The store's index of the route the row shows, found by its name: received sentences
+    // may have moved it since the rows were made. -1 when it is gone.
+    int RouteOfRow(int row) const;
     int BlinkingRow() const;
 
     NavigationDialogContext m_context;

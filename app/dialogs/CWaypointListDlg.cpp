@@ -55,8 +55,16 @@ void CWaypointListDlg::FillContextMenu(QMenu& menu, int row) {
     menu.addAction(QStringLiteral("&Play"), this, &CWaypointListDlg::Play);
 }
 
+int CWaypointListDlg::WaypointOfRow(int row) const {
+    const std::string name = m_model->NameAt(row);
+    return name.empty() ? -1 : m_context.core.Document().Store().FindWaypoint(name);
+}
+
 void CWaypointListDlg::GoTo(int row) {
-    ApplyGuidanceResult(m_context, m_context.core.Document().Store().GoToWaypoint(row));
+    const int index = WaypointOfRow(row);
+    if (index >= 0) {
+        ApplyGuidanceResult(m_context, m_context.core.Document().Store().GoToWaypoint(index));
+    }
     Refresh();
 }
 
@@ -67,13 +75,20 @@ void CWaypointListDlg::NewWaypoint() {
 }
 
 void CWaypointListDlg::EditWaypoint(int row) {
-    const int index = EditWaypointInDialog(m_context, this, row, m_runItemDialog);
+    const int shown = WaypointOfRow(row);
+    const int index =
+        shown >= 0 ? EditWaypointInDialog(m_context, this, shown, m_runItemDialog) : -1;
     Refresh();
     List()->SelectRow(index >= 0 ? index : row);
 }
 
 void CWaypointListDlg::DeleteWaypoint(int row) {
-    if (DeleteWaypointAsked(m_context.core.Document().Store(), m_context.core.Prompts(), row)) {
+    const int index = WaypointOfRow(row);
+    if (index < 0) {
+        Refresh();
+        return;
+    }
+    if (DeleteWaypointAsked(m_context.core.Document().Store(), m_context.core.Prompts(), index)) {
         Refresh();
         List()->SelectRow(std::min(row, m_model->rowCount() - 1));
     }
@@ -89,7 +104,19 @@ void CWaypointListDlg::Play() {
 
 int CWaypointListDlg::BlinkingRow() const {
     const CNavigationDataBase& store = m_context.core.Document().Store();
-    return store.Mode() == NavigationMode::GoTo ? store.TargetIndex() : -1;
+    return store.Mode() == NavigationMode::GoTo
+               ? m_model->RowOf(store.Waypoint(store.TargetIndex()).Name())
+               : -1;
+}
+
+std::vector<int> CWaypointListDlg::ChosenWaypoints() const {
+    std::vector<int> indices;
+    for (const int row : m_chosen) {
+        if (const int index = WaypointOfRow(row); index >= 0) {
+            indices.push_back(index);
+        }
+    }
+    return indices;
 }
 
 void CWaypointListDlg::TrackChoice() {

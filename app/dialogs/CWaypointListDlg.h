@@ -31,19 +31,23 @@ public:
     void Refresh();
     void Play();
 
-    // Selection mode: the chosen waypoints' indices, in the order chosen.
-    const std::vector<int>& ChosenWaypoints() const { return m_chosen; }
+    // Selection mode: the chosen waypoints' indices in the store as it is now, in the order
+    // chosen.
+    std::vector<int> ChosenWaypoints() const;
 
     CWaypointListModel* Model() const { return m_model; }
 
 private:
     void FillContextMenu(QMenu& menu, int row);
+    // The store's index of the waypoint the row shows, found by its name (received sentences
+    // reorder the store); -1 when it is gone.
+    int WaypointOfRow(int row) const;
     int BlinkingRow() const;
     void TrackChoice();
 
     NavigationDialogContext m_context;
     RegistryNavigationSettings m_settings;
     CWaypointListModel* m_model;
-    std::vector<int> m_chosen;
+    std::vector<int> m_chosen; // rows
     ItemDialogRunner m_runItemDialog;
 };

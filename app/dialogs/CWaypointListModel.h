@@ -2,10 +2,17 @@
 
 #include <QAbstractTableModel>
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 class CNavigationDataBase;
 
-// The rows of the waypoint list read from the store as the view asks for them: the store is
-// the only copy, so that a list of any size opens at once.
+// The rows of the waypoint list. Each row is a waypoint's name, taken when the rows are made;
+// the rest of a row is read from the store as the view asks for it, so that a list of any size
+// opens at once. Received sentences reorder the store (an identical waypoint moves to the
+// end): a row keeps showing its waypoint until the next Refresh, and the commands find the
+// waypoint of a row by its name.
 class CWaypointListModel final : public QAbstractTableModel {
 public:
     explicit CWaypointListModel(CNavigationDataBase& store, QObject* parent = nullptr);
@@ -19,12 +26,19 @@ public:
     // the view repaints the rows it shows.
     void Refresh();
 
+    // The name a row shows; empty out of range.
+    std::string NameAt(int row) const;
+    // The row showing that name; -1 when none does.
+    int RowOf(std::string_view name) const;
+
     // The row drawn highlighted (the waypoint being gone to, when the blink is on); -1 none.
     void SetHighlightedRow(int row);
     int HighlightedRow() const { return m_highlighted; }
 
 private:
+    std::vector<std::string> StoredNames() const;
+
     CNavigationDataBase& m_store;
-    int m_rows = 0;
+    std::vector<std::string> m_names;
     int m_highlighted = -1;
 };

@@ -19,6 +19,7 @@ int NewWaypointInDialog(const NavigationDialogContext& context, INavigationSetti
         CNewNavigationItemDlg::Kind::NewWaypoint,
         QString::fromStdString(NewItemName(settings, NavItemKind::Waypoint)), position,
         StoredCoordinateStyle(context.core.Registry()), parent);
+    dialog.CheckNameWith(context.core.Prompts());
     if (!run(dialog)) {
         return -1;
     }
@@ -41,6 +42,7 @@ int EditWaypointInDialog(const NavigationDialogContext& context, QWidget* parent
     CNewNavigationItemDlg dialog(CNewNavigationItemDlg::Kind::EditWaypoint,
                                  QString::fromStdString(waypoint.Name()), waypoint.Position(),
                                  StoredCoordinateStyle(context.core.Registry()), parent);
+    dialog.CheckNameWith(context.core.Prompts());
     if (!run(dialog)) {
         return -1;
     }

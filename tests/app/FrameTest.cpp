@@ -14,6 +14,7 @@
 #include "support/TestPaths.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QMenu>
 
 #include <memory>
@@ -32,6 +33,7 @@ private slots:
     void OpenLoadsARecordFileAndRemembersItsFolder();
     void RecordingFromAPortShowsItsStateAndAsksToKeepTheFile();
     void SaveWritesTheShownTrackAsKmzAndSaysSo();
+    void SaveAndKmlOpenWorkBehindABusyBoxWithTheTracksFree();
     void WorkerQuestionLeavesEveryLockFreeWhileItIsShown();
     void ShutdownSavesTheKnownBluetoothDevices();
 
@@ -275,6 +277,66 @@ void FrameTest::SaveWritesTheShownTrackAsKmzAndSaysSo() {
                                   "copy or move the file.");
     QCOMPARE(m_asked[0].caption, std::string(kApplicationName));
     QCOMPARE(m_asked[0].icon, PromptIcon::Information);
+}
+
+// Building and writing a file of a long track, or reading one, takes long: the window shows a
+// box meanwhile, and a recording's receive thread can take its track all the while.
+void FrameTest::SaveAndKmlOpenWorkBehindABusyBoxWithTheTracksFree() {
+    Start();
+    OpenAndWait(WriteDrive("trip.txt"));
+    const int points = PointCount(kEngineTrack1);
+    const std::filesystem::path out = m_dir->Path() / "out.kmz";
+    Frame().SetFileDialogs(
+        {[this](QWidget*, const QString&, const QString&, const QString&) { return m_openPath; },
+         [&](QWidget*, const QString&, const QString&, const QStringList&) {
+             return QString::fromStdString(out.string());
+         }});
+    QStringList boxes;
+    bool locksFree = true;
+    bool answeredDuringBox = false;
+    Frame().OnBusyBoxShown([&](QDialog& box) {
+        QVERIFY(box.isVisible());
+        QVERIFY(box.isModal());
+        boxes << box.windowTitle();
+        for (const int engine : {kEngineTrack1, kEngineTrack2}) {
+            std::unique_lock lock(Core().TrackLock(engine), std::try_to_lock);
+            locksFree = locksFree && lock.owns_lock();
+        }
+        answeredDuringBox = answeredDuringBox || !m_asked.empty();
+    });
+
+    Frame().Action(kSave)->trigger();
+    QCOMPARE(boxes, QStringList{"Save Velmora"});
+    QVERIFY(locksFree);
+    QVERIFY(!answeredDuringBox);
+    QVERIFY(testpaths::ReadFileBytes(out).starts_with("PK"));
+    // The result is told on the window's thread once the file is written.
+    QCOMPARE(m_asked.size(), std::size_t{1});
+    QCOMPARE(m_asked[0].icon, PromptIcon::Information);
+
+    // Opening it again: read behind the box, then its line becomes track 1.
+    m_asked.clear();
+    {
+        std::lock_guard lock(Core().TrackLock(kEngineTrack1));
+        Core().Document().Track(kEngineTrack1).Reset();
+    }
+    m_openPath = QString::fromStdString(out.string());
+    Frame().Action(kOpen)->trigger();
+    QCOMPARE(boxes, (QStringList{"Save Velmora", "Open"}));
+    QVERIFY(locksFree);
+    QVERIFY(m_asked.empty());
+    QVERIFY(PointCount(kEngineTrack1) >= points / 10);
+    QCOMPARE(Frame().View().ShownViewCommand(), kViewRecordedTrack);
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("out.kmz"));
+
+    // A file that is no KML is reported, and nothing else happens.
+    const std::filesystem::path broken = m_dir->Path() / "broken.kml";
+    testpaths::WriteFileBytes(broken, "<kml><Document>");
+    m_openPath = QString::fromStdString(broken.string());
+    Frame().Action(kOpen)->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(m_asked.size(), std::size_t{1}, kThreadWaitMs);
+    QCOMPARE(m_asked[0].text, std::string("Xml parse failed or empty document"));
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("out.kmz"));
 }
 
 // The reader thread asks whether to replace a waypoint of the store while the window's timer

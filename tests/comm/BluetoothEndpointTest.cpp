@@ -248,6 +248,34 @@ TEST_F(Bluetooth, ACancelledConnectionLeavesNothingOpenAndSaysNothing) {
     StartRecording();
 }
 
+TEST_F(Bluetooth, AFailureStopWaitsForAnOpeningOnAnotherThread) {
+    BluetoothEndpoint& source = f.app->BluetoothSource();
+    source.SetDevice(kMouse);
+    transport.HoldConnect();
+    // The connect worker runs the record command while the window stops the same endpoint,
+    // as it does when a device failure of the run is reported.
+    auto opening = std::async(std::launch::async, [&] { f.app->RecordCommand(); });
+    ASSERT_TRUE(WaitUntil([&] { return transport.ConnectWaiting(); }));
+    auto stopping = std::async(std::launch::async,
+                               [&] { f.app->StopAfterDeviceFailure(source, source.RunNumber()); });
+    // A stop that does not wait shuts the socket under the opening at once; one that waits
+    // leaves it alone until the opening has ended.
+    WaitUntil([&] { return transport.peer->SawEnd(); }, 2s);
+    transport.ReleaseConnect();
+    ASSERT_EQ(opening.wait_for(20s), std::future_status::ready);
+    ASSERT_EQ(stopping.wait_for(20s), std::future_status::ready);
+
+    EXPECT_TRUE(f.prompts.Texts().empty());
+    EXPECT_FALSE(source.IsRunning());
+    EXPECT_EQ(source.Socket(), -1);
+    EXPECT_TRUE(source.ConnectedName().empty());
+    EXPECT_FALSE(source.ReceiveSlot().IsAlive());
+    EXPECT_FALSE(source.SendSlot().IsAlive());
+    EXPECT_TRUE(transport.peer->SawEnd());
+    EXPECT_FALSE(std::filesystem::exists(RecordPath()));
+    EXPECT_FALSE(f.timers.IsRunning(kTimerKeepAwakeRecording));
+}
+
 TEST_F(Bluetooth, FailuresBeforeTheConnectionAreReportedAndLeaveNothingBehind) {
     using Step = IBluetoothTransport::LookupStep;
     struct Case {

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <future>
 
@@ -293,6 +296,41 @@ TEST(PlaybackLoading, AStopIsSeenWithinAFewThousandLinesAndOnlyClosesTheFile) {
     EXPECT_EQ(f.view.Progress().size(), 1u);
     EXPECT_TRUE(f.view.Alerts().empty()); // a stopped reader does not finish
     EXPECT_TRUE(f.prompts.Texts().empty());
+}
+
+TEST(PlaybackLoading, TheEndOfAReplacedLoadLeavesTheNextLoadAlone) {
+    AppFixture f;
+    ASSERT_TRUE(f.app->Start(false));
+    f.view.Show(1, 1);
+    const auto first = f.home / "first.txt";
+    testpaths::WriteFileBytes(first, testlogs::SyntheticDrive(20));
+    f.app->LoadRecordFile(first.string(), "first.txt");
+    // The first file is read to its end; its end is still on its way to the window.
+    ASSERT_TRUE(WaitUntil([&] { return !f.app->PlaybackReader().IsRunning(); }));
+
+    // The next file comes through a pipe, so that it is still being read when the first
+    // file's end arrives.
+    const auto second = f.home / "second.txt";
+    ASSERT_EQ(::mkfifo(second.c_str(), 0600), 0);
+    const int writer = ::open(second.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    f.app->LoadRecordFile(second.string(), "second.txt");
+    f.view.RunPosted(0ms);
+
+    EXPECT_TRUE(f.timers.IsRunning(kTimerKeepAwakePlayback));
+    EXPECT_TRUE(f.view.Alerts().empty());
+    {
+        std::lock_guard lock(f.app->TrackLock(1));
+        EXPECT_EQ(f.app->Document().Track(1).DisplayName(), "second.txt");
+    }
+
+    const std::string drive = testlogs::SyntheticDrive(5);
+    ASSERT_EQ(::write(writer, drive.data(), drive.size()), static_cast<ssize_t>(drive.size()));
+    ::close(writer);
+    f.WaitForPlaybackLoaded();
+    EXPECT_EQ(f.Points(1).size(), 5u);
+    EXPECT_FALSE(f.timers.IsRunning(kTimerKeepAwakePlayback));
+    EXPECT_EQ(f.view.Alerts(), std::vector<AlertKind>{AlertKind::Long});
 }
 
 TEST(NavigationStoreFile, IsLoadedAtStartAndSavedOnRequestAndWhenTheDocumentCloses) {

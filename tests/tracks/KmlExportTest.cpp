@@ -20,7 +20,7 @@ using kmltest::StraightTrack;
 
 std::string DocumentText(const CTrack& track, const KmlExportOptions& options,
                          const std::string& name = "t.kml") {
-    return Utf16ToUtf8(BuildKmlDocument(track, name, options).GetDocument());
+    return Utf16ToUtf8(BuildKmlDocument(CopyTrackPoints(track), name, options).GetDocument());
 }
 
 int Occurrences(const std::string& text, const std::string& what) {
@@ -49,7 +49,8 @@ TEST(KmlSpeedBands, BandEdgesFollowTheUpperBounds) {
 
 TEST(KmlSegments, StraightTrackGivesFirstStepAndTheRest) {
     const auto track = StraightTrack(12);
-    EXPECT_EQ(BuildStraightSegments(*track), (std::vector<TrackSegment>{{0, 1}, {1, 11}}));
+    EXPECT_EQ(BuildStraightSegments(CopyTrackPoints(*track)),
+              (std::vector<TrackSegment>{{0, 1}, {1, 11}}));
 }
 
 TEST(KmlSegments, TurnsEndSegmentsAndRepeatsOfTheStartArePassedOver) {
@@ -63,10 +64,10 @@ TEST(KmlSegments, TurnsEndSegmentsAndRepeatsOfTheStartArePassedOver) {
     }
     // 0-1 takes the first course; 2 and 3 keep it; 4 turns: 1-4. From 4 the course to 5 is
     // east, far from the course 1-4: 4-5. 6 is the last point: 5-6.
-    EXPECT_EQ(BuildStraightSegments(track),
+    EXPECT_EQ(BuildStraightSegments(CopyTrackPoints(track)),
               (std::vector<TrackSegment>{{0, 1}, {1, 4}, {4, 5}, {5, 6}}));
-    EXPECT_TRUE(BuildStraightSegments(CTrack()).empty());
-    EXPECT_TRUE(BuildStraightSegments(*StraightTrack(1)).empty());
+    EXPECT_TRUE(BuildStraightSegments(CopyTrackPoints(CTrack())).empty());
+    EXPECT_TRUE(BuildStraightSegments(CopyTrackPoints(*StraightTrack(1))).empty());
 }
 
 TEST(KmlLabels, EveryUnitAndAltitudeMode) {

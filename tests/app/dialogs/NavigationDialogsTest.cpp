@@ -11,6 +11,7 @@
 #include "app/dialogs/CNavigationListView.h"
 #include "app/dialogs/CNearestWaypointListDlg.h"
 #include "app/dialogs/CNewNavigationItemDlg.h"
+#include "app/dialogs/CRenameDlg.h"
 #include "app/dialogs/CRouteListDlg.h"
 #include "app/dialogs/CRouteWaypointsDlg.h"
 #include "app/dialogs/CTextRowsModel.h"
@@ -19,16 +20,21 @@
 #include "app/dialogs/RouteUploadWait.h"
 #include "comm/TestLogs.h"
 #include "navigation/NavigationDataBase.h"
+#include "nmea/Sentence.h"
 #include "platform/RegistryAccessor.h"
 #include "platform/SettingsKeys.h"
 #include "support/CommaLocale.h"
 #include "support/TestPaths.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <fstream>
@@ -59,6 +65,11 @@ private slots:
     void MarkPositionCancelGivesBackTheTrackRouteAndItsNumber();
     void MarkPositionCollectsTheTracksWaypointsInItsRoute();
     void MarkPositionConfirmStoresTheAverageInTheChosenRoute();
+    void MarkPositionKeepsARefusedNameOpenForCorrection();
+    void NewEditAndRenameRefuseANameBeforeTheyClose();
+    void WaypointListCommandsActOnTheWaypointShownAfterTheStoreMovedIt();
+    void RouteListCommandsActOnTheRouteShownAfterTheStoreMovedIt();
+    void RouteSavePathGetsItsSuffixBeforeTheOverwriteQuestion();
 
 private:
     CNavigationDataBase& Store() { return m_app->Core().Document().Store(); }
@@ -71,6 +82,8 @@ private:
     void AddRoute(const std::string& name, std::vector<std::string> names);
     // A live fix at 48.1 N, 11.5 E.
     void ReceiveFix();
+    // A WPL sentence as a receive thread hands it to the store.
+    void ReceiveWaypoint(const std::string& name, const std::string& coordinates);
 
     std::unique_ptr<testpaths::TempDir> m_dir;
     std::unique_ptr<CObrin2App> m_app;
@@ -136,6 +149,14 @@ void NavigationDialogsTest::ReceiveFix() {
         start = end + 1;
     }
     QVERIFY(m_app->Core().Document().Track(kEngineTrack2).CurrentFix().HasPosition());
+}
+
+void NavigationDialogsTest::ReceiveWaypoint(const std::string& name,
+                                            const std::string& coordinates) {
+    bool outOfMemory = false;
+    QVERIFY(m_app->Core().Document().DecodeLine(
+        kEngineStore, *FinishLine("$GPWPL," + coordinates + "," + name + "*"), outOfMemory,
+        "/tmp/a.txt"));
 }
 
 void NavigationDialogsTest::DestinationsCommandsOpenTheirDialogs() {
@@ -622,6 +643,201 @@ void NavigationDialogsTest::MarkPositionCollectsTheTracksWaypointsInItsRoute() {
     QCOMPARE(Store().Route(Store().FindRoute("RTE_0000")).WaypointNames(),
              (std::vector<std::string>{"First", "Second"}));
     QCOMPARE(ReadDword(settings_keys::kNavigatorRoutes, "StartNumber"), 1u);
+}
+
+void NavigationDialogsTest::MarkPositionKeepsARefusedNameOpenForCorrection() {
+    const CLatLong latest = CLatLong::FromDecimalDegrees(10.0, 20.0);
+    CMarkPositionDlg dialog(
+        Context(), [&] { return latest; }, "/tmp/track.txt");
+    dialog.show();
+    dialog.Tick();
+    const QString refused[] = {"Camp,1", "Camp*", "$Camp", "Camp at the far end of the lake"};
+    for (const QString& name : refused) {
+        m_asked.clear();
+        dialog.NameEdit()->setText(name);
+        dialog.accept();
+        QVERIFY2(dialog.isVisible(), qPrintable(name));
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(dialog.NameEdit()->text(), name);
+        QVERIFY(dialog.SamplingTimer().isActive());
+        QCOMPARE(m_asked.size(), std::size_t{1});
+        QVERIFY(m_asked[0].text.starts_with("The name '" + name.toStdString() + "' cannot"));
+    }
+    QCOMPARE(Store().Count(NavItemKind::Waypoint), 0);
+    QCOMPARE(Store().Route(Store().FindRoute("RTE_0000")).WaypointCount(), 0);
+
+    // Corrected, the same dialog stores the waypoint in the track's route.
+    dialog.NameEdit()->setText("Camp 1");
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(Store().FindWaypoint("Camp 1") >= 0);
+    QCOMPARE(Store().Route(Store().FindRoute("RTE_0000")).WaypointNames(),
+             std::vector<std::string>{"Camp 1"});
+}
+
+void NavigationDialogsTest::NewEditAndRenameRefuseANameBeforeTheyClose() {
+    AddWaypoint("A", 1, 1);
+    AddRoute("R", {"A"});
+    // OK pressed with a refused name, then with a good one: the dialog closes only then.
+    const auto pressOkTwice = [this](QDialog& dialog, QLineEdit& name, const QString& good) {
+        dialog.show();
+        name.setText("a,b");
+        dialog.accept();
+        const bool stayedOpen = dialog.isVisible() && name.text() == "a,b";
+        const bool told = !m_asked.empty() && m_asked.back().text.starts_with("The name 'a,b'");
+        m_asked.clear();
+        name.setText(good);
+        dialog.accept();
+        return stayedOpen && told && dialog.result() == QDialog::Accepted;
+    };
+    CWaypointListDlg waypoints(Context());
+    bool ok = false;
+    waypoints.SetItemDialogRunner([&](CNewNavigationItemDlg& item) {
+        ok = pressOkTwice(item, *item.NameEdit(), "B");
+        return item.result() == QDialog::Accepted;
+    });
+    waypoints.NewWaypoint();
+    QVERIFY(ok);
+    QVERIFY(Store().FindWaypoint("B") >= 0);
+    waypoints.SetItemDialogRunner([&](CNewNavigationItemDlg& item) {
+        ok = pressOkTwice(item, *item.NameEdit(), "C");
+        return item.result() == QDialog::Accepted;
+    });
+    ok = false;
+    waypoints.EditWaypoint(0);
+    QVERIFY(ok);
+    QCOMPARE(Store().FindWaypoint("A"), -1);
+    QVERIFY(Store().FindWaypoint("C") >= 0);
+
+    CRouteListDlg routes(Context());
+    routes.DialogRunners().newRoute = [&](CNewNavigationItemDlg& item) {
+        ok = pressOkTwice(item, *item.NameEdit(), "S");
+        return item.result() == QDialog::Accepted;
+    };
+    ok = false;
+    routes.NewRoute();
+    QVERIFY(ok);
+    QVERIFY(Store().FindRoute("S") >= 0);
+    routes.DialogRunners().rename = [&](CRenameDlg& rename) {
+        ok = pressOkTwice(rename, *rename.NameEdit(), "T");
+        return rename.result() == QDialog::Accepted;
+    };
+    ok = false;
+    routes.RenameRoute(0);
+    QVERIFY(ok);
+    QCOMPARE(Store().FindRoute("R"), -1);
+    QVERIFY(Store().FindRoute("T") >= 0);
+}
+
+void NavigationDialogsTest::WaypointListCommandsActOnTheWaypointShownAfterTheStoreMovedIt() {
+    constexpr const char* kA = "4806.0000,N,01130.0000,E";
+    constexpr const char* kB = "4812.0000,N,01136.0000,E";
+    constexpr const char* kC = "4818.0000,N,01142.0000,E";
+    ReceiveWaypoint("A", kA);
+    ReceiveWaypoint("B", kB);
+    ReceiveWaypoint("C", kC);
+    CWaypointListDlg dialog(Context());
+    // A receiver sends A again, unchanged: the store moves it to the end, the rows stay.
+    ReceiveWaypoint("A", kA);
+    QCOMPARE(Store().Waypoint(2).Name(), std::string("A"));
+    CWaypointListModel& model = *dialog.Model();
+    QCOMPARE(model.index(0, 0).data().toString(), QString("A"));
+    QCOMPARE(model.index(0, 1).data().toString(), QString::fromUtf8("N 48\u00B006.0000'"));
+    QCOMPARE(model.index(1, 0).data().toString(), QString("B"));
+
+    dialog.GoTo(1);
+    QCOMPARE(Store().Mode(), NavigationMode::GoTo);
+    QCOMPARE(Store().Waypoint(Store().TargetIndex()).Name(), std::string("B"));
+    // Go To refreshed the rows: B C A.
+    QTRY_COMPARE(model.HighlightedRow(), 0);
+    dialog.GoTo(0); // the same again cancels it
+    QCOMPARE(Store().Mode(), NavigationMode::None);
+
+    ReceiveWaypoint("B", kB); // C A B in the store, rows B C A
+    ReceiveWaypoint("A", kA); // C B A
+    QString edited;
+    dialog.SetItemDialogRunner([&](CNewNavigationItemDlg& item) {
+        edited = item.NameEdit()->text();
+        return false;
+    });
+    dialog.EditWaypoint(0);
+    QCOMPARE(edited, QString("B"));
+
+    ReceiveWaypoint("C", kC); // rows C B A after the edit, store B A C
+    m_answers = {PromptAnswer::Yes};
+    dialog.DeleteWaypoint(0);
+    QCOMPARE(m_asked.back().text,
+             std::string("Are you sure you want to delete the 'C' waypoint from system?"));
+    QCOMPARE(Store().FindWaypoint("C"), -1);
+    QCOMPARE(Store().Count(NavItemKind::Waypoint), 2);
+}
+
+void NavigationDialogsTest::RouteListCommandsActOnTheRouteShownAfterTheStoreMovedIt() {
+    AddWaypoint("A", 0, 0);
+    AddWaypoint("B", 1, 1);
+    AddRoute("First", {"A"});
+    AddRoute("Second", {"B"});
+    AddRoute("Third", {"A", "B"});
+    CRouteListDlg dialog(Context());
+    // Elsewhere the first route goes; the list still shows it in its first row.
+    QVERIFY(Store().DeleteItem(NavItemKind::Route, Store().FindRoute("First")));
+
+    const std::filesystem::path path = m_dir->Path() / "second.txt";
+    dialog.DialogRunners().chooseSavePath = [&](QWidget*) {
+        return QString::fromStdString(path.string());
+    };
+    dialog.SaveRoute(1);
+    QCOMPARE(testpaths::ReadFileBytes(path), *Store().RouteExportText(Store().FindRoute("Second")));
+
+    dialog.GoAlong(2);
+    QCOMPARE(Store().Mode(), NavigationMode::GoAlong);
+    QCOMPARE(Store().Route(Store().TargetIndex()).Name(), std::string("Third"));
+    QTRY_COMPARE(dialog.Model()->HighlightedRow(), 2);
+
+    // The row of a route that went does nothing.
+    const std::size_t asked = m_asked.size();
+    dialog.DeleteRoute(0);
+    QCOMPARE(m_asked.size(), asked);
+    QCOMPARE(Store().Count(NavItemKind::Route), 2);
+}
+
+void NavigationDialogsTest::RouteSavePathGetsItsSuffixBeforeTheOverwriteQuestion() {
+    AddWaypoint("A", 0, 0);
+    AddRoute("R", {"A"});
+    const std::filesystem::path existing = m_dir->Path() / "trip.txt";
+    testpaths::WriteFileBytes(existing, "kept");
+    CRouteListDlg dialog(Context());
+    const auto chooseSavePath = dialog.DialogRunners().chooseSavePath;
+
+    // "trip" typed in the file dialog, OK: the dialog asks about trip.txt; No, then Cancel.
+    QString question;
+    bool typed = false;
+    QTimer typing;
+    typing.setInterval(10);
+    QObject::connect(&typing, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            question = box->text();
+            box->button(QMessageBox::No)->click();
+        } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+            if (!typed) {
+                typed = true;
+                files->selectFile(QString::fromStdString((m_dir->Path() / "trip").string()));
+                // Queued: the question it may ask runs a loop of its own, in which this
+                // timer must fire again.
+                QMetaObject::invokeMethod(
+                    files, [files] { static_cast<QDialog*>(files)->accept(); },
+                    Qt::QueuedConnection);
+            } else if (!question.isEmpty()) {
+                files->reject();
+            }
+        }
+    });
+    typing.start();
+    QCOMPARE(chooseSavePath(&dialog), QString());
+    typing.stop();
+    QVERIFY2(question.contains("trip.txt"), qPrintable(question));
+    QCOMPARE(testpaths::ReadFileBytes(existing), std::string("kept"));
 }
 
 ZRV_QTEST_MAIN(NavigationDialogsTest)
