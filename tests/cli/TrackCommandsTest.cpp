@@ -178,6 +178,7 @@ TEST_F(TrackCommandsTest, CheckCountsHowEachLineEnded) {
                                  "  accepted: 3 (GGA 1, GSV 1, RMC 1)\n"
                                  "  unknown type: 1\n"
                                  "  bad framing: 1\n"
+                                 "  longer than 82 characters: 0\n"
                                  "  absent checksum: 1\n"
                                  "  bad checksum: 1\n"
                                  "  wrong field count: 1\n"
@@ -206,7 +207,8 @@ TEST_F(TrackCommandsTest, GeneratedDriveLoadsWithEitherLineEnd) {
             .exit,
         0);
     const testpaths::CommandRun check = Cli("check '" + crlf + "'");
-    EXPECT_NE(check.out.find("  unknown type: 0\n  bad framing: 0\n  absent checksum: 0\n"
+    EXPECT_NE(check.out.find("  unknown type: 0\n  bad framing: 0\n"
+                             "  longer than 82 characters: 0\n  absent checksum: 0\n"
                              "  bad checksum: 0\n  wrong field count: 0\n  rejected content: 0\n"),
               std::string::npos)
         << "every line accepted: " << check.out;
