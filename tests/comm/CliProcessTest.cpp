@@ -93,7 +93,7 @@ TEST(RecordCommandLine, StopsCleanlyOnSigtermOrSighupAndKeepsOrDiscardsTheFile) 
         ChildProcess process = companion.Run(arguments);
         ASSERT_TRUE(process.WaitForOutput(" into ", 20s)) << process.Stderr();
         const std::filesystem::path file = RecordFileOf(process);
-        const std::string stream = testlogs::SyntheticDrive(30) + "$";
+        const std::string stream = testlogs::SyntheticDrive(30);
         receiver.Write(stream);
         const std::string expected = Headers(receiver.SlavePath()) + Kept(stream);
         ASSERT_TRUE(FileReaches(file, expected.size()));
@@ -126,7 +126,7 @@ TEST(RecordCommandLine, ASecondRecorderOnThePortIsRefusedAndTheFirstGetsTheWhole
               std::string::npos)
         << refused.Stderr();
     EXPECT_FALSE(HoldsARecordFile(second.Documents()));
-    const std::string stream = testlogs::SyntheticDrive(40) + "$";
+    const std::string stream = testlogs::SyntheticDrive(40);
     receiver.Write(stream);
     const std::string expected = Headers(receiver.SlavePath()) + Kept(stream);
     ASSERT_TRUE(FileReaches(file, expected.size()));
@@ -155,7 +155,7 @@ TEST(RecordCommandLine, ARecordingEndedByADeviceErrorExitsWithOneAndSaysWhatWasK
     ChildProcess process = companion.Run({"record", receiver.SlavePath()});
     ASSERT_TRUE(process.WaitForOutput(" into ", 20s)) << process.Stderr();
     const std::filesystem::path file = RecordFileOf(process);
-    const std::string stream = testlogs::SyntheticDrive(10) + "$";
+    const std::string stream = testlogs::SyntheticDrive(10);
     receiver.Write(stream);
     const std::string expected = Headers(receiver.SlavePath()) + Kept(stream);
     ASSERT_TRUE(FileReaches(file, expected.size()));
@@ -173,7 +173,7 @@ TEST(RecordCommandLine, AKilledRecorderLeavesEverySentenceItReceived) {
     ChildProcess process = companion.Run({"record", receiver.SlavePath()});
     ASSERT_TRUE(process.WaitForOutput(" into ", 20s)) << process.Stderr();
     const std::filesystem::path file = RecordFileOf(process);
-    const std::string stream = testlogs::SyntheticDrive(50) + "$";
+    const std::string stream = testlogs::SyntheticDrive(50);
     receiver.Write(stream);
     const std::string expected = Headers(receiver.SlavePath()) + Kept(stream);
     ASSERT_TRUE(FileReaches(file, expected.size()));
@@ -185,7 +185,7 @@ TEST(RecordCommandLine, AKilledRecorderLeavesEverySentenceItReceived) {
 TEST(RecordCommandLine, AFileSizeLimitIsReportedOnceAndTheFileKeepsWholeSentences) {
     Companion companion;
     PseudoTerminal receiver;
-    const std::string stream = testlogs::SyntheticDrive(60) + "$";
+    const std::string stream = testlogs::SyntheticDrive(60);
     const std::vector<std::string> sentences = testlogs::KeptSentences(stream);
     const std::string headers = Headers(receiver.SlavePath());
     constexpr long long kLimit = 4096;
