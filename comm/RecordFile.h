@@ -3,6 +3,7 @@
 #include "comm/SystemCalls.h"
 #include "platform/CalendarTime.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -12,9 +13,11 @@
 // as soon as it is complete, so that what was received is with the operating system before the
 // next sentence is read, and a crash of the program loses nothing already received.
 //
-// A write that fails (a full disk, a file-size limit, a vanished volume) is reported once to
-// the caller; the file is cut back to its last complete sentence, so what was written stays
-// readable, and later sentences are no longer written.
+// A write that fails (a full disk, a file-size limit, a vanished volume) does not end the
+// recording: the file is cut back to its last complete sentence, so what was written stays
+// readable, and every later sentence is tried again, so that a disk with room again gets the
+// rest. The first failure and the number of sentences that could not be written are kept for
+// the report at the end of the recording.
 class RecordFile {
 public:
     explicit RecordFile(ISystemCalls& calls = RealSystemCalls()) : m_calls(calls) {}
@@ -35,11 +38,17 @@ public:
 
     enum class Outcome {
         Written,
-        NotWritten,   // not open, nothing to write, or writing stopped after a failure
-        FirstFailure, // this write failed; FailureError() tells why
+        NotWritten, // not open, or nothing to write
+        Failed,     // this write failed; the file holds what it held before
     };
     Outcome Append(std::string_view bytes);
+
+    // The first failure since Create: the system call's name as the error box shows it
+    // ("WriteFile") and the error number; 0 when nothing failed.
+    const char* FailedCall() const { return m_failedCall; }
     int FailureError() const { return m_failureError; }
+    // The appends since Create that failed: sentences missing from the file.
+    std::size_t UnwrittenSentences() const { return m_unwrittenSentences; }
 
     void Close();
     // Closes the file if open and deletes it; 0 or the system's error number.
@@ -48,9 +57,13 @@ public:
     void ForgetPath() { m_path.clear(); }
 
 private:
+    void NoteFailure(const char* call, int error);
+
     ISystemCalls& m_calls;
     int m_fd = -1;
     std::filesystem::path m_path;
     std::uint64_t m_size = 0; // bytes written, all of them complete sentences
+    const char* m_failedCall = "";
     int m_failureError = 0;
+    std::size_t m_unwrittenSentences = 0;
 };

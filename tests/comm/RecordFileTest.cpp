@@ -68,23 +68,31 @@ public:
         m_room -= part;
         return PosixSystemCalls::Write(fd, data, part);
     }
-
-private:
     std::size_t m_room;
 };
 
-TEST(RecordFile, AFullDiskIsReportedOnceAndLeavesOnlyCompleteSentences) {
+TEST(RecordFile, AfterAFailedWriteLaterSentencesAreTriedAndTheFailureIsKept) {
     testpaths::TempDir dir;
     const auto path = dir / "r.txt";
     FillingDisk disk(20);
     RecordFile file(disk);
     ASSERT_EQ(file.Create(path), 0);
     EXPECT_EQ(file.Append("$GPGLL,1*00\r\n"), RecordFile::Outcome::Written);
-    EXPECT_EQ(file.Append("$GPGLL,2*00\r\n"), RecordFile::Outcome::FirstFailure);
+    // Half of it fitted: cut back, so the file holds whole sentences only.
+    EXPECT_EQ(file.Append("$GPGLL,2*00\r\n"), RecordFile::Outcome::Failed);
+    EXPECT_EQ(file.Append("$GPGLL,3*00\r\n"), RecordFile::Outcome::Failed);
+    disk.m_room = 100;
+    EXPECT_EQ(file.Append("$GPGLL,4*00\r\n"), RecordFile::Outcome::Written);
+    EXPECT_EQ(std::string(file.FailedCall()), "WriteFile");
     EXPECT_EQ(file.FailureError(), ENOSPC);
-    EXPECT_EQ(file.Append("$GPGLL,3*00\r\n"), RecordFile::Outcome::NotWritten);
+    EXPECT_EQ(file.UnwrittenSentences(), 2u);
     file.Close();
-    EXPECT_EQ(testpaths::ReadFileBytes(path), "$GPGLL,1*00\r\n");
+    EXPECT_EQ(testpaths::ReadFileBytes(path), "$GPGLL,1*00\r\n$GPGLL,4*00\r\n");
+
+    // A new recording starts clean.
+    ASSERT_EQ(file.Create(dir / "s.txt"), 0);
+    EXPECT_EQ(file.FailureError(), 0);
+    EXPECT_EQ(file.UnwrittenSentences(), 0u);
 }
 
 } // namespace

@@ -281,7 +281,7 @@ TEST(SerialPortNames, OnlyComNamesAreConfiguredAndKeptAlive) {
     EXPECT_FALSE(device.keepAlive);
 }
 
-// A disk that fills up after `room` bytes of the record file.
+// A disk that fills up after `room` bytes of the record file; the test may make room again.
 class FillingDisk : public PosixSystemCalls {
 public:
     int Open(const char* path, int flags, mode_t mode) override {
@@ -295,40 +295,52 @@ public:
         if (fd != m_recordFd) {
             return PosixSystemCalls::Write(fd, data, size);
         }
-        if (m_room == 0) {
+        const std::size_t room = m_room.load();
+        if (room == 0) {
             errno = ENOSPC;
             return -1;
         }
-        const std::size_t part = std::min(size, m_room);
-        m_room -= part;
+        const std::size_t part = std::min(size, room);
+        m_room = room - part;
         return PosixSystemCalls::Write(fd, data, part);
     }
-    std::size_t m_room = 0;
-    int m_recordFd = -1;
+    std::atomic<std::size_t> m_room{0};
+    std::atomic<int> m_recordFd{-1};
 };
 
-TEST(RecordingOnAFullDisk, IsReportedOnceAndWhatWasWrittenStaysReadable) {
+TEST(RecordingOnAFullDisk, GoesOnWritingWhenThereIsRoomAgainAndReportsTheLossOnceAtTheEnd) {
     FillingDisk disk;
     AppFixture f(disk);
     PseudoTerminal pty;
-    const std::string stream = testlogs::SyntheticDrive(10);
-    const std::vector<std::string> sentences = testlogs::KeptSentences(stream);
+    const std::vector<std::string> sentences =
+        testlogs::KeptSentences(testlogs::SyntheticDrive(12));
+    ASSERT_EQ(sentences.size(), 36u);
+    const std::vector<std::string> first(sentences.begin(), sentences.begin() + 30);
+    const std::vector<std::string> rest(sentences.begin() + 30, sentences.end());
     // Room for the header lines, three sentences and part of the fourth.
     const std::string fits = Headers("COM1:") + sentences[0] + sentences[1] + sentences[2];
     disk.m_room = fits.size() + 10;
     f.LinkPort("COM1:", pty.SlavePath());
     f.app->SerialSource().SetPortName("COM1:");
     f.app->RecordCommand();
-    Send(pty, stream);
-    // Recording goes on: the live track still gets every fix.
+    Send(pty, Joined(first));
+    // Recording goes on: the live track still gets every fix, and nothing is shown yet.
     ASSERT_TRUE(WaitUntil([&] { return f.Points(2).size() == 10; }));
+    EXPECT_TRUE(f.prompts.Texts().empty());
+
+    disk.m_room = 1 << 20;
+    Send(pty, Joined(rest));
+    ASSERT_TRUE(WaitUntil([&] { return f.Points(2).size() == 12; }));
     f.prompts.Answer(PromptAnswer::Yes);
     f.app->RecordCommand();
     const std::vector<std::string> texts = f.prompts.Texts();
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0], "WriteFile failed, error 28: No space left on device\nContext: " +
-                            (f.paths.documentsDir / kRecordName).string());
-    EXPECT_EQ(testpaths::ReadFileBytes(f.paths.documentsDir / kRecordName), fits);
+                            (f.paths.documentsDir / kRecordName).string() +
+                            "\nSentences not written to the record file: 27");
+    EXPECT_EQ(texts[1].rfind("Do You want to save", 0), 0u);
+    EXPECT_TRUE(f.app->SerialSource().RecordFileFailed());
+    EXPECT_EQ(testpaths::ReadFileBytes(f.paths.documentsDir / kRecordName), fits + Joined(rest));
 }
 
 // Counts the bytes read from the port, so that a test knows the receive thread has them.
