@@ -71,8 +71,8 @@ public:
     // Appends the text to the record file when it is open; `mark`: it is a received sentence.
     // A failed write leaves the file as it was; the failure is reported when the file closes.
     void WriteRecordLine(std::string_view text, bool mark);
-    // Whether writing the last recording's record file failed (so sentences are missing from
-    // it), known once the recording has stopped.
+    // Whether writing or syncing the last recording's record file failed (so sentences are
+    // missing from it), known once the recording has stopped.
     bool RecordFileFailed() const { return m_recordFileFailed; }
     // The three header lines of a record file that is open: the program's version and
     // notice, and the source's "$PZRVSRC," line naming `source`.

@@ -42,6 +42,8 @@ int RecordFile::Create(const std::filesystem::path& path) {
     }
     m_path = path;
     m_size = 0;
+    m_unsynced = false;
+    m_lastSync = m_clock();
     m_failedCall = "";
     m_failureError = 0;
     m_unwrittenSentences = 0;
@@ -72,7 +74,19 @@ RecordFile::Outcome RecordFile::Append(std::string_view bytes) {
         return Outcome::Failed;
     }
     m_size += bytes.size();
+    m_unsynced = true;
+    if (m_clock() - m_lastSync >= kSyncPeriod) {
+        Sync();
+    }
     return Outcome::Written;
+}
+
+void RecordFile::Sync() {
+    m_lastSync = m_clock();
+    m_unsynced = false;
+    if (m_calls.DataSync(m_fd) != 0) {
+        NoteFailure("FlushFileBuffers", errno);
+    }
 }
 
 void RecordFile::NoteFailure(const char* call, int error) {
@@ -83,6 +97,13 @@ void RecordFile::NoteFailure(const char* call, int error) {
 }
 
 void RecordFile::Close() {
+    if (m_fd >= 0 && m_unsynced) {
+        Sync();
+    }
+    CloseDescriptor();
+}
+
+void RecordFile::CloseDescriptor() {
     if (m_fd >= 0) {
         m_calls.Close(m_fd);
         m_fd = -1;
@@ -90,7 +111,8 @@ void RecordFile::Close() {
 }
 
 int RecordFile::Delete() {
-    Close();
+    // Nothing of a file being deleted needs to reach the device.
+    CloseDescriptor();
     if (m_path.empty()) {
         return 0;
     }
