@@ -191,7 +191,8 @@ int RunRecord(std::span<const std::string> args) {
                      outcome, recordFile.c_str());
         return kExitFailure;
     }
-    return kExitOk;
+    // Sentences missing from the file were reported when it closed; the run failed.
+    return source.RecordFileFailed() ? kExitFailure : kExitOk;
 }
 
 std::optional<ApplicationCore::GoTo> StartPointOf(std::string_view name) {
@@ -449,7 +450,7 @@ const CliCommand kRecordCommand = {
     "into a record file of the documents folder, printing the live fix once per second until "
     "Ctrl-C, SIGTERM or SIGHUP; the file is kept unless --discard; a port is held for this "
     "program alone (the virtual port excepted); exits 1 when the device fails, saying whether "
-    "the file was kept",
+    "the file was kept, and when sentences could not be written to the file",
     RunRecord};
 
 const CliCommand kPlayCommand = {

@@ -244,8 +244,9 @@ int RunCheck(std::span<const std::string> args) {
     }
 
     constexpr std::array kRejections = {
-        LineVerdict::UnknownType, LineVerdict::BadFraming,      LineVerdict::AbsentChecksum,
-        LineVerdict::BadChecksum, LineVerdict::WrongFieldCount, LineVerdict::RejectedContent,
+        LineVerdict::UnknownType,     LineVerdict::BadFraming,  LineVerdict::TooLong,
+        LineVerdict::AbsentChecksum,  LineVerdict::BadChecksum, LineVerdict::WrongFieldCount,
+        LineVerdict::RejectedContent,
     };
     const auto track = std::make_unique<CTrack>();
     std::map<std::string, std::size_t> acceptedByType;

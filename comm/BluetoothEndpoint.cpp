@@ -38,23 +38,31 @@ bool IsTransient(int error) {
 }
 
 // Receives until the connection fails or ends, or a stop is requested. Every complete
-// sentence goes to `handOver`, which returns false to end the thread. Exit codes: `failed`
-// after a failed or closed connection, 11 when a stop was seen after a read, 12 when it ended
-// a wait, 13 when handOver ended it.
+// sentence goes to `handOver`, which returns false to end the thread, and so does the sentence
+// that was still being received when the connection ended or the stop came. Exit codes:
+// `failed` after a failed or closed connection, 11 when a stop was seen after a read, 12 when
+// it ended a wait, 13 when handOver ended it.
 template <typename HandOver>
 int ReceiveLoop(BluetoothEndpoint& endpoint, int failed, HandOver&& handOver) {
     WorkerThreadSlot& slot = endpoint.ReceiveSlot();
     SentenceAssembler assembler;
+    const auto handOverPending = [&] {
+        if (const std::string_view pending = assembler.TakePending(); !pending.empty()) {
+            handOver(pending);
+        }
+    };
     char buffer[kReadBlock];
     for (;;) {
         pollfd fds[2] = {{endpoint.Socket(), POLLIN, 0}, {slot.StopDescriptor(), POLLIN, 0}};
         const int ready = ::poll(fds, 2, kReceivePollMs);
         if (ready < 0 && errno != EINTR) {
+            handOverPending();
             endpoint.ReportConnectionFailure("recvfrom", errno);
             return failed;
         }
         if (ready <= 0 || fds[0].revents == 0) {
             if (!slot.KeepRunning()) {
+                handOverPending();
                 return 12;
             }
             continue;
@@ -62,6 +70,7 @@ int ReceiveLoop(BluetoothEndpoint& endpoint, int failed, HandOver&& handOver) {
         const ssize_t got = ::recv(endpoint.Socket(), buffer, sizeof buffer, 0);
         // A device that closed its end is noticed here at once, not by the next keep-alive.
         if (got == 0 || (got < 0 && !IsTransient(errno))) {
+            handOverPending();
             endpoint.ReportConnectionFailure("recvfrom", got == 0 ? ECONNRESET : errno);
             return failed;
         }
@@ -71,6 +80,7 @@ int ReceiveLoop(BluetoothEndpoint& endpoint, int failed, HandOver&& handOver) {
             }
         }
         if (!slot.KeepRunning()) {
+            handOverPending();
             return 11;
         }
     }

@@ -84,20 +84,8 @@ void CommEndpoint::WriteRecordHeaders(const std::string& source) {
 }
 
 void CommEndpoint::WriteRecordLine(std::string_view text, bool mark) {
-    switch (m_recordFile.Append(text)) {
-    case RecordFile::Outcome::Written:
-        if (mark) {
-            m_sentenceRecorded = true;
-        }
-        break;
-    case RecordFile::Outcome::FirstFailure:
-        if (!m_recordFailureReported.exchange(true) && m_application != nullptr) {
-            ReportSystemError(m_application->Prompts(), "WriteFile", m_recordFile.FailureError(),
-                              m_recordFile.Path().string());
-        }
-        break;
-    case RecordFile::Outcome::NotWritten:
-        break;
+    if (m_recordFile.Append(text) == RecordFile::Outcome::Written && mark) {
+        m_sentenceRecorded = true;
     }
 }
 
@@ -204,7 +192,7 @@ bool CommEndpoint::CreateRecordFile() {
     }
     m_recordPath = path.string();
     m_sentenceRecorded = false;
-    m_recordFailureReported = false;
+    m_recordFileFailed = false;
     if (!application.Timers().SetTimer(kTimerKeepAwakeRecording, kKeepAwakePeriodMs)) {
         application.Prompts().ShowError("SetTimer failed");
     }
@@ -219,6 +207,13 @@ std::string CommEndpoint::CloseRecordFile() {
     m_recordFile.Close();
     std::string kept;
     IPrompts& prompts = m_application->Prompts();
+    // One report for the whole recording, before the question whether to keep what it holds.
+    m_recordFileFailed = m_recordFile.FailureError() != 0;
+    if (const std::optional<std::string> failure =
+            FormatSystemError(m_recordFile.FailedCall(), m_recordFile.FailureError(), path)) {
+        prompts.ShowError(*failure + "\nSentences not written to the record file: " +
+                          std::to_string(m_recordFile.UnwrittenSentences()));
+    }
     if (m_sentenceRecorded &&
         prompts.AskYesNo("Do You want to save the currently-recorded Track '" + path + "'")) {
         kept = path;

@@ -69,8 +69,11 @@ public:
     bool IsRecordFileOpen() const { return m_recordFile.IsOpen(); }
     const std::filesystem::path& RecordFileName() const { return m_recordFile.Path(); }
     // Appends the text to the record file when it is open; `mark`: it is a received sentence.
-    // A failed write is reported once (the file keeps what was written before).
+    // A failed write leaves the file as it was; the failure is reported when the file closes.
     void WriteRecordLine(std::string_view text, bool mark);
+    // Whether writing or syncing the last recording's record file failed (so sentences are
+    // missing from it), known once the recording has stopped.
+    bool RecordFileFailed() const { return m_recordFileFailed; }
     // The three header lines of a record file that is open: the program's version and
     // notice, and the source's "$PZRVSRC," line naming `source`.
     void WriteRecordHeaders(const std::string& source);
@@ -101,7 +104,8 @@ protected:
     // name, clears the recorded flag and starts the keep-awake timer. False (reported) when
     // it could not be created.
     bool CreateRecordFile();
-    // Closes the record file and keeps or deletes it; returns the kept path or empty.
+    // Closes the record file, reports once what could not be written to it, and keeps or
+    // deletes it; returns the kept path or empty.
     std::string CloseRecordFile();
     // Starts both threads, receive first; false (reported) when a thread could not start.
     bool StartThreads(ThreadProcedure receive, ThreadProcedure send, const char* receiveName,
@@ -130,5 +134,5 @@ private:
     Event m_listPlayback{Event::Kind::ManualReset};
     std::atomic<bool> m_failureReported{false};
     std::atomic<unsigned> m_runNumber{0};
-    std::atomic<bool> m_recordFailureReported{false};
+    bool m_recordFileFailed = false;
 };

@@ -35,18 +35,23 @@ std::string RecordFile::FileName(CalendarTime start) {
 
 int RecordFile::Create(const std::filesystem::path& path) {
     Close();
-    m_fd = m_calls.Open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // Appending: after a failed write is cut off, the next write lands at the new end.
+    m_fd = m_calls.Open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
     if (m_fd < 0) {
         return errno;
     }
     m_path = path;
     m_size = 0;
+    m_unsynced = false;
+    m_lastSync = m_clock();
+    m_failedCall = "";
     m_failureError = 0;
+    m_unwrittenSentences = 0;
     return 0;
 }
 
 RecordFile::Outcome RecordFile::Append(std::string_view bytes) {
-    if (m_fd < 0 || bytes.empty() || m_failureError != 0) {
+    if (m_fd < 0 || bytes.empty()) {
         return Outcome::NotWritten;
     }
     std::string_view rest = bytes;
@@ -59,18 +64,46 @@ RecordFile::Outcome RecordFile::Append(std::string_view bytes) {
         if (written < 0 && errno == EINTR) {
             continue;
         }
-        m_failureError = written < 0 ? errno : EIO;
+        NoteFailure("WriteFile", written < 0 ? errno : EIO);
+        ++m_unwrittenSentences;
         // A sentence cut in half would stand in the file as a broken line.
-        if (rest.size() != bytes.size()) {
-            m_calls.Truncate(m_fd, static_cast<off_t>(m_size));
+        if (rest.size() != bytes.size() &&
+            m_calls.Truncate(m_fd, static_cast<off_t>(m_size)) != 0) {
+            m_size += bytes.size() - rest.size();
         }
-        return Outcome::FirstFailure;
+        return Outcome::Failed;
     }
     m_size += bytes.size();
+    m_unsynced = true;
+    if (m_clock() - m_lastSync >= kSyncPeriod) {
+        Sync();
+    }
     return Outcome::Written;
 }
 
+void RecordFile::Sync() {
+    m_lastSync = m_clock();
+    m_unsynced = false;
+    if (m_calls.DataSync(m_fd) != 0) {
+        NoteFailure("FlushFileBuffers", errno);
+    }
+}
+
+void RecordFile::NoteFailure(const char* call, int error) {
+    if (m_failureError == 0) {
+        m_failedCall = call;
+        m_failureError = error;
+    }
+}
+
 void RecordFile::Close() {
+    if (m_fd >= 0 && m_unsynced) {
+        Sync();
+    }
+    CloseDescriptor();
+}
+
+void RecordFile::CloseDescriptor() {
     if (m_fd >= 0) {
         m_calls.Close(m_fd);
         m_fd = -1;
@@ -78,7 +111,8 @@ void RecordFile::Close() {
 }
 
 int RecordFile::Delete() {
-    Close();
+    // Nothing of a file being deleted needs to reach the device.
+    CloseDescriptor();
     if (m_path.empty()) {
         return 0;
     }

@@ -22,22 +22,32 @@ constexpr std::size_t kReadBlock = 4096;
 constexpr std::string_view kDevicePrefix = "$device\\";
 
 // Receives until the port fails or a stop is requested. Every complete sentence goes to
-// `handOver`, which returns false to end the thread. Exit codes: `failed` after a port failure,
-// 11 when a stop was seen after a read, 12 when it ended a wait, 13 when handOver ended it.
+// `handOver`, which returns false to end the thread, and so does the sentence that was still
+// being received when the port failed or the stop came. Exit codes: `failed` after a port
+// failure, 11 when a stop was seen after a read, 12 when it ended a wait, 13 when handOver
+// ended it.
 template <typename HandOver>
 int ReceiveLoop(SerialEndpoint& endpoint, int failed, HandOver&& handOver) {
     WorkerThreadSlot& slot = endpoint.ReceiveSlot();
     SentenceAssembler assembler;
+    const auto handOverPending = [&] {
+        if (const std::string_view pending = assembler.TakePending(); !pending.empty()) {
+            handOver(pending);
+        }
+    };
     char buffer[kReadBlock];
     for (;;) {
         const SerialPort::ReadResult result =
             endpoint.Port().Read(buffer, sizeof buffer, slot.StopDescriptor());
         if (result.status == SerialPort::Status::Failed) {
+            // Into the file before the failure box asks whether to keep it.
+            handOverPending();
             endpoint.ReportDeviceFailure(result.failure, endpoint.RunningPortName());
             return failed;
         }
         if (result.status == SerialPort::Status::Stopped) {
             slot.KeepRunning();
+            handOverPending();
             return 12;
         }
         for (std::size_t i = 0; i < result.size; ++i) {
@@ -46,6 +56,7 @@ int ReceiveLoop(SerialEndpoint& endpoint, int failed, HandOver&& handOver) {
             }
         }
         if (!slot.KeepRunning()) {
+            handOverPending();
             return 11;
         }
     }

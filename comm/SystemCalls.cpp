@@ -39,6 +39,10 @@ int PosixSystemCalls::Truncate(int fd, off_t length) {
     return ftruncate(fd, length);
 }
 
+int PosixSystemCalls::DataSync(int fd) {
+    return fdatasync(fd);
+}
+
 int PosixSystemCalls::Unlink(const char* path) {
     return unlink(path);
 }

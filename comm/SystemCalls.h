@@ -22,6 +22,8 @@ public:
     virtual int GetAttributes(int fd, termios& attributes) = 0;
     virtual int SetAttributes(int fd, const termios& attributes) = 0;
     virtual int Truncate(int fd, off_t length) = 0;
+    // fdatasync(2).
+    virtual int DataSync(int fd) = 0;
     virtual int Unlink(const char* path) = 0;
     virtual int Flock(int fd, int operation) = 0;
     // An ioctl(2) request without an argument (TIOCEXCL, TIOCNXCL).
@@ -42,6 +44,7 @@ public:
     int GetAttributes(int fd, termios& attributes) override;
     int SetAttributes(int fd, const termios& attributes) override;
     int Truncate(int fd, off_t length) override;
+    int DataSync(int fd) override;
     int Unlink(const char* path) override;
     int Flock(int fd, int operation) override;
     int Ioctl(int fd, unsigned long request) override;

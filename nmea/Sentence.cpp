@@ -166,6 +166,24 @@ unsigned ReadHex(std::string_view text) {
     return value;
 }
 
+// What CSentence::IsChecksumBad() == NmeaBoolean::False tells, on plain text: the field after
+// the first "*" read as hexadecimal equals the XOR of the characters from position 1 up to the
+// first "*", CR or LF.
+bool HasGoodChecksum(std::string_view text) {
+    const std::size_t star = text.find('*', 1);
+    if (star == std::string_view::npos) {
+        return false;
+    }
+    const std::size_t summed = std::min(star, text.find_first_of("\r\n", 1));
+    std::uint8_t sum = 0;
+    for (const char c : text.substr(1, summed - 1)) {
+        sum ^= static_cast<std::uint8_t>(c);
+    }
+    std::string_view field = text.substr(star + 1);
+    field = field.substr(0, field.find_first_of(std::string_view(",*\0", 3)));
+    return !field.empty() && ReadHex(field) == sum;
+}
+
 // The start of a day of the naive calendar. Undated times all fall on the marker day, and
 // consecutive dated sentences nearly always carry the same date, so the last conversion is
 // remembered (per thread: decoders of different tracks run on different threads).
@@ -528,8 +546,11 @@ bool CSentence::IsWellFormedOutput() const {
 
 bool IsSingleSentence(std::string_view text) {
     const std::size_t size = text.size();
-    return size >= 3 && size <= kMaxSentenceLength && text[0] == '$' && text[size - 2] == kCr &&
-           text[size - 1] == kLf;
+    if (size < 3 || size > kMaxReceivedSentenceLength || text[0] != '$' || text[size - 2] != kCr ||
+        text[size - 1] != kLf) {
+        return false;
+    }
+    return size <= kMaxSentenceLength || HasGoodChecksum(text);
 }
 
 bool IsWellFormedOutput(std::string_view text) {

@@ -68,8 +68,12 @@ enum class CommunicationsMode : int {
     Facsimile = '|',
 };
 
-// The longest line of NMEA-0183 text, CR LF included.
+// The longest line of NMEA-0183 text, CR LF included; the program's own lines keep to it.
 inline constexpr std::size_t kMaxSentenceLength = 82;
+// The longest received line that is kept and decoded, CR LF included. High-precision receivers
+// send longer lines than the standard's 82 characters (a GGA with more decimals has 90 and
+// more); beyond 82 characters only a good checksum vouches for a line.
+inline constexpr std::size_t kMaxReceivedSentenceLength = 512;
 
 // One NMEA-0183 sentence as 8-bit text: "$", the address field (talker and mnemonic), each data
 // field after a ",", then "*", two hexadecimal checksum digits, CR and LF. A composed output may
@@ -182,7 +186,8 @@ public:
     // Appends "*", ComputeChecksum() as two upper-case hexadecimal digits, CR and LF.
     void Finish();
 
-    // The decoders' framing check: at most 82 characters, "$" first, CR LF last.
+    // The decoders' framing check: "$" first, CR LF last, and at most 82 characters, or at most
+    // kMaxReceivedSentenceLength with a good checksum.
     bool IsSingleSentence() const;
 
     // The check on composed output: the text begins with "$", ends with CR LF, and every line

@@ -10,7 +10,9 @@ constexpr std::size_t kMnemonicLength = 3;
 
 LineVerdict DiagnoseRejectedLine(const CNmeaDecoder& decoder, std::string_view line) {
     if (!IsSingleSentence(line)) {
-        return LineVerdict::BadFraming;
+        // Past 82 characters only a good checksum frames a line: the length is named as the
+        // cause.
+        return line.size() > kMaxSentenceLength ? LineVerdict::TooLong : LineVerdict::BadFraming;
     }
     const CSentence sentence{std::string(line)};
     const std::string_view address = sentence.Field(0);
@@ -41,6 +43,8 @@ const char* LineVerdictText(LineVerdict verdict) {
         return "accepted";
     case LineVerdict::BadFraming:
         return "bad framing";
+    case LineVerdict::TooLong:
+        return "longer than 82 characters";
     case LineVerdict::UnknownType:
         return "unknown type";
     case LineVerdict::AbsentChecksum:

@@ -4,12 +4,14 @@
 
 #include <string_view>
 
-// Why a decoder did or did not take a line, in the order the decoder checks: framing (at most
-// 82 characters, "$" first, CR LF last), the mnemonic, the checksum, the field count, and last
-// what the type itself rejects (for example a GSV message number beyond its total).
+// Why a decoder did or did not take a line, in the order the decoder checks: framing ("$"
+// first, CR LF last, and at most 82 characters unless a good checksum vouches for a longer
+// line), the mnemonic, the checksum, the field count, and last what the type itself rejects
+// (for example a GSV message number beyond its total).
 enum class LineVerdict {
     Accepted,
     BadFraming,
+    TooLong, // a framing failure of a line longer than 82 characters
     UnknownType,
     AbsentChecksum,
     BadChecksum,
@@ -20,6 +22,6 @@ enum class LineVerdict {
 // The verdict on a line that `decoder` did not take (its Decode returned false).
 LineVerdict DiagnoseRejectedLine(const CNmeaDecoder& decoder, std::string_view line);
 
-// "accepted", "bad framing", "unknown type", "absent checksum", "bad checksum",
-// "wrong field count", "rejected content".
+// "accepted", "bad framing", "longer than 82 characters", "unknown type", "absent checksum", "bad
+// checksum", "wrong field count", "rejected content".
 const char* LineVerdictText(LineVerdict verdict);

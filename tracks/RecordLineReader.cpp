@@ -67,15 +67,31 @@ bool RecordLineReader::Refill() {
     return true;
 }
 
+bool RecordLineReader::TakeByte(char& byte) {
+    if (!PeekByte(byte)) {
+        return false;
+    }
+    ++m_position;
+    return true;
+}
+
+bool RecordLineReader::PeekByte(char& byte) {
+    if (m_position == m_fill && !Refill()) {
+        return false;
+    }
+    byte = m_buffer[m_position];
+    return true;
+}
+
 bool RecordLineReader::NextLine(std::string_view& line) {
     // The common case needs no copy: the whole line lies in the buffer, ends in CR LF and holds
-    // no NUL.
+    // no other CR and no NUL.
     if (m_position < m_fill) {
         const char* start = m_buffer + m_position;
         const std::size_t available = std::min(m_fill - m_position, kMaxLineBytes);
         if (const void* lf = std::memchr(start, '\n', available)) {
             const auto length = static_cast<std::size_t>(static_cast<const char*>(lf) - start) + 1;
-            if (length >= 2 && start[length - 2] == '\r' &&
+            if (length >= 2 && std::memchr(start, '\r', length - 1) == start + length - 2 &&
                 std::memchr(start, '\0', length) == nullptr) {
                 m_position += length;
                 line = std::string_view(start, length);
@@ -83,38 +99,38 @@ bool RecordLineReader::NextLine(std::string_view& line) {
             }
         }
     }
+    // The text of the line goes to m_line, as much as fits; its line end is taken separately.
+    constexpr std::size_t kLongestText = kMaxLineBytes - 2;
     std::size_t stored = 0;
-    bool endedByLf = false;
-    while (!endedByLf && stored < kMaxLineBytes) {
-        if (m_position == m_fill && !Refill()) {
+    std::size_t length = 0;
+    bool ended = false;
+    bool any = false;
+    char byte = 0;
+    while (TakeByte(byte)) {
+        any = true;
+        if (byte == '\n') {
+            ended = true;
             break;
         }
-        const char* start = m_buffer + m_position;
-        std::size_t count = std::min(m_fill - m_position, kMaxLineBytes - stored);
-        if (const void* lf = std::memchr(start, '\n', count)) {
-            count = static_cast<std::size_t>(static_cast<const char*>(lf) - start) + 1;
-            endedByLf = true;
+        if (byte == '\r') {
+            if (char next = 0; PeekByte(next) && next == '\n') {
+                ++m_position;
+            }
+            ended = true;
+            break;
         }
-        std::memcpy(m_line + stored, start, count);
-        stored += count;
-        m_position += count;
-    }
-    if (Failed()) {
-        return false;
-    }
-    if (!endedByLf && stored == kMaxLineBytes) {
-        // A full line without LF: the byte after it is lost.
-        if (m_position < m_fill || Refill()) {
-            ++m_position;
+        ++length;
+        if (stored < sizeof m_line) {
+            m_line[stored++] = byte;
         }
     }
-    if (stored == 0) {
+    if (Failed() || !any) {
         return false;
     }
     if (const void* nul = std::memchr(m_line, '\0', stored)) {
         stored = static_cast<std::size_t>(static_cast<const char*>(nul) - m_line);
-    } else if (endedByLf && (stored < 2 || m_line[stored - 2] != '\r')) {
-        m_line[stored - 1] = '\r';
+    } else if (ended && length <= kLongestText) {
+        m_line[stored++] = '\r';
         m_line[stored++] = '\n';
     }
     line = std::string_view(m_line, stored);

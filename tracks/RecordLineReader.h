@@ -1,23 +1,27 @@
 #pragma once
 
+#include "nmea/Sentence.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 // Reads a record file (NMEA text) line by line, the way playback loads it: the file is read in
-// blocks of 8192 bytes; a line ends after a LF byte or when 82 bytes are stored, and in the
-// second case the byte that follows is skipped. So an over-long line comes out as its first 82
-// bytes and, after one lost byte, the rest; neither passes the sentence check.
+// blocks of 8192 bytes, and a line ends at LF, at CR LF or at a CR that no LF follows, so the
+// lines are those an editor shows and every line of the file is one line here.
 //
-// Two things differ from the raw bytes, both so that a line reaches the decoder as the
+// Three things differ from the raw bytes, all so that a line reaches the decoder as the
 // receiver's sentence would:
-// - a line is cut at its first NUL byte (what follows a NUL in a line never reaches a sentence);
-// - a line that ends in LF without CR (files written on Unix) is handed on ending in CR LF.
+// - a line is handed on ending in CR LF, whichever line end it had in the file;
+// - a line is cut at its first NUL byte (what follows a NUL in a line never reaches a
+//   sentence), and then has no line end;
+// - a line longer than kMaxLineBytes with its line end is handed on without its line end, so
+//   it fails every check, and cut to kMaxLineBytes + 1 bytes; the rest of it is skipped.
 class RecordLineReader {
 public:
     static constexpr std::size_t kBufferBytes = 8192;
-    static constexpr std::size_t kMaxLineBytes = 82;
+    static constexpr std::size_t kMaxLineBytes = kMaxReceivedSentenceLength;
 
     RecordLineReader() = default;
     ~RecordLineReader();
@@ -41,6 +45,9 @@ public:
 private:
     bool Refill();
     void Close();
+    // The next byte of the file, read or only looked at; false at the end or on a failure.
+    bool TakeByte(char& byte);
+    bool PeekByte(char& byte);
 
     int m_fd = -1;
     std::uint64_t m_fileSize = 0;
@@ -50,5 +57,5 @@ private:
     std::size_t m_fill = 0;
     std::size_t m_position = 0;
     char m_buffer[kBufferBytes];
-    char m_line[kMaxLineBytes + 1]; // one more for the CR put before a bare LF
+    char m_line[kMaxLineBytes + 1]; // one more than a line may hold: the mark of a longer one
 };

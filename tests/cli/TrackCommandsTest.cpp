@@ -178,6 +178,7 @@ TEST_F(TrackCommandsTest, CheckCountsHowEachLineEnded) {
                                  "  accepted: 3 (GGA 1, GSV 1, RMC 1)\n"
                                  "  unknown type: 1\n"
                                  "  bad framing: 1\n"
+                                 "  longer than 82 characters: 0\n"
                                  "  absent checksum: 1\n"
                                  "  bad checksum: 1\n"
                                  "  wrong field count: 1\n"
@@ -196,6 +197,35 @@ TEST_F(TrackCommandsTest, CheckCountsHowEachLineEnded) {
     EXPECT_EQ(verbose.out.find("line 2:"), std::string::npos) << "accepted lines are not listed";
 }
 
+// Lines are numbered as an editor shows them, whatever their line ends and lengths, and a
+// high-precision sentence longer than 82 characters counts as any other.
+TEST_F(TrackCommandsTest, CheckNumbersLinesAsTheFileHasThemAndNamesOverlongOnes) {
+    const std::string longGga = Line("GNGGA,120000.00,4654.0000000000,N,00724.0000000000,E,4,12,"
+                                     "0.55,545.4321,M,46.9012,M,1.0,0000");
+    std::string longBad = longGga;
+    longBad[longBad.size() - 3] = longBad[longBad.size() - 3] == '0' ? '1' : '0';
+    std::string crOnly = Rmc(43200, 46.9, 7.4, 3.0);
+    crOnly.pop_back();
+    const std::string text = "# comment\r" + longGga + "\r\n" + crOnly + longBad + "$GPTXT," +
+                             std::string(600, 'x') + "\r\n" +
+                             Line("GPGLL,4654.0000,N,00724.0000,E,120000,A,A").substr(0, 20);
+    const std::string file = Record("long.txt", text);
+    const testpaths::CommandRun run = Cli("check --verbose " + file);
+    ASSERT_EQ(run.exit, 0) << run.err;
+    const std::string expected = "line 1: bad framing: # comment\n"
+                                 "line 3: bad framing: \n"
+                                 "line 5: longer than 82 characters: " +
+                                 longBad.substr(0, longBad.size() - 2) + "\n";
+    EXPECT_EQ(run.out.rfind(expected, 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("line 6: longer than 82 characters: $GPTXT,xxx"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("line 7: bad framing: $GPGLL"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  lines: 7\n  accepted: 2 (GGA 1, RMC 1)\n"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("  bad framing: 3\n  longer than 82 characters: 2\n"), std::string::npos)
+        << run.out;
+}
+
 #ifdef ZRV_GENDRIVE_PATH
 // The generator's drive over midnight: every line is accepted, the date rolls over, and the
 // same file with Unix line ends gives the same statistics.
@@ -206,7 +236,8 @@ TEST_F(TrackCommandsTest, GeneratedDriveLoadsWithEitherLineEnd) {
             .exit,
         0);
     const testpaths::CommandRun check = Cli("check '" + crlf + "'");
-    EXPECT_NE(check.out.find("  unknown type: 0\n  bad framing: 0\n  absent checksum: 0\n"
+    EXPECT_NE(check.out.find("  unknown type: 0\n  bad framing: 0\n"
+                             "  longer than 82 characters: 0\n  absent checksum: 0\n"
                              "  bad checksum: 0\n  wrong field count: 0\n  rejected content: 0\n"),
               std::string::npos)
         << "every line accepted: " << check.out;

@@ -76,7 +76,7 @@ TEST_F(Bluetooth, RecordingWritesTheChannelHeaderAndTheSentencesAndFillsTrack2) 
     EXPECT_EQ(f.app->BluetoothSource().ConnectedName(), "GPS-Mouse Channel:5");
     EXPECT_EQ(f.app->RunningSource(), &f.app->BluetoothSource());
     EXPECT_TRUE(f.timers.IsRunning(kTimerKeepAwakeRecording));
-    const std::string stream = testlogs::SyntheticDrive(20) + "$";
+    const std::string stream = testlogs::SyntheticDrive(20);
     transport.peer->Write(stream);
     const std::string expected = Expected(stream, "GPS-Mouse,Channel:5");
     ASSERT_TRUE(WaitUntil([&] { return FileHolds(expected.size()); }));
@@ -101,7 +101,7 @@ TEST_F(Bluetooth, RecordingWritesTheChannelHeaderAndTheSentencesAndFillsTrack2) 
 
 TEST_F(Bluetooth, ADeviceThatHangsUpEndsTheRecordingWithOneBoxAndTheKeepQuestion) {
     StartRecording();
-    const std::string stream = testlogs::SyntheticDrive(5) + "$";
+    const std::string stream = testlogs::SyntheticDrive(5);
     transport.peer->Write(stream);
     const std::string expected = Expected(stream, "GPS-Mouse,Channel:5");
     ASSERT_TRUE(WaitUntil([&] { return FileHolds(expected.size()); }));
@@ -116,6 +116,23 @@ TEST_F(Bluetooth, ADeviceThatHangsUpEndsTheRecordingWithOneBoxAndTheKeepQuestion
     EXPECT_EQ(texts[0], "recvfrom failed (104) at GPS-Mouse");
     EXPECT_EQ(texts[1].rfind("Do You want to save", 0), 0u);
     EXPECT_FALSE(std::filesystem::exists(RecordPath()));
+}
+
+TEST_F(Bluetooth, AHangUpStillRecordsTheSentenceItCutOff) {
+    StartRecording();
+    const std::string stream = testlogs::SyntheticDrive(5);
+    const std::string cut = "$GPRMC,073005,A,4916.4";
+    transport.peer->Write(stream + cut);
+    const std::string expected = Expected(stream, "GPS-Mouse,Channel:5");
+    ASSERT_TRUE(WaitUntil([&] { return FileHolds(expected.size()); }));
+    // The cut-off sentence came before the end of the connection, and is read before it.
+    transport.peer->HangUp();
+    ASSERT_TRUE(WaitUntil([&] { return !f.prompts.Texts().empty(); }));
+    f.prompts.Answer(PromptAnswer::Yes);
+    ASSERT_TRUE(f.view.RunPosted(10s));
+    EXPECT_EQ(testpaths::ReadFileBytes(RecordPath()), expected + cut);
+    f.WaitForPlaybackLoaded();
+    EXPECT_EQ(f.Points(1).size(), 5u);
 }
 
 TEST_F(Bluetooth, TheSerialSourceGoesFirstAndOnlyOneSourceRuns) {

@@ -55,7 +55,7 @@ TEST(RecordFile, EachAppendIsInTheFileAtOnce) {
 }
 
 // A disk that fills up: after `room` bytes every write fails with ENOSPC; the write that
-// reaches the limit stores what still fits, as a real file system does.
+// reaches the limit stores what still fits, as a real file system does. Syncs are counted.
 class FillingDisk : public PosixSystemCalls {
 public:
     explicit FillingDisk(std::size_t room) : m_room(room) {}
@@ -68,23 +68,95 @@ public:
         m_room -= part;
         return PosixSystemCalls::Write(fd, data, part);
     }
-
-private:
+    int DataSync(int fd) override {
+        ++m_syncs;
+        if (m_syncError != 0) {
+            errno = m_syncError;
+            return -1;
+        }
+        return PosixSystemCalls::DataSync(fd);
+    }
     std::size_t m_room;
+    int m_syncs = 0;
+    int m_syncError = 0;
 };
 
-TEST(RecordFile, AFullDiskIsReportedOnceAndLeavesOnlyCompleteSentences) {
+TEST(RecordFile, AfterAFailedWriteLaterSentencesAreTriedAndTheFailureIsKept) {
     testpaths::TempDir dir;
     const auto path = dir / "r.txt";
     FillingDisk disk(20);
     RecordFile file(disk);
     ASSERT_EQ(file.Create(path), 0);
     EXPECT_EQ(file.Append("$GPGLL,1*00\r\n"), RecordFile::Outcome::Written);
-    EXPECT_EQ(file.Append("$GPGLL,2*00\r\n"), RecordFile::Outcome::FirstFailure);
+    // Half of it fitted: cut back, so the file holds whole sentences only.
+    EXPECT_EQ(file.Append("$GPGLL,2*00\r\n"), RecordFile::Outcome::Failed);
+    EXPECT_EQ(file.Append("$GPGLL,3*00\r\n"), RecordFile::Outcome::Failed);
+    disk.m_room = 100;
+    EXPECT_EQ(file.Append("$GPGLL,4*00\r\n"), RecordFile::Outcome::Written);
+    EXPECT_EQ(std::string(file.FailedCall()), "WriteFile");
     EXPECT_EQ(file.FailureError(), ENOSPC);
-    EXPECT_EQ(file.Append("$GPGLL,3*00\r\n"), RecordFile::Outcome::NotWritten);
+    EXPECT_EQ(file.UnwrittenSentences(), 2u);
     file.Close();
-    EXPECT_EQ(testpaths::ReadFileBytes(path), "$GPGLL,1*00\r\n");
+    EXPECT_EQ(testpaths::ReadFileBytes(path), "$GPGLL,1*00\r\n$GPGLL,4*00\r\n");
+
+    // A new recording starts clean.
+    ASSERT_EQ(file.Create(dir / "s.txt"), 0);
+    EXPECT_EQ(file.FailureError(), 0);
+    EXPECT_EQ(file.UnwrittenSentences(), 0u);
+}
+
+// The clock of a test: it moves only when the test moves it.
+struct ManualClock {
+    std::chrono::steady_clock::time_point now{};
+    RecordFile::Clock Function() {
+        return [this] { return now; };
+    }
+};
+
+TEST(RecordFile, SyncsAtMostOnceASecondWhileWritingAndOnceMoreAtTheClose) {
+    testpaths::TempDir dir;
+    FillingDisk disk(1 << 20);
+    ManualClock clock;
+    RecordFile file(disk, clock.Function());
+    ASSERT_EQ(file.Create(dir / "r.txt"), 0);
+    using std::chrono::milliseconds;
+    const std::string sentence = "$GPGLL,1*00\r\n";
+    // Ten sentences a second for three seconds.
+    for (int tenth = 1; tenth <= 30; ++tenth) {
+        clock.now += milliseconds(100);
+        ASSERT_EQ(file.Append(sentence), RecordFile::Outcome::Written);
+    }
+    EXPECT_EQ(disk.m_syncs, 3);
+    // Silence: nothing is synced without data.
+    clock.now += milliseconds(5000);
+    EXPECT_EQ(disk.m_syncs, 3);
+    file.Append(sentence);
+    EXPECT_EQ(disk.m_syncs, 4);
+    file.Append(sentence);
+    file.Close();
+    EXPECT_EQ(disk.m_syncs, 5);
+    EXPECT_EQ(file.FailureError(), 0);
+
+    // Closing right after a sync has nothing more to sync; deleting never syncs.
+    ASSERT_EQ(file.Create(dir / "s.txt"), 0);
+    file.Close();
+    ASSERT_EQ(file.Create(dir / "t.txt"), 0);
+    file.Append(sentence);
+    EXPECT_EQ(file.Delete(), 0);
+    EXPECT_EQ(disk.m_syncs, 5);
+}
+
+TEST(RecordFile, AFailedSyncIsKeptAsTheFailure) {
+    testpaths::TempDir dir;
+    FillingDisk disk(1 << 20);
+    disk.m_syncError = EIO;
+    RecordFile file(disk);
+    ASSERT_EQ(file.Create(dir / "r.txt"), 0);
+    EXPECT_EQ(file.Append("$GPGLL,1*00\r\n"), RecordFile::Outcome::Written);
+    file.Close();
+    EXPECT_EQ(std::string(file.FailedCall()), "FlushFileBuffers");
+    EXPECT_EQ(file.FailureError(), EIO);
+    EXPECT_EQ(file.UnwrittenSentences(), 0u);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <future>
@@ -55,7 +56,7 @@ protected:
 };
 
 // The file holds exactly what the assembly keeps, and the live track equals what playback
-// makes of the file.
+// makes of the file. The stream ends at a line end.
 void RecordAndCompare(AppFixture& f, PseudoTerminal& pty, const std::string& stream,
                       const std::string& label) {
     f.LinkPort("COM1:", pty.SlavePath());
@@ -88,10 +89,11 @@ void RecordAndCompare(AppFixture& f, PseudoTerminal& pty, const std::string& str
 TEST(RecordingFromAPseudoTerminal, FileHoldsTheKeptSentencesAndTrack2EqualsItsPlayback) {
     AppFixture f;
     PseudoTerminal pty;
-    // Junk, an overlong text and a sentence without its line end around the drive; the final
-    // "$" completes the last sentence.
+    // Junk, a text longer than a standard sentence (kept) and one longer than any sentence
+    // (dropped) around the drive.
     const std::string stream = "noise\r\n" + testlogs::SyntheticDrive(300) + "$GPTXT," +
-                               std::string(90, 'x') + "\r\n" + testlogs::SyntheticDrive(2) + "$";
+                               std::string(90, 'x') + "\r\n$GPTXT," + std::string(600, 'y') +
+                               "\r\n" + testlogs::SyntheticDrive(2);
     RecordAndCompare(f, pty, stream, "synthetic drive");
     EXPECT_EQ(f.Points(1).size(), 302u);
 }
@@ -106,7 +108,8 @@ TEST(RecordingFromAPseudoTerminal, RealReceiverLogsRecordAsTheyWereSent) {
         }
         AppFixture f;
         PseudoTerminal pty;
-        RecordAndCompare(f, pty, testlogs::ReceiverBytes(path) + "$", log);
+        // A line end completes a last line that lacks one, so nothing waits for the stop.
+        RecordAndCompare(f, pty, testlogs::ReceiverBytes(path) + "\r\n", log);
     }
 }
 
@@ -114,7 +117,7 @@ TEST_F(Recording, StoppingAsksToKeepAndLoadsTheKeptFileAsTrack1WithTrack2Emptied
     StartRecording();
     EXPECT_EQ(f.app->Document().Track(2).DisplayName(), "Track Recording");
     EXPECT_TRUE(f.timers.IsRunning(kTimerKeepAwakeRecording));
-    const std::string stream = testlogs::SyntheticDrive(20) + "$";
+    const std::string stream = testlogs::SyntheticDrive(20);
     Send(pty, stream);
     ASSERT_TRUE(WaitUntil([&] { return f.Points(2).size() == 20; }));
 
@@ -144,16 +147,8 @@ TEST_F(Recording, TheAnswerOrAnEmptyRecordingDecidesWhetherTheFileStays) {
     };
     const Case cases[] = {
         {"only header lines: deleted without a question", "", {}, 0, false},
-        {"sentences and No: deleted",
-         testlogs::SyntheticDrive(3) + "$",
-         {PromptAnswer::No},
-         1,
-         false},
-        {"sentences and Yes: kept",
-         testlogs::SyntheticDrive(3) + "$",
-         {PromptAnswer::Yes},
-         1,
-         true},
+        {"sentences and No: deleted", testlogs::SyntheticDrive(3), {PromptAnswer::No}, 1, false},
+        {"sentences and Yes: kept", testlogs::SyntheticDrive(3), {PromptAnswer::Yes}, 1, true},
     };
     for (const Case& c : cases) {
         AppFixture g;
@@ -193,7 +188,7 @@ TEST_F(Recording, ASilentPortStopsAtOnce) {
 
 TEST_F(Recording, AVanishedDeviceEndsTheThreadsWithOneBoxAndTheUsersAnswerKeepsTheFile) {
     StartRecording();
-    const std::string stream = testlogs::SyntheticDrive(5) + "$";
+    const std::string stream = testlogs::SyntheticDrive(5);
     Send(pty, stream);
     const std::string expected = Headers("COM1:") + Joined(testlogs::KeptSentences(stream));
     ASSERT_TRUE(WaitUntil([&] { return FileHolds(expected.size()); }));
@@ -286,7 +281,7 @@ TEST(SerialPortNames, OnlyComNamesAreConfiguredAndKeptAlive) {
     EXPECT_FALSE(device.keepAlive);
 }
 
-// A disk that fills up after `room` bytes of the record file.
+// A disk that fills up after `room` bytes of the record file; the test may make room again.
 class FillingDisk : public PosixSystemCalls {
 public:
     int Open(const char* path, int flags, mode_t mode) override {
@@ -300,40 +295,103 @@ public:
         if (fd != m_recordFd) {
             return PosixSystemCalls::Write(fd, data, size);
         }
-        if (m_room == 0) {
+        const std::size_t room = m_room.load();
+        if (room == 0) {
             errno = ENOSPC;
             return -1;
         }
-        const std::size_t part = std::min(size, m_room);
-        m_room -= part;
+        const std::size_t part = std::min(size, room);
+        m_room = room - part;
         return PosixSystemCalls::Write(fd, data, part);
     }
-    std::size_t m_room = 0;
-    int m_recordFd = -1;
+    std::atomic<std::size_t> m_room{0};
+    std::atomic<int> m_recordFd{-1};
 };
 
-TEST(RecordingOnAFullDisk, IsReportedOnceAndWhatWasWrittenStaysReadable) {
+TEST(RecordingOnAFullDisk, GoesOnWritingWhenThereIsRoomAgainAndReportsTheLossOnceAtTheEnd) {
     FillingDisk disk;
     AppFixture f(disk);
     PseudoTerminal pty;
-    const std::string stream = testlogs::SyntheticDrive(10) + "$";
-    const std::vector<std::string> sentences = testlogs::KeptSentences(stream);
+    const std::vector<std::string> sentences =
+        testlogs::KeptSentences(testlogs::SyntheticDrive(12));
+    ASSERT_EQ(sentences.size(), 36u);
+    const std::vector<std::string> first(sentences.begin(), sentences.begin() + 30);
+    const std::vector<std::string> rest(sentences.begin() + 30, sentences.end());
     // Room for the header lines, three sentences and part of the fourth.
     const std::string fits = Headers("COM1:") + sentences[0] + sentences[1] + sentences[2];
     disk.m_room = fits.size() + 10;
     f.LinkPort("COM1:", pty.SlavePath());
     f.app->SerialSource().SetPortName("COM1:");
     f.app->RecordCommand();
-    Send(pty, stream);
-    // Recording goes on: the live track still gets every fix.
+    Send(pty, Joined(first));
+    // Recording goes on: the live track still gets every fix, and nothing is shown yet.
     ASSERT_TRUE(WaitUntil([&] { return f.Points(2).size() == 10; }));
+    EXPECT_TRUE(f.prompts.Texts().empty());
+
+    disk.m_room = 1 << 20;
+    Send(pty, Joined(rest));
+    ASSERT_TRUE(WaitUntil([&] { return f.Points(2).size() == 12; }));
     f.prompts.Answer(PromptAnswer::Yes);
     f.app->RecordCommand();
     const std::vector<std::string> texts = f.prompts.Texts();
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0], "WriteFile failed, error 28: No space left on device\nContext: " +
-                            (f.paths.documentsDir / kRecordName).string());
-    EXPECT_EQ(testpaths::ReadFileBytes(f.paths.documentsDir / kRecordName), fits);
+                            (f.paths.documentsDir / kRecordName).string() +
+                            "\nSentences not written to the record file: 27");
+    EXPECT_EQ(texts[1].rfind("Do You want to save", 0), 0u);
+    EXPECT_TRUE(f.app->SerialSource().RecordFileFailed());
+    EXPECT_EQ(testpaths::ReadFileBytes(f.paths.documentsDir / kRecordName), fits + Joined(rest));
+}
+
+// Counts the bytes read from the port, so that a test knows the receive thread has them.
+class CountingPort : public PosixSystemCalls {
+public:
+    explicit CountingPort(std::string port) : m_port(std::move(port)) {}
+    int Open(const char* path, int flags, mode_t mode) override {
+        const int fd = PosixSystemCalls::Open(path, flags, mode);
+        if (path == m_port) {
+            m_portFd = fd;
+        }
+        return fd;
+    }
+    ssize_t Read(int fd, void* buffer, std::size_t size) override {
+        const ssize_t got = PosixSystemCalls::Read(fd, buffer, size);
+        if (fd == m_portFd && got > 0) {
+            m_read += static_cast<std::size_t>(got);
+        }
+        return got;
+    }
+    std::size_t BytesRead() const { return m_read.load(); }
+
+private:
+    const std::string m_port;
+    std::atomic<int> m_portFd{-1};
+    std::atomic<std::size_t> m_read{0};
+};
+
+TEST(RecordingToTheLastByte, TheLastSentenceCountsAtItsLineEndAndTheStopKeepsWhatWasCutOff) {
+    PseudoTerminal pty;
+    CountingPort port(pty.SlavePath());
+    AppFixture f(port);
+    f.LinkPort("COM1:", pty.SlavePath());
+    f.app->SerialSource().SetPortName("COM1:");
+    f.app->RecordCommand();
+    ASSERT_TRUE(f.app->SerialSource().IsRunning());
+    const auto path = f.paths.documentsDir / kRecordName;
+
+    // Nothing follows the tenth fix: its sentences are complete all the same.
+    const std::string drive = testlogs::SyntheticDrive(10);
+    Send(pty, drive);
+    ASSERT_TRUE(
+        WaitUntil([&] { return testpaths::ReadFileBytes(path) == Headers("COM1:") + drive; }));
+    ASSERT_TRUE(WaitUntil([&] { return f.Points(2).size() == 10; }));
+
+    const std::string cut = "$GPRMC,073010,A,4916.4";
+    Send(pty, cut);
+    ASSERT_TRUE(WaitUntil([&] { return port.BytesRead() == drive.size() + cut.size(); }));
+    f.prompts.Answer(PromptAnswer::Yes);
+    f.app->RecordCommand();
+    EXPECT_EQ(testpaths::ReadFileBytes(path), Headers("COM1:") + drive + cut);
 }
 
 } // namespace

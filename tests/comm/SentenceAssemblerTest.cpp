@@ -13,6 +13,7 @@ struct Assembled {
     std::string pending;
 };
 
+// The stream pushed byte by byte, then what was still being collected taken as a stop does.
 Assembled Assemble(const std::string& stream) {
     SentenceAssembler assembler;
     Assembled out;
@@ -21,7 +22,8 @@ Assembled Assemble(const std::string& stream) {
             out.sentences.emplace_back(assembler.Sentence());
         }
     }
-    out.pending = std::string(assembler.Pending());
+    out.pending = std::string(assembler.TakePending());
+    EXPECT_TRUE(assembler.TakePending().empty()) << "what is pending is taken once";
     return out;
 }
 
@@ -35,33 +37,35 @@ struct AssemblyCase {
     std::string pending;
 };
 
-TEST(SentenceAssembler, CutsFromDollarToDollarAndDropsOverlongTexts) {
-    const std::string text80 = "$" + std::string(79, 'A');
-    const std::string text81 = "$" + std::string(80, 'B');
-    const std::string text82 = "$" + std::string(81, 'C');
-    const std::string text90 = "$" + std::string(89, 'D');
+TEST(SentenceAssembler, EndsASentenceAtItsLineEndOrTheNextDollar) {
+    const std::string longGga = "$GPGGA,120000.00,4916.4512345678,N,12311.1234567890,W,4,12,0.55,"
+                                "545.4321,M,46.9012,M,1.0,0000*55\r\n";
+    const std::string text512 = "$" + std::string(509, 'A') + "\r\n";
+    const std::string text513 = "$" + std::string(510, 'B') + "\r\n";
+    const std::string text600 = "$" + std::string(599, 'D');
     const std::vector<AssemblyCase> cases = {
-        {"line end stays with its sentence; the next one waits",
-         kGga + kRmcStart,
+        {"a sentence is complete at its line end", kGga + kRmcStart, {kGga}, kRmcStart},
+        {"the last sentence needs nothing after it", kGga + kGga, {kGga, kGga}, ""},
+        {"bytes before a $ and after a line end are dropped",
+         "junk\r\n" + kGga + "\r\njunk" + kGga,
+         {kGga, kGga},
+         ""},
+        {"a text without a line end ends at the next $",
+         "$GPTXT,a*00" + kGga,
+         {"$GPTXT,a*00", kGga},
+         ""},
+        {"a high-precision sentence longer than 82 characters", longGga, {longGga}, ""},
+        {"512 bytes with the line end are handed on", text512, {text512}, ""},
+        {"513 bytes are dropped whole, the next sentence is clean", text513 + kGga, {kGga}, ""},
+        {"600 bytes without an end are dropped, collection restarts at the next $",
+         text600 + "xyz\r\n" + kGga,
          {kGga},
-         kRmcStart},
-        {"bytes before the first $ are dropped", "junk\r\n" + kGga + "$", {kGga}, "$"},
-        {"81 characters are handed on", text81 + "$X", {text81}, "$X"},
-        {"80 characters are handed on", text80 + "$", {text80}, "$"},
-        {"exactly 82 characters are dropped, the next sentence is clean",
-         text82 + kGga + "$",
-         {kGga},
-         "$"},
-        {"90 characters without $ are dropped, collection restarts at the next $",
-         text90 + "xyz" + kGga + "$",
-         {kGga},
-         "$"},
-        {"the last sentence before silence is held", kGga, {}, kGga},
+         ""},
         {"two dollars make a one-character sentence", "$$", {"$"}, "$"},
         {"NUL bytes are kept as received",
-         std::string("$A\0B", 4) + "$",
-         {std::string("$A\0B", 4)},
-         "$"},
+         std::string("$A\0B\r\n", 6),
+         {std::string("$A\0B\r\n", 6)},
+         ""},
     };
     for (const AssemblyCase& c : cases) {
         const Assembled got = Assemble(c.stream);

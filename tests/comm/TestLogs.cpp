@@ -62,17 +62,19 @@ std::string ReceiverBytes(const std::filesystem::path& log) {
 }
 
 std::vector<std::string> KeptSentences(const std::string& stream) {
+    constexpr std::size_t kLongest = 512;
     std::vector<std::string> kept;
     std::size_t start = stream.find('$');
     while (start != std::string::npos) {
-        const std::size_t next = stream.find('$', start + 1);
-        if (next == std::string::npos) {
+        const std::size_t end = stream.find_first_of("$\n", start + 1);
+        if (end == std::string::npos) {
             break;
         }
-        if (next - start < 82) {
+        const std::size_t next = stream[end] == '\n' ? end + 1 : end;
+        if (next - start <= kLongest) {
             kept.push_back(stream.substr(start, next - start));
         }
-        start = next;
+        start = stream.find('$', next);
     }
     return kept;
 }

@@ -15,9 +15,9 @@ std::string SyntheticDrive(int seconds);
 // the capturing project added, are left out.
 std::string ReceiverBytes(const std::filesystem::path& log);
 
-// What the sentence assembly keeps of a stream, worked out independently of it: the texts from
-// each "$" to the next one that are shorter than 82 bytes; the text after the last "$" is not
-// complete.
+// What the sentence assembly hands on of a stream while it runs, worked out independently of
+// it: the texts from each "$" through the next LF, or up to the next "$" when that comes
+// first, that have at most 512 bytes; a text after the last of them is not complete.
 std::vector<std::string> KeptSentences(const std::string& stream);
 
 } // namespace testlogs

@@ -43,6 +43,45 @@ TEST(SentenceFraming, SingleSentenceCheck) {
     }
 }
 
+// Longer than the standard's 82 characters, a line is framed only when its checksum is good,
+// up to 512 characters.
+TEST(SentenceFraming, LongLinesNeedAGoodChecksum) {
+    const std::string gga98 =
+        WithChecksum("$GNGGA,120000.00,4916.4512345678,N,12311.1234567890,W,4,"
+                     "12,0.55,545.4321,M,46.9012,M,1.0,0000");
+    ASSERT_EQ(gga98.size(), 98u);
+    const auto padded = [](std::size_t size) {
+        std::string body = "$GPTXT,";
+        body += std::string(size - body.size() - 5, 'x');
+        return WithChecksum(body);
+    };
+    std::string noLineEnd = padded(200);
+    noLineEnd.resize(noLineEnd.size() - 2);
+    const struct {
+        const char* label;
+        std::string text;
+        bool single;
+    } cases[] = {
+        {"98 characters with a good checksum", gga98, true},
+        {"98 characters with a wrong one", WithWrongChecksum(gga98.substr(0, gga98.size() - 5)),
+         false},
+        {"98 characters without one", gga98.substr(0, gga98.size() - 5) + "\r\n", false},
+        {"a '*' without digits", gga98.substr(0, gga98.size() - 4) + "\r\n", false},
+        {"512 characters", padded(512), true},
+        {"513 characters", padded(513), false},
+        {"no line end", noLineEnd, false},
+        {"a CR before the '*' ends the summed text",
+         WithChecksum("$GPTXT,\r" + std::string(90, 'y')), false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Of(c.text).IsSingleSentence(), c.single) << c.label;
+        EXPECT_EQ(IsSingleSentence(c.text), c.single) << c.label;
+        EXPECT_EQ(c.single,
+                  IsSingleSentence(c.text) && Of(c.text).IsChecksumBad() == NmeaBoolean::False)
+            << c.label << ": framed exactly when the checksum is good";
+    }
+}
+
 TEST(SentenceFraming, MultiLineCheckOnComposedOutput) {
     const std::string line = WithChecksum("$GPGSV,3,1,12,1,1,1,40,2,1,31,40,3,1,61,40,4,1,91,40");
     const std::string longLine = WithChecksum("$GPGGA," + std::string(80, '9'));

@@ -1,6 +1,6 @@
 // Reads arbitrary bytes as a record file and compares every line with a plain byte-by-byte
-// reading of the same rules, so that the buffered reader's fast path, its block refills and
-// its over-long-line handling cannot drift from them.
+// reading of the same rules, so that the buffered reader's fast path, its block refills, its
+// line ends and its over-long-line handling cannot drift from them.
 #include "tests/fuzz/FuzzSupport.h"
 #include "tracks/RecordLineReader.h"
 
@@ -12,26 +12,30 @@
 
 namespace {
 
-// A line ends after LF or at kMaxLineBytes stored bytes, in which case the next byte is lost;
-// then it is cut at its first NUL, or else a bare LF at its end becomes CR LF.
+// A line ends at LF, CR LF or a CR alone; it is cut at its first NUL, else it ends in CR LF
+// unless its text is longer than kMaxLineBytes - 2, which hands on at most kMaxLineBytes + 1
+// bytes of the text.
 std::vector<std::string> ExpectedLines(std::string_view bytes) {
     std::vector<std::string> lines;
     std::size_t position = 0;
     while (position < bytes.size()) {
-        std::string line;
-        bool endedByLf = false;
-        while (position < bytes.size() && !endedByLf &&
-               line.size() < RecordLineReader::kMaxLineBytes) {
-            line.push_back(bytes[position++]);
-            endedByLf = line.back() == '\n';
+        std::string text;
+        bool ended = false;
+        while (position < bytes.size() && !ended) {
+            const char c = bytes[position++];
+            if (c == '\r' && position < bytes.size() && bytes[position] == '\n') {
+                ++position;
+            }
+            ended = c == '\r' || c == '\n';
+            if (!ended) {
+                text.push_back(c);
+            }
         }
-        if (!endedByLf && line.size() == RecordLineReader::kMaxLineBytes) {
-            ++position;
-        }
+        std::string line = text.substr(0, RecordLineReader::kMaxLineBytes + 1);
         if (const std::size_t nul = line.find('\0'); nul != std::string::npos) {
             line.resize(nul);
-        } else if (endedByLf && (line.size() < 2 || line[line.size() - 2] != '\r')) {
-            line.insert(line.size() - 1, 1, '\r');
+        } else if (ended && text.size() <= RecordLineReader::kMaxLineBytes - 2) {
+            line += "\r\n";
         }
         lines.push_back(std::move(line));
     }

@@ -27,33 +27,40 @@ std::vector<std::string> ReadAll(const std::string& bytes) {
     return lines;
 }
 
-// The reading rule written out byte by byte: a line ends after LF or at 82 bytes, and then
-// the next byte is dropped; a line is cut at its first NUL; a bare LF becomes CR LF.
+// The reading rule written out byte by byte: a line ends at LF, CR LF or a CR alone; a line is
+// cut at its first NUL; otherwise it ends in CR LF, unless its text is longer than 510 bytes:
+// then it is handed on as at most 513 bytes of its text.
 std::vector<std::string> ReferenceLines(const std::string& bytes) {
     std::vector<std::string> lines;
     std::size_t i = 0;
     while (i < bytes.size()) {
-        std::string line;
-        while (i < bytes.size() && line.size() < 82 && (line.empty() || line.back() != '\n')) {
-            line += bytes[i++];
+        std::string text;
+        bool ended = false;
+        while (i < bytes.size() && !ended) {
+            const char c = bytes[i++];
+            if (c == '\r' && i < bytes.size() && bytes[i] == '\n') {
+                ++i;
+            }
+            ended = c == '\r' || c == '\n';
+            if (!ended) {
+                text += c;
+            }
         }
-        if (line.size() == 82 && line.back() != '\n') {
-            ++i;
-        }
+        std::string line = text.substr(0, 513);
         if (const auto nul = line.find('\0'); nul != std::string::npos) {
             line.resize(nul);
-        } else if (line.back() == '\n' && (line.size() < 2 || line[line.size() - 2] != '\r')) {
-            line.insert(line.size() - 1, "\r");
+        } else if (ended && text.size() <= 510) {
+            line += "\r\n";
         }
         lines.push_back(line);
     }
     return lines;
 }
 
-TEST(RecordLineReader, SplitsLinesAsPlaybackDoes) {
-    const std::string s81(81, 'a');
-    const std::string s80(80, 'b');
-    const std::string s99(99, 'c');
+TEST(RecordLineReader, GivesTheLinesAnEditorShows) {
+    const std::string s510(510, 'a');
+    const std::string s511(511, 'b');
+    const std::string s1000(1000, 'c');
     const struct {
         const char* label;
         std::string bytes;
@@ -61,18 +68,22 @@ TEST(RecordLineReader, SplitsLinesAsPlaybackDoes) {
     } cases[] = {
         {"CR LF lines pass unchanged", "$A*00\r\n$B*00\r\n", {"$A*00\r\n", "$B*00\r\n"}},
         {"a bare LF is read as CR LF", "$A*00\n$B*00\r\n", {"$A*00\r\n", "$B*00\r\n"}},
-        {"a lone LF line", "\n", {"\r\n"}},
-        {"the last line may lack its LF", "$A*00\r\n$B*00", {"$A*00\r\n", "$B*00"}},
-        {"80 characters and CR LF make 82 bytes: one line", s80 + "\r\n", {s80 + "\r\n"}},
-        {"81 characters and CR LF: the LF is the dropped byte",
-         s81 + "\r\n$B\r\n",
-         {s81 + "\r", "$B\r\n"}},
-        {"81 characters and a bare LF: the same 82 bytes fail the same way",
-         s81 + "\n$B\n",
-         {s81 + "\r\n", "$B\r\n"}},
-        {"a line of 100 bytes: 82 bytes, one lost, the last 17",
-         s99 + "\n",
-         {s99.substr(0, 82), s99.substr(83) + "\r\n"}},
+        {"a CR alone ends a line too", "$A*00\r$B*00\r", {"$A*00\r\n", "$B*00\r\n"}},
+        {"blank lines are lines",
+         "$A\r\n\r\n\n\r$B\r\n",
+         {"$A\r\n", "\r\n", "\r\n", "\r\n", "$B\r\n"}},
+        {"a CR before CR LF is a line of its own", "$A\r\r\n", {"$A\r\n", "\r\n"}},
+        {"the last line may lack its line end", "$A*00\r\n$B*00", {"$A*00\r\n", "$B*00"}},
+        {"a high-precision sentence of 92 bytes is one line",
+         "$GNGGA,120000.00,4916.4512345678,N,12311.1234567890,W,4,12,0.55,545.4321,M,46.9,M,,*"
+         "00\r\n",
+         {"$GNGGA,120000.00,4916.4512345678,N,12311.1234567890,W,4,12,0.55,545.4321,M,46.9,M,,*"
+          "00\r\n"}},
+        {"510 characters and CR LF make 512 bytes: one line", s510 + "\r\n", {s510 + "\r\n"}},
+        {"511 characters: one line without its line end", s511 + "\r\n$B\r\n", {s511, "$B\r\n"}},
+        {"1000 characters: one line of 513 bytes, the next line intact",
+         s1000 + "\n$B\n",
+         {s1000.substr(0, 513), "$B\r\n"}},
         {"a NUL cuts the line", std::string("$A\0B*00\r\n$C\r\n", 13), {"$A", "$C\r\n"}},
         {"a line that starts with NUL is empty", std::string("\0$A\r\n", 5), {""}},
         {"an empty file has no line", "", {}},
@@ -83,7 +94,8 @@ TEST(RecordLineReader, SplitsLinesAsPlaybackDoes) {
     }
 }
 
-// Lines that straddle the 8192-byte blocks, long lines, NULs and bare LFs in random mixtures.
+// Lines that straddle the 8192-byte blocks, long lines, NULs, CRs and bare LFs in random
+// mixtures.
 TEST(RecordLineReader, MatchesTheRuleAcrossBlockBoundaries) {
     std::mt19937 random(7);
     const char alphabet[] = {'$', 'G', ',', '*', '1', '\r', '\n', '\n', '\0', 'x'};
@@ -91,7 +103,7 @@ TEST(RecordLineReader, MatchesTheRuleAcrossBlockBoundaries) {
         std::string bytes;
         const std::size_t size = 8192 * 2 + random() % 8192;
         while (bytes.size() < size) {
-            const std::size_t run = random() % 120;
+            const std::size_t run = random() % 16 == 0 ? random() % 1200 : random() % 120;
             for (std::size_t i = 0; i < run; ++i) {
                 bytes += (random() % 8 == 0) ? alphabet[random() % sizeof alphabet] : 'a';
             }

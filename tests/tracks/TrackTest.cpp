@@ -144,6 +144,26 @@ TEST(TrackPointRule, EpochsBecomePoints) {
     }
 }
 
+// Survey receivers send more decimals than fit in 82 characters; the point keeps them.
+TEST(TrackPointRule, HighPrecisionSentencesLongerThan82CharactersBecomePoints) {
+    const std::string gga = Line("GNGGA,120000.00,4916.4512345678,N,12311.1234567890,W,4,12,0.55,"
+                                 "545.4321,M,46.9012,M,1.0,0000");
+    const std::string rmc = Line("GNRMC,120000.00,A,4916.4512345678,N,12311.1234567890,W,"
+                                 "5.123456,45.654321,010526,,,R,V");
+    ASSERT_GT(gga.size(), 90u);
+    ASSERT_GT(rmc.size(), 82u);
+    CTrack track;
+    bool outOfMemory = false;
+    EXPECT_TRUE(track.DecodeLine(gga, outOfMemory));
+    EXPECT_TRUE(track.DecodeLine(rmc, outOfMemory));
+    ASSERT_EQ(track.PointCount(), 1);
+    const TrackPoint point = track.PointAt(0);
+    EXPECT_NEAR(point.Position().Latitude().DecimalDegrees(), 49.0 + 16.4512345678 / 60.0, 1e-12);
+    EXPECT_NEAR(point.Position().Longitude().DecimalDegrees(), -(123.0 + 11.123456789 / 60.0),
+                1e-12);
+    EXPECT_DOUBLE_EQ(point.Altitude(), 545.4321);
+}
+
 TEST(TrackStatistics, SamePositionCollapsesIntoOnePoint) {
     const auto track = std::make_unique<CTrack>();
     // The first fix has no altitude (RMC-only point); a later one at the same place has.
