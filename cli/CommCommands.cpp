@@ -374,17 +374,6 @@ int RunBluetooth(std::span<const std::string> args) {
     return kExitOk;
 }
 
-// A Bluetooth address as the scan lists it: 12 hexadecimal digits.
-std::optional<std::uint64_t> ParseBluetoothAddress(const std::string& text) {
-    std::uint64_t address = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), address, 16);
-    if (text.size() != 12 || error != std::errc() || end != text.data() + text.size() ||
-        address == 0) {
-        return std::nullopt;
-    }
-    return address;
-}
-
 // The menu item's text as a line of the terminal: without its mnemonic mark.
 void PrintItemText(std::string text) {
     std::erase(text, '&');
@@ -472,7 +461,8 @@ const CliCommand kBluetoothCommand = {
 const CliCommand kSourceCommand = {
     "source", "[serial PORT | bluetooth ADDRESS | builtin]",
     "show or choose the device that `record` without PORT records from: a serial port (as "
-    "COM1:, or a path), a Bluetooth device by the address `bluetooth scan` lists, or the "
+    "COM1:, or a path), a Bluetooth device by the address `bluetooth scan` lists (or as "
+    "00:11:22:33:44:55), or the "
     "built-in GPS (gpsd); the choice is kept in the settings",
     RunSource};
 

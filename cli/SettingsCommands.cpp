@@ -1,5 +1,6 @@
 #include "cli/SettingsCommands.h"
 
+#include "comm/BluetoothDevice.h"
 #include "comm/VirtualPortRegistration.h"
 #include "platform/DeviceFolder.h"
 #include "platform/PlatformPaths.h"
@@ -127,6 +128,13 @@ std::optional<RegistryValue> ParseData(const std::string& type, const std::strin
         return std::nullopt;
     }
     if (type == "qword") {
+        // A Bluetooth address may be given as the Linux tools write it.
+        if (data.find(':') != std::string::npos) {
+            if (const auto address = ParseBluetoothAddress(data)) {
+                return RegistryValue::Qword(*address);
+            }
+            return std::nullopt;
+        }
         if (const auto value = ParseNumber<std::uint64_t>(data, 0)) {
             return RegistryValue::Qword(*value);
         }

@@ -40,6 +40,15 @@ TEST_F(SettingsCommandsTest, SetGetListAndDeleteRoundTrip) {
               "Recorder3\\Settings\\Communication\\Source' RemoteDeviceAddress");
     EXPECT_EQ(run.out, "207665696486486\n");
 
+    EXPECT_EQ(Cli("settings set 'Communication\\Destination' RemoteDeviceAddress qword "
+                  "00:11:22:33:44:5F")
+                  .exit,
+              0);
+    EXPECT_EQ(Cli("settings get 'Communication\\Destination' RemoteDeviceAddress").out,
+              "73588229215\n")
+        << "an address as the Linux tools write it";
+    EXPECT_EQ(Cli("settings delete 'Communication\\Destination'").exit, 0);
+
     run = Cli("settings list");
     EXPECT_EQ(run.exit, 0);
     EXPECT_EQ(run.out, "Communication\\Source\tRemoteDeviceAddress\tqword\t207665696486486\n"
@@ -64,6 +73,7 @@ TEST_F(SettingsCommandsTest, BadInputChangesNothingAndExitsWithTwo) {
         "settings set General DistanceUnits dword 12abc",
         "settings set General DistanceUnits dword ''",
         "settings set General Address qword -1",
+        "settings set General Address qword 00:11:22:33:44",
         "settings set 'General\\\\X' DistanceUnits dword 1",
         "settings set General '' dword 1",
         "settings set General DistanceUnits dword",
