@@ -2,10 +2,11 @@
 
 #include "comm/ApplicationCore.h"
 #include "comm/DestinationSendLoop.h"
+#include "comm/PortOpenFailure.h"
 #include "comm/SentenceAssembler.h"
 #include "comm/VirtualPortRegistration.h"
 #include "nmea/ProprietarySentences.h"
-#include "platform/SystemError.h"
+#include "platform/Prompts.h"
 
 #include <filesystem>
 #include <sys/stat.h>
@@ -131,7 +132,10 @@ bool SerialEndpoint::Open(ThreadProcedure receive, ThreadProcedure send, bool re
     const PortSharing sharing =
         IsVirtualPort(application, device) ? PortSharing::Shared : PortSharing::Exclusive;
     if (const std::optional<PortFailure> failure = m_port.Open(device, IsComPort(), sharing)) {
-        ReportSystemError(application.Prompts(), failure->call, failure->error, m_portName);
+        if (const std::optional<std::string> text = PortOpenFailureText(
+                m_portName, device, *failure, application.Paths().deviceDir)) {
+            application.Prompts().ShowError(*text);
+        }
         CleanUpFailedOpen();
         return false;
     }
