@@ -1,17 +1,14 @@
 #include "comm/BaudRateSettings.h"
 
+#include "comm/SerialPort.h"
 #include "platform/RegistryAccessor.h"
 #include "platform/SettingsKeys.h"
 
-#include <algorithm>
 #include <cstdint>
 
 namespace keys = settings_keys;
 
 namespace {
-
-constexpr int kSupportedBaudRates[] = {1200,  2400,   4800,   9600,   19200, 38400,
-                                       57600, 115200, 230400, 460800, 921600};
 
 int ReadRate(RegistryStore& registry, const std::string& key, const std::string& name) {
     CRegistryAccessor accessor(registry);
@@ -37,11 +34,6 @@ std::string DetectedKey() {
 }
 
 } // namespace
-
-bool IsSupportedBaudRate(int baud) {
-    return std::find(std::begin(kSupportedBaudRates), std::end(kSupportedBaudRates), baud) !=
-           std::end(kSupportedBaudRates);
-}
 
 int SourceBaudRateSetting(RegistryStore& registry) {
     return ReadRate(registry, keys::kCommunication, keys::kSourceBaudRate);

@@ -7,9 +7,6 @@ class RegistryStore;
 // The line rates kept in the settings: the one chosen for the serial source (0: detect it),
 // and the one last detected on each port, which the next detection tries first.
 
-// The rates a port can be set to (bits per second).
-bool IsSupportedBaudRate(int baud);
-
 // 0 (detect) when none is chosen or the stored one is not supported.
 int SourceBaudRateSetting(RegistryStore& registry);
 // 0 or an errno value.

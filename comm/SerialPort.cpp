@@ -83,6 +83,10 @@ private:
 
 } // namespace
 
+bool IsSupportedBaudRate(int baud) {
+    return SpeedOf(baud).has_value();
+}
+
 bool IgnoresLineRate(const std::filesystem::path& device) {
     std::error_code ec;
     const std::filesystem::path real = std::filesystem::canonical(device, ec);

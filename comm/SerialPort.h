@@ -114,6 +114,9 @@ private:
     GpsdStreamFilter m_filter;
 };
 
+// The line rates a port can be set to (bits per second): 1200 to 921600.
+bool IsSupportedBaudRate(int baud);
+
 // A device that ignores the line rate, by the device it ends at: a CDC-ACM device (ttyACM*)
 // or a pseudo-terminal.
 bool IgnoresLineRate(const std::filesystem::path& device);
