@@ -12,6 +12,7 @@
 #include "app/dialogs/CZRVOptionsDlg.h"
 #include "app/view/CObrin2View.h"
 #include "comm/ApplicationCore.h"
+#include "comm/BaudRateSettings.h"
 #include "comm/OptionChanges.h"
 #include "comm/PortDescription.h"
 #include "navigation/DistanceUnits.h"
@@ -365,12 +366,18 @@ void CMainFrame::OnSelectSerialPort(int id) {
     const Direction direction = id == kRecordSerial ? Direction::Record : Direction::Playback;
     const SerialEndpoint& serial =
         direction == Direction::Record ? m_core.SerialSource() : m_core.SerialDestination();
-    CSelectSerialPortDlg dialog(direction == Direction::Record, FromUtf8(serial.GetPortName()),
-                                DescribePortEntries(m_core.Paths()), this);
+    const bool record = direction == Direction::Record;
+    CSelectSerialPortDlg dialog(record, FromUtf8(serial.GetPortName()),
+                                DescribePortEntries(m_core.Paths()),
+                                record ? SourceBaudRateSetting(m_core.Registry()) : 0, this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    StartOrRestart(direction, SelectSerialPort(m_core, direction, dialog.Choice().toStdString()));
+    bool changed = SelectSerialPort(m_core, direction, dialog.Choice().toStdString());
+    if (record) {
+        changed = SelectSourceBaudRate(m_core, dialog.BaudRate()) || changed;
+    }
+    StartOrRestart(direction, changed);
 }
 
 void CMainFrame::OnSelectBluetoothDevice(int id) {

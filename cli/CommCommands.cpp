@@ -1,6 +1,7 @@
 #include "cli/CommCommands.h"
 
 #include "comm/ApplicationCore.h"
+#include "comm/BaudRateSettings.h"
 #include "comm/DeviceManager.h"
 #include "comm/DeviceSelection.h"
 #include "comm/HeadlessViewHost.h"
@@ -123,14 +124,34 @@ std::string LiveLine(const CTrack& track, DistanceUnit units) {
     return line;
 }
 
+// `--baud N`: a supported rate, or "detect" (0).
+std::optional<int> ParseBaudRate(const std::string& text) {
+    if (text == "detect") {
+        return 0;
+    }
+    int baud = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), baud);
+    if (error != std::errc() || end != text.data() + text.size() || !IsSupportedBaudRate(baud)) {
+        return std::nullopt;
+    }
+    return baud;
+}
+
 int RunRecord(std::span<const std::string> args) {
     std::optional<std::string> port;
+    std::optional<int> baud;
     bool keep = true;
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--keep") {
             keep = true;
         } else if (arg == "--discard") {
             keep = false;
+        } else if (arg == "--baud" && i + 1 < args.size() && !baud) {
+            baud = ParseBaudRate(args[++i]);
+            if (!baud) {
+                return PrintCommandUsage(kRecordCommand);
+            }
         } else if (!arg.starts_with("--") && !port) {
             port = arg;
         } else {
@@ -150,6 +171,7 @@ int RunRecord(std::span<const std::string> args) {
         std::fprintf(stderr, "ppcObrin3-cli: no source is configured\n");
         return kExitFailure;
     }
+    app.SerialSource().SetBaudRate(baud);
     CatchInterrupts();
     app.RecordCommand();
     CommEndpoint* running = app.RunningSource();
@@ -162,7 +184,14 @@ int RunRecord(std::span<const std::string> args) {
     std::fflush(stdout);
     const DistanceUnit units = DistanceUnitOfSetting(session.settings.general.distanceUnits);
     auto nextReport = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    std::string rateShown;
     while (g_interrupted == 0 && source.IsRunning()) {
+        // Each change of the line rate is told once: the detection, then the rate it found.
+        if (const std::string rate = app.SerialSource().LineRateText(); rate != rateShown) {
+            rateShown = rate;
+            std::printf("%s: %s\n", source.ConnectedName().c_str(), rate.c_str());
+            std::fflush(stdout);
+        }
         session.view.RunPosted(std::chrono::milliseconds(100));
         if (std::chrono::steady_clock::now() < nextReport) {
             continue;
@@ -375,17 +404,6 @@ int RunBluetooth(std::span<const std::string> args) {
     return kExitOk;
 }
 
-// A Bluetooth address as the scan lists it: 12 hexadecimal digits.
-std::optional<std::uint64_t> ParseBluetoothAddress(const std::string& text) {
-    std::uint64_t address = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), address, 16);
-    if (text.size() != 12 || error != std::errc() || end != text.data() + text.size() ||
-        address == 0) {
-        return std::nullopt;
-    }
-    return address;
-}
-
 // The menu item's text as a line of the terminal: without its mnemonic mark.
 void PrintItemText(std::string text) {
     std::erase(text, '&');
@@ -444,13 +462,15 @@ int RunDestination(std::span<const std::string> args) {
 }
 
 const CliCommand kRecordCommand = {
-    "record", "[PORT] [--keep | --discard]",
+    "record", "[PORT] [--baud N | --baud detect] [--keep | --discard]",
     "record from PORT (a device-folder name such as COM1:, GPD0: for gpsd, or a path), or "
     "without PORT from the configured source (serial port, built-in GPS or Bluetooth device), "
     "into a record file of the documents folder, printing the live fix once per second until "
     "Ctrl-C, SIGTERM or SIGHUP; the file is kept unless --discard; a port is held for this "
-    "program alone (the virtual port excepted); exits 1 when the device fails, saying whether "
-    "the file was kept, and when sentences could not be written to the file",
+    "program alone (the virtual port excepted); a serial line is read at --baud N, else at the "
+    "rate the settings choose (SourceBaudRate), else at the rate found by trying 4800 to 115200 "
+    "baud until whole sentences arrive, and the rate is shown; exits 1 when the device fails, "
+    "saying whether the file was kept, and when sentences could not be written to the file",
     RunRecord};
 
 const CliCommand kPlayCommand = {
@@ -473,7 +493,8 @@ const CliCommand kBluetoothCommand = {
 const CliCommand kSourceCommand = {
     "source", "[serial PORT | bluetooth ADDRESS | builtin]",
     "show or choose the device that `record` without PORT records from: a serial port (as "
-    "COM1:, or a path), a Bluetooth device by the address `bluetooth scan` lists, or the "
+    "COM1:, or a path), a Bluetooth device by the address `bluetooth scan` lists (or as "
+    "00:11:22:33:44:55), or the "
     "built-in GPS (gpsd); the choice is kept in the settings",
     RunSource};
 

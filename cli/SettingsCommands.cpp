@@ -1,5 +1,6 @@
 #include "cli/SettingsCommands.h"
 
+#include "comm/BluetoothDevice.h"
 #include "comm/VirtualPortRegistration.h"
 #include "platform/DeviceFolder.h"
 #include "platform/PlatformPaths.h"
@@ -127,6 +128,13 @@ std::optional<RegistryValue> ParseData(const std::string& type, const std::strin
         return std::nullopt;
     }
     if (type == "qword") {
+        // A Bluetooth address may be given as the Linux tools write it.
+        if (data.find(':') != std::string::npos) {
+            if (const auto address = ParseBluetoothAddress(data)) {
+                return RegistryValue::Qword(*address);
+            }
+            return std::nullopt;
+        }
         if (const auto value = ParseNumber<std::uint64_t>(data, 0)) {
             return RegistryValue::Qword(*value);
         }
@@ -258,16 +266,70 @@ std::string OpenState(const PlatformPaths& paths, const DeviceFolder::Entry& ent
 
 extern const CliCommand kDevicesCommand;
 
+// `devices link NAME PATH`: NAME (as "COM3:") leads to PATH from now on.
+int LinkDevice(const PlatformPaths& paths, DeviceFolder& folder, const std::string& name,
+               const std::filesystem::path& target) {
+    if (!target.is_absolute()) {
+        return Usage("the device must be given by its full path, as /dev/ttyUSB0", kDevicesCommand);
+    }
+    std::error_code ec;
+    if (!std::filesystem::exists(target, ec)) {
+        return Fail(target.string() + " is not there: is the receiver plugged in?");
+    }
+    if (const auto entry = folder.Find(name);
+        entry &&
+        InspectVirtualPortEntry(paths, entry->name, entry->target) == VirtualPortEntry::Served) {
+        return Fail(name + " is the virtual port; it is given up with `vport` first");
+    }
+    if (const int error = folder.CreateLink(name, target); error != 0) {
+        return error == EINVAL ? Usage("\"" + name + "\" cannot be a port name", kDevicesCommand)
+                               : Fail(name + " could not be linked: " + SystemErrorText(error));
+    }
+    std::printf("%s\t%s\n", name.c_str(), target.c_str());
+    return kExitOk;
+}
+
+// `devices unlink NAME`: the port name is given up; the device keeps no other entry.
+int UnlinkDevice(const PlatformPaths& paths, DeviceFolder& folder, const std::string& name) {
+    if (const auto entry = folder.Find(name);
+        entry &&
+        InspectVirtualPortEntry(paths, entry->name, entry->target) == VirtualPortEntry::Served) {
+        return Fail(name + " is the virtual port; it is given up with `vport` first");
+    }
+    switch (const int error = folder.RemoveLink(name)) {
+    case 0:
+        return kExitOk;
+    case ENOENT:
+        return Fail("there is no port " + name + " in \"" + folder.Path().string() + "\"");
+    case EPERM:
+        return Fail(name + " is no link and is left alone");
+    case EINVAL:
+        return Usage("\"" + name + "\" cannot be a port name", kDevicesCommand);
+    default:
+        return Fail(name + " could not be removed: " + SystemErrorText(error));
+    }
+}
+
 int RunDevices(std::span<const std::string> args) {
-    if (!args.empty()) {
+    const bool link = args.size() == 3 && args[0] == "link";
+    const bool unlink = args.size() == 2 && args[0] == "unlink";
+    if (!args.empty() && !link && !unlink) {
         return PrintCommandUsage(kDevicesCommand);
     }
     const PlatformPaths paths = PlatformPaths::FromEnvironment();
     DeviceFolder folder(paths);
-    const int created = folder.EnsureCreated();
+    // Listing first gives a receiver plugged in meanwhile its name, so that a link made now
+    // does not leave it to take another one later.
+    const int created = folder.AddArrivedDevices();
     if (created != 0) {
         return Fail("the device folder \"" + folder.Path().string() +
                     "\" could not be created: " + SystemErrorText(created));
+    }
+    if (link) {
+        return LinkDevice(paths, folder, args[1], args[2]);
+    }
+    if (unlink) {
+        return UnlinkDevice(paths, folder, args[1]);
     }
     const auto entries = folder.List();
     if (entries.empty()) {
@@ -283,13 +345,16 @@ int RunDevices(std::span<const std::string> args) {
 const CliCommand kSettingsCommand{
     "settings", "[list | get KEY VALUE | set KEY VALUE TYPE DATA | delete KEY]",
     "show or change the current user's settings; KEY below the \"...\\Settings\" key or from "
-    "\"Software\\\", TYPE dword, string or qword",
+    "\"Software\\\", TYPE dword, string or qword (a qword also as a Bluetooth address "
+    "00:11:22:33:44:55)",
     RunSettings};
 
 const CliCommand kDevicesCommand{
-    "devices", "",
+    "devices", "[link NAME PATH | unlink NAME]",
     "list the device folder's port names, their targets and whether each opens (a virtual "
-    "port is never opened: whether its host serves it)",
+    "port is never opened: whether its host serves it); a serial device plugged in since the "
+    "last listing gets the next free COMn: first; `link COM3: /dev/ttyUSB0` makes or re-points "
+    "a port name, `unlink COM3:` removes one",
     RunDevices};
 
 } // namespace

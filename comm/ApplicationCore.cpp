@@ -78,8 +78,9 @@ bool ApplicationCore::Start(bool loadStore) {
     if (!documents) {
         return false;
     }
-    // Without the folder the device names do not resolve; opening a port then says so.
-    m_deviceFolder.EnsureCreated();
+    // Without the folder the device names do not resolve; opening a port then says so. A
+    // receiver plugged in since the last start gets its port name here.
+    m_deviceFolder.AddArrivedDevices();
     if (!loadStore) {
         return true;
     }

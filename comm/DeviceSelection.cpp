@@ -1,6 +1,7 @@
 #include "comm/DeviceSelection.h"
 
 #include "comm/ApplicationCore.h"
+#include "comm/BaudRateSettings.h"
 #include "platform/RegistryAccessor.h"
 #include "platform/Settings.h"
 #include "platform/SettingsKeys.h"
@@ -63,6 +64,14 @@ bool SelectSerialPort(ApplicationCore& application, Direction direction, const s
         StoreUseOfBuiltInGps(application, false);
     }
     return changed;
+}
+
+bool SelectSourceBaudRate(ApplicationCore& application, int baud) {
+    if (SourceBaudRateSetting(application.Registry()) == baud) {
+        return false;
+    }
+    StoreSourceBaudRate(application.Registry(), baud);
+    return true;
 }
 
 bool SelectBluetoothDevice(ApplicationCore& application, Direction direction,
@@ -133,7 +142,13 @@ void StartOrRestartAfterChoice(ApplicationCore& application, Direction direction
 std::string RecordItemText(ApplicationCore& application) {
     const bool builtIn = application.BuiltInGps().use;
     if (const CommEndpoint* running = application.RunningSource()) {
-        return ItemText("Recording &from", builtIn ? kBuiltInGpsName : running->ConnectedName());
+        std::string device = builtIn ? kBuiltInGpsName : running->ConnectedName();
+        if (running == &application.SerialSource()) {
+            if (const std::string rate = application.SerialSource().LineRateText(); !rate.empty()) {
+                device += " (" + rate + ")";
+            }
+        }
+        return ItemText("Recording &from", device);
     }
     if (builtIn) {
         return ItemText("Record &from", kBuiltInGpsName);

@@ -21,6 +21,10 @@ enum class Direction { Record, Playback };
 // the one configured before.
 bool SelectSerialPort(ApplicationCore& application, Direction direction, const std::string& name);
 
+// The line rate of the serial source (0: detected) is stored; true when it differs from the one
+// stored before.
+bool SelectSourceBaudRate(ApplicationCore& application, int baud);
+
 // The same for a Bluetooth device ("BT" with its name and address); the serial port of that
 // direction is cleared. True when the device differs from the one configured before.
 bool SelectBluetoothDevice(ApplicationCore& application, Direction direction,
@@ -45,7 +49,8 @@ void StartOrRestartAfterChoice(ApplicationCore& application, Direction direction
 
 // The texts of the record and playback menu items: "Record &from" and the source (the
 // built-in GPS, the serial port or the Bluetooth device) while idle, "Recording &from" and the
-// running endpoint's connected name while it runs; "Playback &to" and "Playing back &to" the
+// running endpoint's connected name while it runs, with the line rate of a serial line in
+// brackets ("COM1: (4800 baud)"); "Playback &to" and "Playing back &to" the
 // same for the destination. Only the command word when nothing is configured.
 std::string RecordItemText(ApplicationCore& application);
 std::string PlaybackItemText(ApplicationCore& application);

@@ -50,6 +50,7 @@ std::map<std::string, std::string> DescribePortEntries(const PlatformPaths& path
     std::map<std::string, std::string> descriptions;
     const std::map<fs::path, std::string> persistent = PersistentNames(paths.systemDeviceRoot);
     DeviceFolder folder(paths);
+    folder.AddArrivedDevices();
     for (const DeviceFolder::Entry& entry : folder.List()) {
         if (entry.isLink) {
             descriptions.emplace(entry.name, Describe(paths, entry, persistent));

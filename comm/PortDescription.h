@@ -9,5 +9,6 @@ struct PlatformPaths;
 // is the receiver just plugged in: the device a link ends at (/dev/ttyUSB0), with its
 // persistent serial/by-id name when there is one, or the virtual port the program serves.
 // Nothing is opened to find out: opening the virtual port would empty its readers' queue.
-// Keyed by entry name; entries that are no link are left out.
+// Serial devices plugged in since the last listing get their entries first. Keyed by entry
+// name; entries that are no link are left out.
 std::map<std::string, std::string> DescribePortEntries(const PlatformPaths& paths);

@@ -1,10 +1,14 @@
 #include "comm/SerialEndpoint.h"
 
 #include "comm/ApplicationCore.h"
+#include "comm/BaudRateDetector.h"
+#include "comm/BaudRateSettings.h"
 #include "comm/DestinationSendLoop.h"
+#include "comm/PortOpenFailure.h"
 #include "comm/SentenceAssembler.h"
 #include "comm/VirtualPortRegistration.h"
 #include "nmea/ProprietarySentences.h"
+#include "platform/Prompts.h"
 #include "platform/SystemError.h"
 
 #include <filesystem>
@@ -142,6 +146,14 @@ bool SerialEndpoint::Open(ThreadProcedure receive, ThreadProcedure send, bool re
     const PortSharing sharing =
         IsVirtualPort(application, device) ? PortSharing::Shared : PortSharing::Exclusive;
     if (const std::optional<PortFailure> failure = m_port.Open(device, IsComPort(), sharing)) {
+        if (const std::optional<std::string> text =
+                PortOpenFailureText(m_portName, device, *failure, application.Paths().deviceDir)) {
+            application.Prompts().ShowError(*text);
+        }
+        CleanUpFailedOpen();
+        return false;
+    }
+    if (const std::optional<PortFailure> failure = ConfigureLineRate(application)) {
         ReportSystemError(application.Prompts(), failure->call, failure->error, m_portName);
         CleanUpFailedOpen();
         return false;
@@ -160,6 +172,41 @@ bool SerialEndpoint::Open(ThreadProcedure receive, ThreadProcedure send, bool re
     }
     m_connectedName = m_portName;
     return true;
+}
+
+std::optional<PortFailure> SerialEndpoint::ConfigureLineRate(ApplicationCore& application) {
+    if (!IsComPort() || !m_port.RateMatters()) {
+        return std::nullopt;
+    }
+    const bool source = this == &application.SerialSource();
+    if (!source && !m_baudChoice) {
+        return std::nullopt; // a consumer stays at the configuration's rate
+    }
+    const int chosen = m_baudChoice ? *m_baudChoice : SourceBaudRateSetting(application.Registry());
+    if (chosen != 0) {
+        return m_port.SetBaudRate(chosen);
+    }
+    if (source) {
+        // Found on the receive thread; the settings are written on the user-interface thread.
+        ApplicationCore* core = &application;
+        m_port.DetectRateOnFirstRead(
+            DetectionOrder(DetectedBaudRate(application.Registry(), m_portName)),
+            [core, port = m_portName](int baud) {
+                core->View().Post(
+                    [core, port, baud] { StoreDetectedBaudRate(core->Registry(), port, baud); });
+            });
+    }
+    return std::nullopt;
+}
+
+std::string SerialEndpoint::LineRateText() const {
+    if (!m_port.IsOpen() || !m_runningOnComPort || !m_port.RateMatters()) {
+        return {};
+    }
+    if (m_port.IsDetectingRate()) {
+        return "detecting the baud rate";
+    }
+    return std::to_string(m_port.BaudRate()) + " baud";
 }
 
 ResolvedDevice SerialEndpoint::ResolveForOpen(ApplicationCore& application) const {

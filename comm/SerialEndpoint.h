@@ -3,6 +3,7 @@
 #include "comm/CommEndpoint.h"
 #include "comm/SerialPort.h"
 
+#include <optional>
 #include <string>
 
 // A serial port endpoint: a source or destination on a tty, a pseudo-terminal, a device-folder
@@ -27,6 +28,14 @@ public:
 
     SerialPort& Port() { return m_port; }
 
+    // The line rate of the next opens: unset, as the settings say (for the source the chosen
+    // rate, else detected; 57600 for a destination); 0, detected; else that rate. Only a
+    // "COM" port whose rate matters (SerialPort::RateMatters) is set or detected.
+    void SetBaudRate(std::optional<int> baud) { m_baudChoice = baud; }
+    // What the open line runs at, for the user: "4800 baud", "detecting the baud rate"; empty
+    // when nothing is open or the rate does not matter.
+    std::string LineRateText() const;
+
     // Refuses without a message when the application or its parts, the port name or a
     // procedure is missing, or when `record` is set while a record file is open. Failures to
     // open or configure the port, to create the record file or to start a thread are reported.
@@ -36,6 +45,7 @@ public:
 
 private:
     ResolvedDevice ResolveForOpen(ApplicationCore& application) const;
+    std::optional<PortFailure> ConfigureLineRate(ApplicationCore& application);
     void CleanUpFailedOpen();
 
     SerialPort m_port;
@@ -43,6 +53,7 @@ private:
     std::string m_runningPortName;
     bool m_runningOnComPort = false;
     bool m_recording = false;
+    std::optional<int> m_baudChoice;
 };
 
 // The four serial thread procedures.

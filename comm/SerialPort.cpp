@@ -1,10 +1,16 @@
 #include "comm/SerialPort.h"
 
+#include "comm/BaudRateDetector.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -22,7 +28,79 @@ PortFailure Failure(const char* call, int error) {
     return PortFailure{call, error};
 }
 
+// The rate the configuration sets until another is chosen.
+constexpr int kDefaultBaudRate = 57600;
+
+std::optional<speed_t> SpeedOf(int baud) {
+    switch (baud) {
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    case 460800:
+        return B460800;
+    case 921600:
+        return B921600;
+    default:
+        return std::nullopt;
+    }
+}
+
+// Device numbers: UNIX 98 pseudo-terminal slaves and CDC-ACM devices.
+constexpr unsigned kFirstPtySlaveMajor = 136;
+constexpr unsigned kLastPtySlaveMajor = 143;
+constexpr unsigned kAcmMajor = 166;
+
+// The detection's view of an open port: the rate is set on it, reads wait within a limit and
+// end at a stop request.
+class PortRateProbe final : public IRateProbePort {
+public:
+    PortRateProbe(SerialPort& port, int stopFd) : m_port(port), m_stopFd(stopFd) {}
+    std::optional<PortFailure> SetRate(int baud) override { return m_port.SetBaudRate(baud); }
+    SerialPort::ReadResult ReadSome(char* buffer, std::size_t size,
+                                    std::chrono::milliseconds limit) override {
+        return m_port.ReadWithin(buffer, size, m_stopFd, limit);
+    }
+
+private:
+    SerialPort& m_port;
+    int m_stopFd;
+};
+
 } // namespace
+
+bool IsSupportedBaudRate(int baud) {
+    return SpeedOf(baud).has_value();
+}
+
+bool IgnoresLineRate(const std::filesystem::path& device) {
+    std::error_code ec;
+    const std::filesystem::path real = std::filesystem::canonical(device, ec);
+    const std::filesystem::path& path = ec ? device : real;
+    if (path.filename().string().starts_with("ttyACM") || path.parent_path().filename() == "pts") {
+        return true;
+    }
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0 || !S_ISCHR(status.st_mode)) {
+        return false;
+    }
+    const unsigned type = major(status.st_rdev);
+    return (type >= kFirstPtySlaveMajor && type <= kLastPtySlaveMajor) || type == kAcmMajor;
+}
 
 SerialPort::~SerialPort() {
     Close();
@@ -53,8 +131,12 @@ std::optional<PortFailure> SerialPort::Open(const ResolvedDevice& device, bool s
     }
     if (failure) {
         Close();
+        return failure;
     }
-    return failure;
+    termios attributes{};
+    m_rateMatters = m_calls.GetAttributes(m_fd, attributes) == 0 && !IgnoresLineRate(device.path);
+    m_baud = serialSettings ? kDefaultBaudRate : 0;
+    return std::nullopt;
 }
 
 std::optional<PortFailure> SerialPort::OpenGpsd(const GpsdAddress& address) {
@@ -119,8 +201,8 @@ std::optional<PortFailure> SerialPort::Configure(bool serialSettings) {
     attributes.c_cc[VMIN] = 0;
     attributes.c_cc[VTIME] = 0;
     if (serialSettings) {
-        cfsetispeed(&attributes, B57600);
-        cfsetospeed(&attributes, B57600);
+        cfsetispeed(&attributes, *SpeedOf(kDefaultBaudRate));
+        cfsetospeed(&attributes, *SpeedOf(kDefaultBaudRate));
         attributes.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
         attributes.c_cflag |= CS8;
     }
@@ -142,6 +224,60 @@ void SerialPort::Close() {
     }
     m_isGpsd = false;
     m_exclusive = false;
+    m_rateMatters = false;
+    m_baud = 0;
+    m_detecting = false;
+    m_detection.reset();
+    m_pending.clear();
+}
+
+std::optional<PortFailure> SerialPort::SetBaudRate(int baud) {
+    const std::optional<speed_t> speed = SpeedOf(baud);
+    termios attributes{};
+    if (m_calls.GetAttributes(m_fd, attributes) != 0) {
+        return Failure("GetCommState", errno);
+    }
+    if (!speed) {
+        return Failure("SetCommState", EINVAL);
+    }
+    cfsetispeed(&attributes, *speed);
+    cfsetospeed(&attributes, *speed);
+    if (m_calls.SetAttributes(m_fd, attributes) != 0) {
+        return Failure("SetCommState", errno);
+    }
+    m_baud = baud;
+    return std::nullopt;
+}
+
+void SerialPort::DetectRateOnFirstRead(std::vector<int> rates, std::function<void(int)> found) {
+    m_detection = Detection{std::move(rates), std::move(found)};
+    m_detecting = true;
+}
+
+std::optional<SerialPort::ReadResult> SerialPort::DetectRate(int stopFd) {
+    PortRateProbe probe(*this, stopFd);
+    RateDetection detection = DetectBaudRate(probe, m_detection->rates);
+    ReadResult result;
+    switch (detection.outcome) {
+    case RateDetection::Outcome::Found: {
+        m_pending = std::move(detection.received);
+        const std::function<void(int)> found = std::move(m_detection->found);
+        m_detection.reset();
+        m_detecting = false;
+        found(detection.baud);
+        return std::nullopt;
+    }
+    case RateDetection::Outcome::NotFound:
+        return result; // nothing yet: the next read starts over
+    case RateDetection::Outcome::Stopped:
+        result.status = Status::Stopped;
+        return result;
+    case RateDetection::Outcome::Failed:
+        result.status = Status::Failed;
+        result.failure = detection.failure;
+        return result;
+    }
+    return result;
 }
 
 int SerialPort::HangUpError() const {
@@ -149,10 +285,31 @@ int SerialPort::HangUpError() const {
 }
 
 SerialPort::ReadResult SerialPort::Read(char* buffer, std::size_t size, int stopFd) {
+    if (m_detection) {
+        if (std::optional<ReadResult> result = DetectRate(stopFd)) {
+            return *result;
+        }
+    }
+    if (!m_pending.empty()) {
+        ReadResult result;
+        result.size = std::min(size, m_pending.size());
+        std::memcpy(buffer, m_pending.data(), result.size);
+        m_pending.erase(0, result.size);
+        return result;
+    }
+    return ReadWithin(buffer, size, stopFd, std::chrono::milliseconds(-1));
+}
+
+SerialPort::ReadResult SerialPort::ReadWithin(char* buffer, std::size_t size, int stopFd,
+                                              std::chrono::milliseconds timeout) {
     ReadResult result;
     pollfd fds[2] = {{m_fd, POLLIN, 0}, {stopFd, POLLIN, 0}};
     const nfds_t count = stopFd >= 0 ? 2 : 1;
-    const int ready = m_calls.Poll(fds, count, stopFd >= 0 ? -1 : kFallbackPollMs);
+    const auto limit = static_cast<int>(timeout.count());
+    // Without a stop descriptor a wait is kept short, so that the caller can ask for a stop.
+    const int wait =
+        stopFd >= 0 ? limit : (limit < 0 ? kFallbackPollMs : std::min(limit, kFallbackPollMs));
+    const int ready = m_calls.Poll(fds, count, wait);
     if (ready < 0) {
         if (errno == EINTR) {
             return result;

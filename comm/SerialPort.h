@@ -4,11 +4,15 @@
 #include "comm/SystemCalls.h"
 #include "platform/DeviceName.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A failed port operation: the name of the platform call that the messages use for it
 // ("CreateFile", "SetCommState", "WaitCommEvent", "ReadFile", "WriteFile") and the system's
@@ -34,12 +38,12 @@ public:
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
-    // Opens the device. `serialSettings`: also set 57600 baud, 8 data bits, no parity, one stop
-    // bit (a tty is put in raw mode either way). An exclusive tty is locked (flock) and marked
-    // exclusive (TIOCEXCL) before it is configured, so a port that another program holds is
-    // refused with EBUSY and left as that program set it. gpsd must accept the connection and
-    // answer within `kGpsdAnswerLimit`, else the open fails with ETIMEDOUT. On failure nothing
-    // stays open.
+    // Opens the device. `serialSettings`: also set 57600 baud (until SetBaudRate), 8 data bits,
+    // no parity, one stop bit (a tty is put in raw mode either way). An exclusive tty is locked
+    // (flock) and marked exclusive (TIOCEXCL) before it is configured, so a port that another
+    // program holds is refused with EBUSY and left as that program set it. gpsd must accept the
+    // connection and answer within `kGpsdAnswerLimit`, else the open fails with ETIMEDOUT. On
+    // failure nothing stays open.
     std::optional<PortFailure> Open(const ResolvedDevice& device, bool serialSettings,
                                     PortSharing sharing = PortSharing::Exclusive);
     void Close();
@@ -53,8 +57,26 @@ public:
         PortFailure failure;
     };
     // Waits until bytes arrive or `stopFd` polls readable, and reads what is there. A device
-    // that hung up or vanished is a failure (EIO for a tty, ECONNRESET for gpsd).
+    // that hung up or vanished is a failure (EIO for a tty, ECONNRESET for gpsd). While the
+    // line rate is being detected, a read returns only what arrived at the rate found.
     ReadResult Read(char* buffer, std::size_t size, int stopFd);
+    // The same, waiting at most `timeout` (then Status::Data with nothing read).
+    ReadResult ReadWithin(char* buffer, std::size_t size, int stopFd,
+                          std::chrono::milliseconds timeout);
+
+    // The line rate matters: a tty behind a UART or a USB serial bridge. Not for CDC-ACM
+    // devices and pseudo-terminals (the virtual port among them), which ignore it, nor for gpsd
+    // or files.
+    bool RateMatters() const { return m_rateMatters; }
+    // Sets the line rate (bits per second, one of IsSupportedBaudRate's).
+    std::optional<PortFailure> SetBaudRate(int baud);
+    // The reads that follow first find the rate at which whole sentences arrive, trying
+    // `rates` in turn for a bounded time each and starting over until one works or a stop
+    // comes; `found` is then called with it on the reading thread.
+    void DetectRateOnFirstRead(std::vector<int> rates, std::function<void(int)> found);
+    bool IsDetectingRate() const { return m_detecting.load(); }
+    // The rate the line was last set to; 0 when it was never set.
+    int BaudRate() const { return m_baud.load(); }
 
     struct WriteResult {
         Status status = Status::Data;
@@ -68,6 +90,12 @@ public:
     static constexpr std::chrono::milliseconds kGpsdAnswerLimit{3000};
 
 private:
+    struct Detection {
+        std::vector<int> rates;
+        std::function<void(int)> found;
+    };
+    std::optional<ReadResult> DetectRate(int stopFd);
+
     std::optional<PortFailure> OpenGpsd(const GpsdAddress& address);
     std::optional<PortFailure> TakeExclusively();
     std::optional<PortFailure> Configure(bool serialSettings);
@@ -77,5 +105,18 @@ private:
     int m_fd = -1;
     bool m_isGpsd = false;
     bool m_exclusive = false;
+    bool m_rateMatters = false;
+    std::atomic<int> m_baud{0};
+    std::atomic<bool> m_detecting{false};
+    std::optional<Detection> m_detection;
+    // What the detection read at the rate it found, handed out by the next reads.
+    std::string m_pending;
     GpsdStreamFilter m_filter;
 };
+
+// The line rates a port can be set to (bits per second): 1200 to 921600.
+bool IsSupportedBaudRate(int baud);
+
+// A device that ignores the line rate, by the device it ends at: a CDC-ACM device (ttyACM*)
+// or a pseudo-terminal.
+bool IgnoresLineRate(const std::filesystem::path& device);

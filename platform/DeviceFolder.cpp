@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <fcntl.h>
+#include <fstream>
 #include <random>
 #include <set>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -66,6 +69,76 @@ DeviceFolder::Entry MakeEntry(const fs::path& dir, const std::string& name) {
         }
     }
     return entry;
+}
+
+// The serial devices present at the last look, one path a line: a device not among them has
+// appeared since.
+constexpr const char* kPresentFile = ".present";
+// Held while the folder is compared with the devices, so two listings do not both add one.
+constexpr const char* kLockFile = ".lock";
+
+std::set<fs::path> ReadPresent(const fs::path& dir) {
+    std::set<fs::path> present;
+    std::ifstream in(dir / kPresentFile);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) {
+            present.insert(line);
+        }
+    }
+    return present;
+}
+
+int WritePresent(const fs::path& dir, const std::vector<fs::path>& devices) {
+    const fs::path temp = dir / (".present-" + RandomSuffix());
+    {
+        std::ofstream out(temp);
+        for (const fs::path& device : devices) {
+            out << device.string() << '\n';
+        }
+        if (!out.flush()) {
+            const int error = errno != 0 ? errno : EIO;
+            unlink(temp.c_str());
+            return error;
+        }
+    }
+    if (rename(temp.c_str(), (dir / kPresentFile).c_str()) != 0) {
+        const int error = errno;
+        unlink(temp.c_str());
+        return error;
+    }
+    return 0;
+}
+
+// Both the path as written and the device it ends at, so that a link to a persistent name and
+// one to the device node count as the same device.
+void InsertBothForms(std::set<fs::path>& paths, const fs::path& path) {
+    paths.insert(path.lexically_normal());
+    std::error_code ec;
+    const fs::path real = fs::canonical(path, ec);
+    if (!ec) {
+        paths.insert(real);
+    }
+}
+
+bool Reaches(const std::set<fs::path>& pointedAt, const fs::path& device) {
+    std::set<fs::path> forms;
+    InsertBothForms(forms, device);
+    return std::any_of(forms.begin(), forms.end(),
+                       [&](const fs::path& form) { return pointedAt.contains(form); });
+}
+
+// Links `device` at the lowest "COMn:" that no entry has; a name taken meanwhile by another
+// process is skipped.
+int LinkAtFreeName(const fs::path& dir, const fs::path& device) {
+    for (int number = 1;; ++number) {
+        const fs::path entry = dir / ("COM" + std::to_string(number) + ":");
+        if (symlink(device.c_str(), entry.c_str()) == 0) {
+            return 0;
+        }
+        if (errno != EEXIST) {
+            return errno;
+        }
+    }
 }
 
 } // namespace
@@ -153,7 +226,8 @@ int DeviceFolder::EnsureCreated() {
         return errno;
     }
     int number = 1;
-    for (const fs::path& device : FindSerialDevices(m_systemDeviceRoot)) {
+    const std::vector<fs::path> devices = FindSerialDevices(m_systemDeviceRoot);
+    for (const fs::path& device : devices) {
         const std::string name = "COM" + std::to_string(number++) + ":";
         if (symlink(device.c_str(), (temp / name).c_str()) != 0) {
             const int error = errno;
@@ -161,12 +235,52 @@ int DeviceFolder::EnsureCreated() {
             return error;
         }
     }
+    if (const int error = WritePresent(temp, devices); error != 0) {
+        fs::remove_all(temp, ec);
+        return error;
+    }
     if (rename(temp.c_str(), m_dir.c_str()) != 0) {
         const int error = errno;
         fs::remove_all(temp, ec);
         return fs::is_directory(m_dir, ec) ? 0 : error;
     }
     return 0;
+}
+
+int DeviceFolder::AddArrivedDevices() {
+    if (const int created = EnsureCreated(); created != 0) {
+        return created;
+    }
+    const int lock = open((m_dir / kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (lock < 0) {
+        return errno;
+    }
+    flock(lock, LOCK_EX);
+    const std::vector<fs::path> devices = FindSerialDevices(m_systemDeviceRoot);
+    const std::set<fs::path> seen = ReadPresent(m_dir);
+    std::set<fs::path> pointedAt;
+    for (const Entry& entry : List()) {
+        if (entry.isLink) {
+            InsertBothForms(pointedAt, entry.target);
+        }
+    }
+    int result = 0;
+    for (const fs::path& device : devices) {
+        if (seen.contains(device) || Reaches(pointedAt, device)) {
+            continue;
+        }
+        result = LinkAtFreeName(m_dir, device);
+        if (result != 0) {
+            break;
+        }
+        InsertBothForms(pointedAt, device);
+    }
+    // A device that could not be linked is left out, so the next listing tries it again.
+    if (result == 0) {
+        result = WritePresent(m_dir, devices);
+    }
+    close(lock);
+    return result;
 }
 
 int DeviceFolder::CreateLink(const std::string& name, const fs::path& target) {

@@ -10,7 +10,8 @@ struct PlatformPaths;
 // The folder whose entries are named like the handheld's devices ("COM1:", "GPD0:") and are
 // symbolic links to what is opened for them, as a compatibility layer keeps DOS device names.
 // It is created on first use with one link for each serial device present, numbered from
-// "COM1:" in a stable order; a person re-points a link to remap a port. The virtual serial port
+// "COM1:" in a stable order; a device plugged in later gets the next free "COMn:" when the
+// ports are next listed. A person re-points a link to remap a port. The virtual serial port
 // host adds and removes its "COMn:" links here.
 class DeviceFolder {
 public:
@@ -27,6 +28,13 @@ public:
     // Creates the folder with its first links when it does not exist; 0 or an errno value.
     // Safe when several processes do it at the same time: one of them wins.
     int EnsureCreated();
+
+    // Creates the folder when needed, then gives every serial device that has appeared since
+    // the last look (plugged in, or present for the first time) the lowest free "COMn:",
+    // unless an entry already leads to it under whatever name. Entries are never renumbered or
+    // removed, and a device the user unlinked gets no entry again until it is plugged in anew.
+    // 0 or an errno value.
+    int AddArrivedDevices();
 
     // Makes `name` a link to `target`, replacing an entry of that name; 0 or an errno value
     // (EINVAL for a name that cannot be an entry).

@@ -142,6 +142,9 @@ PlatformPaths PlatformPaths::FromEnvironment(const EnvironmentLookup& lookup) {
     }
     paths.tempDir = SystemTempDir();
     paths.gpsd = ParseGpsdAddress(Lookup(lookup, "ZRV_GPSD"));
+    if (fs::path root = AbsoluteOrEmpty(Lookup(lookup, "ZRV_DEVICE_ROOT")); !root.empty()) {
+        paths.systemDeviceRoot = std::move(root);
+    }
     return paths;
 }
 

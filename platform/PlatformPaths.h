@@ -25,7 +25,7 @@ struct PlatformPaths {
     std::filesystem::path documentsDir;
     // Links named like the handheld's devices ("COM1:" -> /dev/ttyACM0).
     std::filesystem::path deviceDir;
-    // Where the serial devices are looked for when the device folder is first created.
+    // Where the serial devices are looked for to give them port names.
     std::filesystem::path systemDeviceRoot = "/dev";
     // The system temporary folder; empty when it cannot be determined.
     std::filesystem::path tempDir;
@@ -35,7 +35,8 @@ struct PlatformPaths {
     using EnvironmentLookup = std::function<const char*(const char*)>;
 
     // Fills every field from XDG_CONFIG_HOME, XDG_CONFIG_DIRS, XDG_DOCUMENTS_DIR (or the
-    // user-dirs.dirs file), HOME, TMPDIR and ZRV_GPSD ("host:port").
+    // user-dirs.dirs file), HOME, TMPDIR, ZRV_GPSD ("host:port") and ZRV_DEVICE_ROOT (where
+    // the serial devices are, "/dev" when unset).
     static PlatformPaths FromEnvironment(const EnvironmentLookup& lookup);
     static PlatformPaths FromEnvironment();
 

@@ -1,5 +1,7 @@
 #include "app/dialogs/CSelectSerialPortDlg.h"
 
+#include "comm/BaudRateDetector.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -13,7 +15,7 @@ constexpr int kPortsPerPrefix = 100;
 
 CSelectSerialPortDlg::CSelectSerialPortDlg(bool forRecord, const QString& current,
                                            const std::map<std::string, std::string>& leadsTo,
-                                           QWidget* parent)
+                                           int baudRate, QWidget* parent)
     : QDialog(parent),
       m_direction(new QLabel(
           forRecord ? QStringLiteral("for Record") : QStringLiteral("for Playback"), this)),
@@ -42,6 +44,17 @@ CSelectSerialPortDlg::CSelectSerialPortDlg(bool forRecord, const QString& curren
     column->addWidget(m_direction);
     column->addWidget(m_current);
     column->addWidget(m_ports);
+    if (forRecord) {
+        m_rates = new QComboBox(this);
+        m_rates->addItem(QStringLiteral("Detect"), 0);
+        for (const int rate : kUsualBaudRates) {
+            m_rates->addItem(QString::number(rate), rate);
+        }
+        const int chosen = m_rates->findData(baudRate);
+        m_rates->setCurrentIndex(chosen < 0 ? 0 : chosen);
+        column->addWidget(new QLabel(QStringLiteral("Baud rate:"), this));
+        column->addWidget(m_rates);
+    }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -50,6 +63,10 @@ CSelectSerialPortDlg::CSelectSerialPortDlg(bool forRecord, const QString& curren
 
 QString CSelectSerialPortDlg::Choice() const {
     return m_ports->currentIndex() < 0 ? QString() : m_ports->currentData().toString();
+}
+
+int CSelectSerialPortDlg::BaudRate() const {
+    return m_rates == nullptr ? 0 : m_rates->currentData().toInt();
 }
 
 void CSelectSerialPortDlg::accept() {

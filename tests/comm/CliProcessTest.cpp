@@ -30,7 +30,8 @@ public:
             ZRV_CLI,
             {std::move(arguments),
              {"HOME=" + home.Path().string(), "XDG_CONFIG_HOME=" + (home / "config").string(),
-              "XDG_DOCUMENTS_DIR=" + Documents().string()},
+              "XDG_DOCUMENTS_DIR=" + Documents().string(),
+              "ZRV_DEVICE_ROOT=" + (home / "dev").string()},
              fileSizeLimit},
             home.Path());
     }
@@ -227,6 +228,11 @@ TEST(RecordCommandLine, APortThatDoesNotExistFailsWithTheSystemsReason) {
 TEST(CommCommandLines, BadUsageExitsWithTwo) {
     const std::vector<std::vector<std::string>> cases = {
         {"record", "COM1:", "--loud"},
+        {"record", "COM1:", "--baud", "12345"},
+        {"record", "COM1:", "--baud", "fast"},
+        {"record", "COM1:", "--baud"},
+        {"record", "COM1:", "--baud", "4800", "--baud", "9600"},
+        {"source", "bluetooth", "00-11-22-33-44-55"},
         {"play", "file.txt", "--to", "COM1:", "--zoom", "7"},
         {"play", "file.txt", "--to", "COM1:", "--from", "middle"},
         {"play", "--to", "COM1:"},
@@ -236,6 +242,18 @@ TEST(CommCommandLines, BadUsageExitsWithTwo) {
         ChildProcess process = companion.Run(arguments);
         EXPECT_EQ(process.Wait(20s), 2) << arguments[0] << " " << arguments.size();
         EXPECT_NE(process.Stderr().find("usage: ppcObrin3-cli"), std::string::npos);
+    }
+}
+
+TEST(CommCommandLines, ABluetoothAddressIsTakenInBothForms) {
+    for (const char* address : {"00:11:22:33:44:5F", "00112233445f"}) {
+        Companion companion;
+        ChildProcess process = companion.Run({"source", "bluetooth", address});
+        EXPECT_EQ(process.Wait(20s), 0) << address << process.Stderr();
+        ChildProcess stored =
+            companion.Run({"settings", "get", "Communication\\Source", "RemoteDeviceAddress"});
+        EXPECT_EQ(stored.Wait(20s), 0);
+        EXPECT_EQ(stored.Stdout(), "73588229215\n") << address;
     }
 }
 

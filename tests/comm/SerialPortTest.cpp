@@ -1,10 +1,13 @@
 #include "comm/SerialPort.h"
 #include "comm/Event.h"
 #include "tests/comm/PseudoTerminal.h"
+#include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <atomic>
 #include <cerrno>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -13,6 +16,7 @@
 #include <vector>
 
 using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -270,6 +274,88 @@ TEST(SerialPort, GpsdThatAcceptsNoConnectionOrStaysSilentFailsTheOpenInTime) {
         EXPECT_EQ(failure->error, ETIMEDOUT) << c.label;
         EXPECT_FALSE(port.IsOpen()) << c.label;
     }
+}
+
+// A receiver behind a serial bridge at 4800 baud: a pseudo-terminal whose bytes come out
+// scrambled while the line is set to any other rate.
+class BridgeAt4800 final : public PosixSystemCalls {
+public:
+    int SetAttributes(int fd, const termios& attributes) override {
+        m_speed = cfgetospeed(&attributes);
+        return PosixSystemCalls::SetAttributes(fd, attributes);
+    }
+    ssize_t Read(int fd, void* buffer, std::size_t size) override {
+        const ssize_t got = PosixSystemCalls::Read(fd, buffer, size);
+        if (got > 0 && m_speed != B4800) {
+            auto* bytes = static_cast<unsigned char*>(buffer);
+            std::for_each(bytes, bytes + got, [](unsigned char& b) { b = (b << 1) | 0x81; });
+        }
+        return got;
+    }
+
+private:
+    std::atomic<speed_t> m_speed{B0};
+};
+
+TEST(SerialPort, ADetectedRateDeliversOnlyWhatArrivedAtIt) {
+    PseudoTerminal pty;
+    BridgeAt4800 calls;
+    SerialPort port(calls);
+    ASSERT_FALSE(port.Open(FileDevice(pty.SlavePath()), true));
+    int found = 0;
+    port.DetectRateOnFirstRead({9600, 4800}, [&](int baud) { found = baud; });
+    EXPECT_TRUE(port.IsDetectingRate());
+
+    // The receiver talks all the while, as a real one does once a second.
+    const std::string sentence = "$GPGGA,1*4B\r\n";
+    std::atomic<bool> done{false};
+    std::thread receiver([&] {
+        while (!done) {
+            pty.Write(sentence);
+            std::this_thread::sleep_for(20ms);
+        }
+    });
+    Event stop(Event::Kind::AutoReset);
+    const std::string received = ReadBytes(port, 3 * sentence.size(), stop.PollDescriptor());
+    done = true;
+    receiver.join();
+
+    EXPECT_EQ(found, 4800);
+    EXPECT_EQ(port.BaudRate(), 4800);
+    EXPECT_FALSE(port.IsDetectingRate());
+    EXPECT_EQ(received.substr(0, 3 * sentence.size()), sentence + sentence + sentence)
+        << "no byte read at 9600 is handed on";
+    termios attributes{};
+    ASSERT_EQ(tcgetattr(port.Descriptor(), &attributes), 0);
+    EXPECT_EQ(cfgetospeed(&attributes), B4800);
+}
+
+TEST(SerialPort, OnlyLinesBehindABridgeNeedTheirRate) {
+    PseudoTerminal pty;
+    testpaths::TempDir dir;
+    fs::create_directories(dir / "pts");
+    fs::create_directories(dir / "serial" / "by-id");
+    for (const char* name : {"ttyUSB0", "ttyACM3", "pts/4", "ttyS0"}) {
+        testpaths::WriteFileBytes(dir / name, "");
+    }
+    fs::create_symlink(dir / "ttyACM3", dir / "serial" / "by-id" / "usb-puck");
+    fs::create_symlink(dir / "ttyUSB0", dir / "serial" / "by-id" / "usb-bridge");
+    EXPECT_TRUE(IgnoresLineRate(pty.SlavePath()));
+    EXPECT_TRUE(IgnoresLineRate(dir / "ttyACM3"));
+    EXPECT_TRUE(IgnoresLineRate(dir / "serial" / "by-id" / "usb-puck"));
+    EXPECT_TRUE(IgnoresLineRate(dir / "pts/4"));
+    EXPECT_FALSE(IgnoresLineRate(dir / "ttyUSB0"));
+    EXPECT_FALSE(IgnoresLineRate(dir / "serial" / "by-id" / "usb-bridge"));
+    EXPECT_FALSE(IgnoresLineRate(dir / "ttyS0"));
+
+    SerialPort port;
+    ASSERT_FALSE(port.Open(FileDevice(pty.SlavePath()), true));
+    EXPECT_FALSE(port.RateMatters()) << "a pseudo-terminal, as the virtual port is";
+    ASSERT_FALSE(port.SetBaudRate(9600));
+    EXPECT_EQ(port.BaudRate(), 9600);
+    const auto unsupported = port.SetBaudRate(12345);
+    ASSERT_TRUE(unsupported);
+    EXPECT_EQ(unsupported->error, EINVAL);
 }
 
 } // namespace

@@ -54,9 +54,59 @@ TEST_F(DeviceNameTest, TheFolderIsCreatedWithTheSerialDevicesInAStableOrder) {
                              }))
         << "ttyACM0 is reached through its persistent name";
 
-    // Created once: a device plugged in later does not renumber the ports.
-    Device("ttyUSB1");
-    EXPECT_EQ(Links(folder).size(), 5u);
+    // A device plugged in later takes the next free name; the others keep theirs.
+    const fs::path usb1 = Device("ttyUSB1");
+    EXPECT_EQ(Links(folder).size(), 5u) << "only a listing that looks for arrivals adds one";
+    ASSERT_EQ(folder.AddArrivedDevices(), 0);
+    const auto links = Links(folder);
+    ASSERT_EQ(links.size(), 6u);
+    EXPECT_EQ(links[0], (std::pair<std::string, fs::path>{"COM1:", byId}));
+    EXPECT_EQ(links[5], (std::pair<std::string, fs::path>{"COM6:", usb1}));
+}
+
+TEST_F(DeviceNameTest, DevicesPluggedInAfterTheFirstUseGetNamesOfTheirOwn) {
+    DeviceFolder folder(paths);
+    ASSERT_EQ(folder.AddArrivedDevices(), 0);
+    EXPECT_TRUE(Links(folder).empty()) << "nothing plugged in at the first use";
+
+    // The user's own entries: one made before its device came, one to a device node that
+    // arrives under a persistent name.
+    ASSERT_EQ(folder.CreateLink("COM2:", paths.systemDeviceRoot / "ttyUSB0"), 0);
+    ASSERT_EQ(folder.CreateLink("COM9:", paths.systemDeviceRoot / "ttyUSB3"), 0);
+    const fs::path acm = Device("ttyACM0");
+    Device("ttyUSB0");
+    Device("ttyUSB3");
+    fs::create_directories(paths.systemDeviceRoot / "serial" / "by-id");
+    const fs::path acmById = paths.systemDeviceRoot / "serial" / "by-id" / "usb-puck-if00";
+    fs::create_symlink("../../ttyACM0", acmById);
+    fs::create_symlink("../../ttyUSB3", paths.systemDeviceRoot / "serial" / "by-id" / "usb-x");
+    const fs::path usb7 = Device("ttyUSB7");
+
+    ASSERT_EQ(folder.AddArrivedDevices(), 0);
+    const std::vector<std::pair<std::string, fs::path>> expected = {
+        {"COM1:", acmById},
+        {"COM2:", paths.systemDeviceRoot / "ttyUSB0"},
+        {"COM3:", usb7},
+        {"COM9:", paths.systemDeviceRoot / "ttyUSB3"},
+    };
+    EXPECT_EQ(Links(folder), expected) << "a device an entry leads to gets no second one";
+    ASSERT_EQ(folder.AddArrivedDevices(), 0);
+    EXPECT_EQ(Links(folder), expected) << "listing again adds nothing";
+
+    // A port the user gave up stays given up while its device stays plugged in.
+    ASSERT_EQ(folder.RemoveLink("COM1:"), 0);
+    ASSERT_EQ(folder.AddArrivedDevices(), 0);
+    EXPECT_FALSE(folder.Find("COM1:"));
+
+    // Unplugged and plugged in again, it is a new arrival.
+    fs::remove(acmById);
+    fs::remove(acm);
+    ASSERT_EQ(folder.AddArrivedDevices(), 0);
+    Device("ttyACM0");
+    fs::create_symlink("../../ttyACM0", acmById);
+    ASSERT_EQ(folder.AddArrivedDevices(), 0);
+    ASSERT_TRUE(folder.Find("COM1:"));
+    EXPECT_EQ(folder.Find("COM1:")->target, acmById);
 }
 
 TEST_F(DeviceNameTest, NamesResolveToWhatIsOpened) {

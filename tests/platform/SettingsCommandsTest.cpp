@@ -14,7 +14,8 @@ protected:
 
     testpaths::CommandRun Cli(const std::string& arguments) {
         return testpaths::RunCommand("env HOME='" + home.Path().string() + "' XDG_CONFIG_HOME='" +
-                                         (home / "config").string() + "' '" ZRV_CLI_PATH "' " +
+                                         (home / "config").string() + "' ZRV_DEVICE_ROOT='" +
+                                         (home / "dev").string() + "' '" ZRV_CLI_PATH "' " +
                                          arguments,
                                      home.Path());
     }
@@ -40,6 +41,15 @@ TEST_F(SettingsCommandsTest, SetGetListAndDeleteRoundTrip) {
               "Recorder3\\Settings\\Communication\\Source' RemoteDeviceAddress");
     EXPECT_EQ(run.out, "207665696486486\n");
 
+    EXPECT_EQ(Cli("settings set 'Communication\\Destination' RemoteDeviceAddress qword "
+                  "00:11:22:33:44:5F")
+                  .exit,
+              0);
+    EXPECT_EQ(Cli("settings get 'Communication\\Destination' RemoteDeviceAddress").out,
+              "73588229215\n")
+        << "an address as the Linux tools write it";
+    EXPECT_EQ(Cli("settings delete 'Communication\\Destination'").exit, 0);
+
     run = Cli("settings list");
     EXPECT_EQ(run.exit, 0);
     EXPECT_EQ(run.out, "Communication\\Source\tRemoteDeviceAddress\tqword\t207665696486486\n"
@@ -64,12 +74,17 @@ TEST_F(SettingsCommandsTest, BadInputChangesNothingAndExitsWithTwo) {
         "settings set General DistanceUnits dword 12abc",
         "settings set General DistanceUnits dword ''",
         "settings set General Address qword -1",
+        "settings set General Address qword 00:11:22:33:44",
         "settings set 'General\\\\X' DistanceUnits dword 1",
         "settings set General '' dword 1",
         "settings set General DistanceUnits dword",
         "settings get General",
         "settings remove General",
         "devices extra",
+        "devices link COM3:",
+        "devices link COM3: dev/ttyUSB0",
+        "devices link a/b /dev/null",
+        "devices unlink",
     };
     for (const char* arguments : cases) {
         const testpaths::CommandRun run = Cli(arguments);
@@ -99,6 +114,33 @@ TEST_F(SettingsCommandsTest, DevicesListsTargetsAndWhetherTheyOpen) {
     EXPECT_EQ(run.out, "COM2:\t" + (home / "receiver").string() + "\topens\n" + "COM10:\t" +
                            (home / "unplugged").string() +
                            "\tdoes not open: No such file or directory\n");
+}
+
+TEST_F(SettingsCommandsTest, DevicesNamesReceiversPluggedInLaterAndLinksAndUnlinks) {
+    const fs::path dev = home / "dev";
+    fs::create_directories(dev);
+    testpaths::WriteFileBytes(home / "receiver", "");
+    testpaths::CommandRun run = Cli("devices");
+    EXPECT_EQ(run.exit, 0);
+    EXPECT_EQ(run.out, "") << "nothing plugged in yet";
+
+    testpaths::WriteFileBytes(dev / "ttyUSB0", "");
+    run = Cli("devices");
+    EXPECT_EQ(run.out, "COM1:\t" + (dev / "ttyUSB0").string() + "\topens\n");
+
+    run = Cli("devices link COM3: '" + (home / "receiver").string() + "'");
+    EXPECT_EQ(run.exit, 0) << run.err;
+    EXPECT_EQ(Cli("devices unlink COM1:").exit, 0);
+    run = Cli("devices");
+    EXPECT_EQ(run.out, "COM3:\t" + (home / "receiver").string() + "\topens\n");
+
+    run = Cli("devices unlink COM1:");
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_NE(run.err.find("there is no port COM1:"), std::string::npos) << run.err;
+    run = Cli("devices link COM4: '" + (dev / "ttyUSB9").string() + "'");
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_NE(run.err.find("is not there"), std::string::npos) << run.err;
+    EXPECT_EQ(Cli("devices").out, "COM3:\t" + (home / "receiver").string() + "\topens\n");
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include "app/dialogs/CSelectBluetoothDeviceDlg.h"
 #include "app/dialogs/CSelectSerialPortDlg.h"
 #include "comm/ApplicationCore.h"
+#include "comm/BaudRateSettings.h"
 #include "comm/PseudoTerminal.h"
 #include "comm/ScriptedBluetooth.h"
 #include "platform/CalendarTime.h"
@@ -124,7 +125,8 @@ private:
     QString StoredString(const std::string& key, const char* name);
     std::uint32_t StoredDword(const std::string& key, const char* name);
     void LinkPort(const std::string& name, const std::string& target);
-    void ChooseSerialPort(int command, const QString& entry);
+    // `baud`: the rate chosen too, when not negative.
+    void ChooseSerialPort(int command, const QString& entry, int baud = -1);
 
     std::unique_ptr<testpaths::TempDir> m_dir;
     std::unique_ptr<Window> m_window;
@@ -178,9 +180,12 @@ void DeviceDialogsTest::LinkPort(const std::string& name, const std::string& tar
     QCOMPARE(folder.CreateLink(name, target), 0);
 }
 
-void DeviceDialogsTest::ChooseSerialPort(int command, const QString& entry) {
-    WhenShown<CSelectSerialPortDlg>([entry](CSelectSerialPortDlg& dialog) {
+void DeviceDialogsTest::ChooseSerialPort(int command, const QString& entry, int baud) {
+    WhenShown<CSelectSerialPortDlg>([entry, baud](CSelectSerialPortDlg& dialog) {
         dialog.Ports()->setCurrentIndex(dialog.Ports()->findData(entry));
+        if (baud >= 0) {
+            dialog.Rates()->setCurrentIndex(dialog.Rates()->findData(baud));
+        }
         dialog.accept();
     });
     QVERIFY(m_window->frame.ExecuteCommand(command));
@@ -204,6 +209,13 @@ void DeviceDialogsTest::SerialPortDialogListsTheEntriesAndWhereTheyLead() {
              QStringLiteral("COM3:  \u2192 ") + QString::fromStdString(receiver.SlavePath()));
     record.Ports()->setCurrentIndex(3);
     QCOMPARE(record.Choice(), QStringLiteral("COM3:"));
+    QCOMPARE(record.Rates()->count(), 7);
+    QCOMPARE(record.Rates()->currentText(), QStringLiteral("Detect"));
+    QCOMPARE(record.BaudRate(), 0);
+    record.Rates()->setCurrentIndex(record.Rates()->findData(4800));
+    QCOMPARE(record.BaudRate(), 4800);
+    CSelectSerialPortDlg chosenBefore(true, QString(), {}, 38400);
+    QCOMPARE(chosenBefore.Rates()->currentText(), QStringLiteral("38400"));
     record.Ports()->setCurrentIndex(-1);
     record.accept();
     QCOMPARE(record.result(), int(QDialog::Rejected)); // nothing selected: OK does nothing
@@ -213,6 +225,8 @@ void DeviceDialogsTest::SerialPortDialogListsTheEntriesAndWhereTheyLead() {
     QCOMPARE(playback.CurrentLabel()->text(), QStringLiteral("Current: COM7:"));
     QCOMPARE(playback.Ports()->count(), 100);
     QCOMPARE(playback.Choice(), QStringLiteral("COM0:"));
+    QCOMPARE(playback.Rates(), nullptr);
+    QCOMPARE(playback.BaudRate(), 0);
 
     // The frame's dialog shows the direction's port and where the device folder's links lead.
     QString current;
@@ -253,6 +267,12 @@ void DeviceDialogsTest::SerialChoicesAreStoredAndStartOrRestartTheirDirection() 
     ChooseSerialPort(kRecordSerial, QStringLiteral("COM1:"));
     QCOMPARE(core.SerialSource().RecordFileName(), file); // not restarted
     QVERIFY(m_asked.empty());
+    QCOMPARE(SourceBaudRateSetting(m_window->registry), 0);
+
+    // A new rate is kept for the source, which records on (restarted at it).
+    ChooseSerialPort(kRecordSerial, QStringLiteral("COM1:"), 9600);
+    QCOMPARE(SourceBaudRateSetting(m_window->registry), 9600);
+    QVERIFY(core.RunningSource() != nullptr);
 
     m_answers = {PromptAnswer::No}; // the first recording is not kept, if asked
     ChooseSerialPort(kRecordSerial, QStringLiteral("COM2:"));
