@@ -1,7 +1,9 @@
 #include "navigation/StoreFile.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +18,38 @@ constexpr const char* kReadFile = "ReadFile";
 constexpr const char* kWriteFile = "WriteFile";
 constexpr const char* kMoveFile = "MoveFile";
 constexpr const char* kLockFile = "LockFile";
+
+// While the store's files are written, a file-size limit fails the write with EFBIG (reported,
+// the temporary file removed) instead of ending the program: SIGXFSZ is held back on this
+// thread, and one that a write raised is taken away before it would be delivered.
+class FileSizeSignalHeld {
+public:
+    FileSizeSignalHeld() {
+        sigemptyset(&m_signal);
+        sigaddset(&m_signal, SIGXFSZ);
+        pthread_sigmask(SIG_BLOCK, &m_signal, &m_previous);
+        m_wasPending = IsPending();
+    }
+    ~FileSizeSignalHeld() {
+        if (!m_wasPending && IsPending()) {
+            const struct timespec noWait {};
+            sigtimedwait(&m_signal, nullptr, &noWait);
+        }
+        pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+    }
+    FileSizeSignalHeld(const FileSizeSignalHeld&) = delete;
+    FileSizeSignalHeld& operator=(const FileSizeSignalHeld&) = delete;
+
+private:
+    static bool IsPending() {
+        sigset_t pending;
+        return sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
+    }
+
+    sigset_t m_signal;
+    sigset_t m_previous;
+    bool m_wasPending = false;
+};
 
 StoreFileError ErrorOf(const char* call, const std::filesystem::path& path, int error = errno) {
     return StoreFileError{call, error, path.string()};
@@ -152,6 +186,7 @@ void StoreFile::Close() {
 }
 
 std::optional<StoreFileError> StoreFile::Open(Access access) {
+    const FileSizeSignalHeld held; // recovering writes a file
     Close();
     m_access = access;
     m_recoveredFrom.reset();
@@ -263,6 +298,7 @@ std::optional<StoreFileError> StoreFile::ReadAll(std::string& content) {
 
 std::optional<StoreFileError> StoreFile::KeepAside(std::string_view content,
                                                    std::filesystem::path& keptAs) const {
+    const FileSizeSignalHeld held;
     const std::string stem = m_path.stem().string() + "-damaged-";
     const std::string extension = m_path.extension().string();
     for (int number = 1;; ++number) {
@@ -289,6 +325,7 @@ std::optional<StoreFileError> StoreFile::KeepAside(std::string_view content,
 }
 
 std::optional<StoreFileError> StoreFile::Replace(std::string_view content) {
+    const FileSizeSignalHeld held;
     if (!CanWrite()) {
         return ErrorOf(kLockFile, m_path, m_fd < 0 ? EBADF : EWOULDBLOCK);
     }
@@ -361,12 +398,15 @@ std::optional<StoreFileError> StoreFile::KeepBackup() const {
         const int error = errno;
         ::close(fd);
         if (!written) {
+            ::unlink(linked.c_str());
             return ErrorOf(kWriteFile, linked, error);
         }
     }
     Step(StoreFileStep::BackupLinked);
     if (::rename(linked.c_str(), backup.c_str()) != 0) {
-        return ErrorOf(kMoveFile, linked);
+        const StoreFileError error = ErrorOf(kMoveFile, linked);
+        ::unlink(linked.c_str());
+        return error;
     }
     // A rename between two names of one file does nothing (the backup already was the old
     // store, as a save stopped after this step leaves it): the second name goes.

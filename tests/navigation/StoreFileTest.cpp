@@ -6,10 +6,12 @@
 
 #include <gmock/gmock.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 
@@ -212,6 +214,44 @@ TEST_F(StoreFileTest, AFailedSaveIsReportedAndLeavesTheStoreFileAsItWas) {
     EXPECT_THAT(prompts.Shown()[0].text, StartsWith("MoveFile failed, error 21: "));
     EXPECT_THAT(prompts.Shown()[0].text, HasSubstr("Context: " + file.TemporaryPath().string()));
     EXPECT_FALSE(fs::exists(file.TemporaryPath()));
+}
+
+TEST_F(StoreFileTest, AFileSizeLimitFailsTheSaveWithAMessageAndLeavesNoTemporaryFile) {
+    const std::string old = kHeader + kHome;
+    for (const bool ignored : {true, false}) {
+        SCOPED_TRACE(ignored ? "SIGXFSZ ignored" : "SIGXFSZ as the system sets it");
+        testpaths::TempDir dir;
+        const fs::path path = dir / CNavigationDataBase::kStoreFileName;
+        testpaths::WriteFileBytes(path, old);
+        const int exit = InChildProcess([&] {
+            std::signal(SIGXFSZ, ignored ? SIG_IGN : SIG_DFL);
+            Other limited;
+            StoreFile limitedFile(path);
+            if (!limited.store.Load(limitedFile)) {
+                return 10;
+            }
+            for (int i = 0; i < 100; ++i) {
+                limited.store.StoreWaypoint(CWaypoint("W" + std::to_string(i), At(i * 0.1, 1.0)),
+                                            false, "/x.txt");
+            }
+            const struct rlimit limit { 2000, 2000 };
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            const auto error = limited.store.Save(limitedFile);
+            if (!error || error->error != EFBIG || limited.store.IsSaved()) {
+                return 11;
+            }
+            const std::vector<std::string> texts = limited.prompts.Texts();
+            return texts.size() == 1 && texts[0].starts_with("WriteFile failed, error 27: ") ? 0
+                                                                                             : 12;
+        });
+        EXPECT_EQ(exit, 0);
+        std::vector<std::string> files;
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir.Path())) {
+            files.push_back(entry.path().filename().string());
+        }
+        EXPECT_THAT(files, ElementsAre("NaviStor.zrv"));
+        EXPECT_EQ(testpaths::ReadFileBytes(path), old);
+    }
 }
 
 // ---- Recovery from an interrupted save ------------------------------------------------
