@@ -184,6 +184,7 @@ int CNavigationDataBase::AppendRoute(CRoute route, bool fromStore) {
 }
 
 void CNavigationDataBase::AfterWaypointStored(bool fromStore) {
+    ++m_revision; // the waypoint may have moved to the end
     m_waypoints.SetMarkToLast(ListMark::LastUsed);
     m_lastImportKind = AfterWaypointImport(m_lastImportKind);
     if (!fromStore) {
@@ -192,6 +193,7 @@ void CNavigationDataBase::AfterWaypointStored(bool fromStore) {
 }
 
 void CNavigationDataBase::AfterRouteStored(int index, bool fromStore) {
+    ++m_revision;
     m_routes.SetMark(ListMark::LastUsed, index);
     m_lastImportKind = AfterRouteImport(m_lastImportKind);
     if (!fromStore) {

@@ -237,9 +237,11 @@ public:
     // written, and its newest complete copy loads instead when there is one. False, with the
     // file closed, when the file could not be read or a damaged one could not be kept aside.
     bool Load(StoreFile& file);
-    // Replaces the store file with the store's text; on success every item is stored and the
-    // store saved, and the settings name the last used items by their current indices (the
-    // order of the file just written). A failure is reported to the user and returned.
+    // Replaces the store file with the store's text. On success every item is stored and the
+    // store saved (unless it changed while the file was written), and the settings name the
+    // last used items by their indices in the file just written. The text is taken under the
+    // navigation lock and written without it, so that a slow disk holds up no reader of the
+    // store; saves run one at a time. A failure is reported to the user and returned.
     std::optional<StoreFileError> Save(StoreFile& file);
 
 private:
@@ -257,6 +259,19 @@ private:
     // The store file's text; the flags say which items fitted their lines.
     std::string BuildStoreText(std::vector<char>* waypointsWritten,
                                std::vector<char>* routesWritten) const;
+    // What a save writes, taken under the lock.
+    struct SaveSnapshot {
+        std::string text;
+        std::vector<char> waypointsWritten;
+        std::vector<char> routesWritten;
+        std::uint64_t revision = 0;
+        int lastUsedWaypoint = -1;
+        int lastUsedRoute = -1;
+    };
+    SaveSnapshot TakeSaveSnapshot() const;
+    // After the snapshot's text was written: the items are stored and the store saved when
+    // nothing changed since; the settings name the last used items of the file.
+    void AfterSaved(const SaveSnapshot& snapshot);
     bool CountsAsSaved(const std::string& placeToStore) const;
     int AppendWaypoint(CWaypoint waypoint, bool fromStore);
     int AppendRoute(CRoute route, bool fromStore);
@@ -268,7 +283,10 @@ private:
     void CancelNavigation();
     void StartGoTo(int index);
     void StartGoAlong(int index);
-    void Changed() { m_saved = false; }
+    void Changed() {
+        m_saved = false;
+        ++m_revision;
+    }
     void Notify();
     CRoute* FollowedRoute();
     const CRoute* FollowedRoute() const;
@@ -290,6 +308,11 @@ private:
     NavigationMode m_mode = NavigationMode::None;
     ImportKind m_lastImportKind = ImportKind::Nothing;
     bool m_saved = true;
+    // Counts the changes of the arrays (orders included), so that a save knows whether what
+    // it wrote is still what memory holds.
+    std::uint64_t m_revision = 0;
+    // Taken before the navigation lock, never while holding it.
+    std::mutex m_saveLock;
 
     CWplSentence m_wpl;
     CRteSentence m_rte;

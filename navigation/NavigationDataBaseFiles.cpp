@@ -208,7 +208,44 @@ std::optional<std::string> CNavigationDataBase::RouteExportText(int routeIndex) 
     return text;
 }
 
+CNavigationDataBase::SaveSnapshot CNavigationDataBase::TakeSaveSnapshot() const {
+    Guard guard(*m_lock);
+    SaveSnapshot snapshot;
+    snapshot.text = BuildStoreText(&snapshot.waypointsWritten, &snapshot.routesWritten);
+    snapshot.revision = m_revision;
+    snapshot.lastUsedWaypoint = m_waypoints.Mark(ListMark::LastUsed);
+    snapshot.lastUsedRoute = m_routes.Mark(ListMark::LastUsed);
+    return snapshot;
+}
+
+void CNavigationDataBase::AfterSaved(const SaveSnapshot& snapshot) {
+    {
+        Guard guard(*m_lock);
+        // A change made while the file was written is saved by the next save; the flags of
+        // the snapshot would name the wrong items.
+        if (m_revision == snapshot.revision) {
+            std::size_t i = 0;
+            m_waypoints.ForEach([&](CWaypoint& waypoint) {
+                waypoint.SetStored(snapshot.waypointsWritten[i++] != 0);
+            });
+            i = 0;
+            m_routes.ForEach(
+                [&](CRoute& route) { route.SetStored(snapshot.routesWritten[i++] != 0); });
+            m_saved = true;
+        }
+    }
+    // The indices the settings keep refer to the order of the file just written.
+    for (const NavItemKind kind : {NavItemKind::Waypoint, NavItemKind::Route}) {
+        const int index =
+            kind == NavItemKind::Waypoint ? snapshot.lastUsedWaypoint : snapshot.lastUsedRoute;
+        if (index >= 0 || m_settings.LastUsedIndex(kind)) {
+            m_settings.SetLastUsedIndex(kind, index);
+        }
+    }
+}
+
 std::optional<StoreFileError> CNavigationDataBase::Save(StoreFile& file) {
+    std::lock_guard saving(m_saveLock);
     if (!file.CanWrite()) {
         const char* message = file.IsHeldByOther() ? kNotSavedHeld : kNotSavedUnread;
         ShowWarning(m_prompts, FillMessage(message, file.Path().string()));
@@ -217,27 +254,10 @@ std::optional<StoreFileError> CNavigationDataBase::Save(StoreFile& file) {
     }
     std::optional<StoreFileError> failure;
     try {
-        Guard guard(*m_lock);
-        std::vector<char> waypointsWritten;
-        std::vector<char> routesWritten;
-        const std::string text = BuildStoreText(&waypointsWritten, &routesWritten);
-        failure = file.Replace(text);
+        const SaveSnapshot snapshot = TakeSaveSnapshot();
+        failure = file.Replace(snapshot.text);
         if (!failure) {
-            std::size_t i = 0;
-            m_waypoints.ForEach(
-                [&](CWaypoint& waypoint) { waypoint.SetStored(waypointsWritten[i++] != 0); });
-            i = 0;
-            m_routes.ForEach([&](CRoute& route) { route.SetStored(routesWritten[i++] != 0); });
-            m_saved = true;
-            // The indices the settings keep refer to the order of the file just written.
-            for (const NavItemKind kind : {NavItemKind::Waypoint, NavItemKind::Route}) {
-                const int index = kind == NavItemKind::Waypoint
-                                      ? m_waypoints.Mark(ListMark::LastUsed)
-                                      : m_routes.Mark(ListMark::LastUsed);
-                if (index >= 0 || m_settings.LastUsedIndex(kind)) {
-                    m_settings.SetLastUsedIndex(kind, index);
-                }
-            }
+            AfterSaved(snapshot);
         }
     } catch (const std::bad_alloc&) {
         m_prompts.ShowError("Out of memory");

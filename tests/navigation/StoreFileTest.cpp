@@ -14,6 +14,7 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -214,6 +215,38 @@ TEST_F(StoreFileTest, AFailedSaveIsReportedAndLeavesTheStoreFileAsItWas) {
     EXPECT_THAT(prompts.Shown()[0].text, StartsWith("MoveFile failed, error 21: "));
     EXPECT_THAT(prompts.Shown()[0].text, HasSubstr("Context: " + file.TemporaryPath().string()));
     EXPECT_FALSE(fs::exists(file.TemporaryPath()));
+}
+
+TEST_F(StoreFileTest, TheFileIsWrittenWithoutTheNavigationLockAndAChangeMeanwhileStaysUnsaved) {
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
+    ASSERT_TRUE(store.Load(file));
+    AddWaypoint("B", 1.0, 1.0);
+    bool lockFree = false;
+    file.SetStepObserver([&](StoreFileStep step) {
+        if (step != StoreFileStep::TemporaryFileWritten) {
+            return;
+        }
+        // Another thread, as the receive thread or the guidance would, while the file is
+        // written and synced.
+        std::thread other([&] {
+            if (store.Lock().try_lock()) {
+                lockFree = true;
+                store.Lock().unlock();
+                AddWaypoint("DURING", 2.0, 2.0);
+            }
+        });
+        other.join();
+    });
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_TRUE(lockFree);
+    EXPECT_THAT(Stored(), HasSubstr(",B*"));
+    EXPECT_THAT(Stored(), Not(HasSubstr(",DURING*")));
+    EXPECT_FALSE(store.IsSaved());
+
+    file.SetStepObserver(nullptr);
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_TRUE(store.IsSaved());
+    EXPECT_THAT(Stored(), HasSubstr(",DURING*"));
 }
 
 TEST_F(StoreFileTest, AFileSizeLimitFailsTheSaveWithAMessageAndLeavesNoTemporaryFile) {
