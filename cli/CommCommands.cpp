@@ -182,7 +182,7 @@ int RunRecord(std::span<const std::string> args) {
         app.RecordCommand();
     }
     app.PlaybackReader().Stop();
-    app.CloseDocument();
+    const bool storeSaved = app.CloseDocument(); // a failure was reported
     const bool kept = !recordFile.empty() && std::filesystem::exists(recordFile);
     const char* outcome = kept ? "kept" : "deleted";
     std::printf("%s %s\n", outcome, recordFile.c_str());
@@ -191,7 +191,7 @@ int RunRecord(std::span<const std::string> args) {
                      outcome, recordFile.c_str());
         return kExitFailure;
     }
-    return kExitOk;
+    return storeSaved ? kExitOk : kExitFailure;
 }
 
 std::optional<ApplicationCore::GoTo> StartPointOf(std::string_view name) {

@@ -148,12 +148,10 @@ void ApplicationCore::SaveChangesNow() {
         [](bool) {});
 }
 
-void ApplicationCore::CloseDocument() {
+bool ApplicationCore::CloseDocument() {
     m_storeReader.Stop();
     m_saveReader.Stop();
-    if (m_storeFile && !m_document.Store().IsSaved()) {
-        WriteStore();
-    }
+    return !m_storeFile || m_document.Store().IsSaved() || WriteStore();
 }
 
 bool ApplicationCore::WriteStore() {

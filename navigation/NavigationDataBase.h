@@ -231,18 +231,26 @@ public:
     // runs out; what was read before stays.
     void FeedContent(std::string_view content, const std::string& path);
     // Opens the store file when it is not open yet, reads it into the store and applies the
-    // last used items the settings name. A file that another program holds is read but the
-    // user is told that changes cannot be saved. A damaged file (cut short, or a line that
-    // does not load) is reported with what was not read, kept aside when the store may be
-    // written, and its newest complete copy loads instead when there is one. False, with the
-    // file closed, when the file could not be read or a damaged one could not be kept aside.
+    // last used items the settings name. A file that another program holds is read and the
+    // user is told that changes are saved only if it is free by then. A damaged file (cut
+    // short, or a line that does not load) is reported with what was not read, kept aside
+    // when the store may be written, and its newest complete copy loads instead when there is
+    // one. False, with the file closed, when the file could not be read or a damaged one could
+    // not be kept aside.
     bool Load(StoreFile& file);
-    // Replaces the store file with the store's text. On success every item is stored and the
-    // store saved (unless it changed while the file was written), and the settings name the
-    // last used items by their indices in the file just written. The text is taken under the
-    // navigation lock and written without it, so that a slow disk holds up no reader of the
-    // store; saves run one at a time. A failure is reported to the user and returned.
+    // Replaces the store file with the store's text. A store that another program held is
+    // taken back first (see TakeStoreBack); when it is still held, the user is told that the
+    // changes were not saved. On success every item is stored and the store saved (unless it
+    // changed while the file was written), and the settings name the last used items by their
+    // indices in the file just written. The text is taken under the navigation lock and
+    // written without it, so that a slow disk holds up no reader of the store; saves run one
+    // at a time. A failure is reported to the user and returned.
     std::optional<StoreFileError> Save(StoreFile& file);
+
+    // The store file changed from `before` (as it was read) to `now` by another program's
+    // save: each item that program added, changed or removed is taken over, except where this
+    // program changed the same item since; this program's item stays then.
+    void TakeChangesOfOtherProgram(std::string_view before, std::string_view now);
 
 private:
     // IStoreTarget: what the WPL and RTE types deliver while a line is decoded.
@@ -269,6 +277,9 @@ private:
         int lastUsedRoute = -1;
     };
     SaveSnapshot TakeSaveSnapshot() const;
+    // A store that another program held: its lock is tried again (waiting a moment for a
+    // program that is saving) and, once taken, what that program saved meanwhile is taken in.
+    std::optional<StoreFileError> TakeStoreBack(StoreFile& file);
     // After the snapshot's text was written: the items are stored and the store saved when
     // nothing changed since; the settings name the last used items of the file.
     void AfterSaved(const SaveSnapshot& snapshot);

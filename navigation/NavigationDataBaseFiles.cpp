@@ -16,9 +16,9 @@
 
 namespace {
 
-constexpr const char* kHeldByOther = "The navigation store '%1' is used by another program. Its "
-                                     "waypoints and routes are shown, but changes cannot be "
-                                     "saved.";
+constexpr const char* kHeldByOther =
+    "The navigation store '%1' is used by another program. Its waypoints and routes are shown; "
+    "changes are saved only if that program has let it go by then.";
 constexpr const char* kNotSavedHeld =
     "The navigation store '%1' is used by another program. The changes were not saved.";
 constexpr const char* kNotSavedUnread =
@@ -244,8 +244,33 @@ void CNavigationDataBase::AfterSaved(const SaveSnapshot& snapshot) {
     }
 }
 
+std::optional<StoreFileError> CNavigationDataBase::TakeStoreBack(StoreFile& file) {
+    const std::string before = file.KnownContent();
+    if (auto error = file.TakeLockAgain()) {
+        return error;
+    }
+    if (!file.CanWrite()) {
+        return std::nullopt;
+    }
+    std::string now;
+    if (auto error = file.ReadAll(now)) {
+        file.Close(); // no save replaces what was not read
+        return error;
+    }
+    if (now != before) {
+        TakeChangesOfOtherProgram(before, now);
+    }
+    return std::nullopt;
+}
+
 std::optional<StoreFileError> CNavigationDataBase::Save(StoreFile& file) {
     std::lock_guard saving(m_saveLock);
+    if (file.IsHeldByOther()) {
+        if (const auto error = TakeStoreBack(file)) {
+            Report(m_prompts, *error);
+            return error;
+        }
+    }
     if (!file.CanWrite()) {
         const char* message = file.IsHeldByOther() ? kNotSavedHeld : kNotSavedUnread;
         ShowWarning(m_prompts, FillMessage(message, file.Path().string()));

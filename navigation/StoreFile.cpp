@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <thread>
 #include <vector>
 
 namespace {
@@ -142,6 +143,8 @@ bool IsFileAtPath(int fd, const std::filesystem::path& path) {
 
 // How often opening for writing tries again when the file it locked was replaced meanwhile.
 constexpr int kLockAttempts = 8;
+// The pause between two attempts to take a lock that another program holds.
+constexpr std::chrono::milliseconds kLockRetryPause{50};
 
 } // namespace
 
@@ -203,6 +206,20 @@ std::optional<StoreFileError> StoreFile::Open(Access access) {
         return error;
     }
     return m_heldByOther ? std::nullopt : RecoverIfEmpty();
+}
+
+std::optional<StoreFileError> StoreFile::TakeLockAgain() {
+    const auto deadline = std::chrono::steady_clock::now() + m_lockWait;
+    for (;;) {
+        if (auto error = Open(Access::ReadWrite)) {
+            return error;
+        }
+        if (CanWrite() || std::chrono::steady_clock::now() >= deadline) {
+            return std::nullopt;
+        }
+        Step(StoreFileStep::WaitingForLock);
+        std::this_thread::sleep_for(kLockRetryPause);
+    }
 }
 
 std::optional<StoreFileError> StoreFile::OpenLocked() {
@@ -292,6 +309,7 @@ std::optional<StoreFileError> StoreFile::ReadAll(std::string& content) {
         return ErrorOf(kReadFile, m_path, m_fd < 0 ? EBADF : errno);
     }
     m_lastReadCheck = CheckStoreText(content);
+    m_knownContent = content;
     m_holdsCompleteStore = !content.empty() && m_lastReadCheck.IsSound();
     return std::nullopt;
 }
@@ -346,6 +364,7 @@ std::optional<StoreFileError> StoreFile::Replace(std::string_view content) {
         return error;
     }
     m_holdsCompleteStore = CheckStoreText(content).IsSound();
+    m_knownContent = content;
     return std::nullopt;
 }
 

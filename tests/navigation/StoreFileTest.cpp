@@ -14,6 +14,7 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <thread>
 
 using ::testing::ElementsAre;
@@ -378,13 +379,14 @@ TEST_F(StoreFileTest, AStoreHeldByAnotherProgramCanBeReadButNotWritten) {
 
     Other second;
     StoreFile secondFile(StorePath());
+    secondFile.SetLockWait(std::chrono::milliseconds(0));
     ASSERT_TRUE(second.store.Load(secondFile));
     EXPECT_TRUE(secondFile.IsHeldByOther());
     EXPECT_EQ(second.store.Count(NavItemKind::Waypoint), 1);
     EXPECT_THAT(second.prompts.Texts(),
                 ElementsAre("The navigation store '" + StorePath().string() +
-                            "' is used by another program. Its waypoints and routes are shown, "
-                            "but changes cannot be saved."));
+                            "' is used by another program. Its waypoints and routes are shown; "
+                            "changes are saved only if that program has let it go by then."));
 
     second.store.StoreWaypoint(CWaypoint("LOST", At(1.0, 1.0)), false, "/x.txt");
     EXPECT_TRUE(second.store.Save(secondFile));
@@ -404,6 +406,78 @@ TEST_F(StoreFileTest, AStoreHeldByAnotherProgramCanBeReadButNotWritten) {
     file.Close();
     ASSERT_FALSE(third.Open(StoreFile::Access::ReadWrite));
     EXPECT_TRUE(third.CanWrite());
+}
+
+TEST_F(StoreFileTest, AStoreHeldAtStartIsSavedOnceFreeAndKeepsWhatTheOtherProgramSaved) {
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome + kWork);
+    auto holder = std::make_unique<Other>();
+    StoreFile holderFile(StorePath());
+    ASSERT_TRUE(holder->store.Load(holderFile));
+    ASSERT_TRUE(store.Load(file));
+    ASSERT_TRUE(file.IsHeldByOther());
+    EXPECT_THAT(prompts.Texts(), ElementsAre(HasSubstr("changes are saved only if that program "
+                                                       "has let it go by then")));
+
+    // Both programs change the store; the other one saves and lets go.
+    ASSERT_TRUE(holder->store.DeleteWaypointByName("WORK"));
+    holder->store.StoreWaypoint(CWaypoint("OTHER", At(2.0, 2.0)), false, "/x.txt");
+    holder->store.StoreWaypoint(CWaypoint("BOTH", At(3.0, 3.0)), false, "/x.txt");
+    ASSERT_FALSE(holder->store.Save(holderFile));
+    holderFile.Close();
+    AddWaypoint("MINE", 4.0, 4.0);
+    AddWaypoint("BOTH", 5.0, 5.0);
+
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_TRUE(file.CanWrite());
+    EXPECT_TRUE(store.IsSaved());
+    EXPECT_EQ(WaypointNames(), (Names{"HOME", "MINE", "BOTH", "OTHER"}));
+    EXPECT_EQ(store.Waypoint(2).Position(), At(5.0, 5.0)); // changed by both: this one's stays
+    file.Close();
+    EXPECT_EQ(NamesInFile(StorePath()), (Names{"HOME", "MINE", "BOTH", "OTHER"}));
+}
+
+TEST_F(StoreFileTest, ASaveWaitsForAProgramThatIsSavingAndSaysSoWhenTheStoreStaysHeld) {
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
+    ASSERT_TRUE(store.Load(file));
+    AddWaypoint("MINE", 4.0, 4.0);
+    // Another program takes the store for a save of its own just before this one saves.
+    file.Close();
+    auto holder = std::make_unique<Other>();
+    auto holderFile = std::make_unique<StoreFile>(StorePath());
+    ASSERT_TRUE(holder->store.Load(*holderFile));
+    ASSERT_FALSE(file.Open(StoreFile::Access::ReadWrite));
+    ASSERT_TRUE(file.IsHeldByOther());
+    int waits = 0;
+    file.SetStepObserver([&](StoreFileStep step) {
+        if (step == StoreFileStep::WaitingForLock && ++waits == 2) {
+            holder->store.StoreWaypoint(CWaypoint("OTHER", At(2.0, 2.0)), false, "/x.txt");
+            EXPECT_FALSE(holder->store.Save(*holderFile));
+            holderFile.reset();
+        }
+    });
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_EQ(waits, 2);
+    file.Close();
+    EXPECT_EQ(NamesInFile(StorePath()), (Names{"HOME", "MINE", "OTHER"}));
+
+    // Held for good: after the wait the changes are reported as not saved.
+    holderFile = std::make_unique<StoreFile>(StorePath());
+    ASSERT_FALSE(holderFile->Open(StoreFile::Access::ReadWrite));
+    ASSERT_FALSE(file.Open(StoreFile::Access::ReadWrite));
+    ASSERT_TRUE(file.IsHeldByOther());
+    file.SetLockWait(std::chrono::milliseconds(100));
+    waits = 0;
+    file.SetStepObserver(
+        [&](StoreFileStep step) { waits += step == StoreFileStep::WaitingForLock; });
+    AddWaypoint("LATER", 6.0, 6.0);
+    prompts.Clear();
+    const auto error = store.Save(file);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->error, EWOULDBLOCK);
+    EXPECT_GE(waits, 1);
+    EXPECT_FALSE(store.IsSaved());
+    EXPECT_THAT(prompts.Texts(), ElementsAre(HasSubstr("The changes were not saved.")));
+    EXPECT_THAT(Stored(), Not(HasSubstr(",LATER*")));
 }
 
 TEST_F(StoreFileTest, AProgramThatOpenedTheStoreBeforeAnotherSavedItLocksTheNewFile) {
@@ -439,6 +513,7 @@ TEST_F(StoreFileTest, AProgramThatOpenedTheStoreBeforeAnotherSavedItLocksTheNewF
 
 TEST_F(StoreFileTest, AStoreReplacedAtEveryAttemptToLockItIsLeftToTheProgramSavingIt) {
     testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
+    file.SetLockWait(std::chrono::milliseconds(0));
     file.SetStepObserver([&](StoreFileStep step) {
         if (step == StoreFileStep::Opened) {
             testpaths::WriteFileBytes(file.NewFilePath(), kHeader + kHome);
