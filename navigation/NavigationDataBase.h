@@ -77,6 +77,12 @@ struct GuidanceCommandResult {
     bool stopListPlayback = false;
 };
 
+// How many items were added.
+struct AddedItems {
+    int waypoints = 0;
+    int routes = 0;
+};
+
 // The navigation store: the user's waypoints and routes, the current navigation target, and
 // the decoder that takes WPL and RTE sentences from files.
 //
@@ -234,9 +240,9 @@ public:
     // last used items the settings name. A file that another program holds is read and the
     // user is told that changes are saved only if it is free by then. A damaged file (cut
     // short, or a line that does not load) is reported with what was not read, kept aside
-    // when the store may be written, and its newest complete copy loads instead when there is
-    // one. False, with the file closed, when the file could not be read or a damaged one could
-    // not be kept aside.
+    // when the store may be written, and what could be read of it loads, together with the
+    // items that only its newest complete copy holds. False, with the file closed, when the
+    // file could not be read or a damaged one could not be kept aside.
     bool Load(StoreFile& file);
     // Replaces the store file with the store's text. A store that another program held is
     // taken back first (see TakeStoreBack); when it is still held, the user is told that the
@@ -251,6 +257,9 @@ public:
     // save: each item that program added, changed or removed is taken over, except where this
     // program changed the same item since; this program's item stays then.
     void TakeChangesOfOtherProgram(std::string_view before, std::string_view now);
+    // Appends, in file order, the items of a store file's text whose names the store does not
+    // hold (what only an older copy of a damaged store holds).
+    AddedItems AddItemsMissingFrom(std::string_view text);
 
 private:
     // IStoreTarget: what the WPL and RTE types deliver while a line is decoded.

@@ -125,3 +125,24 @@ void CNavigationDataBase::TakeChangesOfOtherProgram(std::string_view before, std
     CancelNavigationIfTargetGone();
     ++m_revision;
 }
+
+AddedItems CNavigationDataBase::AddItemsMissingFrom(std::string_view text) {
+    const FileItems items = ItemsOf(text, m_settings);
+    Guard guard(*m_lock);
+    AddedItems added;
+    for (const std::string& name : items.waypointOrder) {
+        if (!m_waypoints.Contains(name)) {
+            AppendWaypoint(CWaypoint(name, items.waypoints.at(name), m_storePath), true);
+            ++added.waypoints;
+        }
+    }
+    for (const std::string& name : items.routeOrder) {
+        if (!m_routes.Contains(name)) {
+            CRoute route = items.routes.at(name);
+            route.SetPlaceToStore(m_storePath);
+            AppendRoute(std::move(route), true);
+            ++added.routes;
+        }
+    }
+    return added;
+}

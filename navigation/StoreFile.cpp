@@ -114,6 +114,7 @@ struct Candidate {
     std::filesystem::path path;
     std::string content;
     struct timespec modified {};
+    bool endLine = false;
 };
 
 // A file beside the store that holds a whole store: not empty, and every line of it loads.
@@ -123,10 +124,14 @@ std::optional<Candidate> CompleteCandidate(const std::filesystem::path& path) {
         return std::nullopt;
     }
     std::optional<std::string> content = ReadFile(path);
-    if (!content || !CheckStoreText(*content).IsSound()) {
+    if (!content) {
         return std::nullopt;
     }
-    return Candidate{path, std::move(*content), status.st_mtim};
+    const StoreTextCheck check = CheckStoreText(*content);
+    if (!check.IsSound()) {
+        return std::nullopt;
+    }
+    return Candidate{path, std::move(*content), status.st_mtim, check.endLine};
 }
 
 bool Newer(const struct timespec& a, const struct timespec& b) {
@@ -266,6 +271,15 @@ std::optional<StoreCopy> StoreFile::NewestCompleteCopy() const {
     return StoreCopy{std::move(chosen.path), std::move(chosen.content)};
 }
 
+bool StoreFile::BackupShowsCut(std::string_view content) const {
+    // Only the backup is older than the store for sure: the new file of a save that stopped
+    // is newer and may well begin with the store's text.
+    const std::optional<Candidate> backup = CompleteCandidate(BackupPath());
+    // A backup with the end line was written by this program, which ends every store so.
+    return backup && (backup->endLine || (backup->content.size() > content.size() &&
+                                          backup->content.starts_with(content)));
+}
+
 std::optional<StoreFileError> StoreFile::RecoverIfEmpty() {
     struct stat status {};
     if (::fstat(m_fd, &status) != 0) {
@@ -309,6 +323,8 @@ std::optional<StoreFileError> StoreFile::ReadAll(std::string& content) {
         return ErrorOf(kReadFile, m_path, m_fd < 0 ? EBADF : errno);
     }
     m_lastReadCheck = CheckStoreText(content);
+    m_lastReadCheck.endMissing = !content.empty() && m_lastReadCheck.cutLine == 0 &&
+                                 !m_lastReadCheck.endLine && BackupShowsCut(content);
     m_knownContent = content;
     m_holdsCompleteStore = !content.empty() && m_lastReadCheck.IsSound();
     return std::nullopt;

@@ -82,7 +82,9 @@ public:
     // The file that Open put back in place of a missing or empty store.
     const std::optional<std::filesystem::path>& RecoveredFrom() const { return m_recoveredFrom; }
 
-    // The whole content of the open file, checked line by line (LastReadCheck).
+    // The whole content of the open file, checked line by line (LastReadCheck). A file without
+    // the end line counts as cut short at a line end when its complete backup has the end
+    // line or is longer and begins with the same text.
     std::optional<StoreFileError> ReadAll(std::string& content);
     const StoreTextCheck& LastReadCheck() const { return m_lastReadCheck; }
     // The file's content as this program last read or wrote it (another program may have
@@ -108,6 +110,7 @@ public:
 private:
     std::optional<StoreFileError> OpenLocked();
     std::optional<StoreFileError> RecoverIfEmpty();
+    bool BackupShowsCut(std::string_view content) const;
     std::optional<StoreFileError> WriteNewFile(std::string_view content, int& fd) const;
     std::optional<StoreFileError> KeepBackup() const;
     std::optional<StoreFileError> MoveIntoPlace(const std::filesystem::path& from, int newFd);

@@ -38,6 +38,7 @@ const std::string kHome = "$GPWPL,4916.4500,N,12311.1200,W,HOME*5E\r\n";
 const std::string kWork = "$GPWPL,0000.5000,S,00000.2500,E,WORK*55\r\n";
 const std::string kRoute = "$GPRTE,1,1,C,R1,HOME,WORK*7A\r\n";
 const std::string kBeach = "$GPWPL,0100.0000,N,00100.0000,E,BEACH*06\r\n";
+const std::string kEnd = "$PZRVEND,End of the navigation store*27\r\n";
 
 std::string Line(std::string_view text) {
     return *FinishLine(text);
@@ -140,7 +141,7 @@ TEST_F(StoreFileTest, ASavedStoreIsExactlyItsLinesAndReadsBackTheSame) {
     ASSERT_FALSE(store.IsSaved());
 
     ASSERT_FALSE(store.Save(file));
-    EXPECT_EQ(Stored(), kHeader + kHome + kWork + kRoute);
+    EXPECT_EQ(Stored(), kHeader + kHome + kWork + kRoute + kEnd);
     EXPECT_TRUE(store.IsSaved());
     EXPECT_TRUE(store.Waypoint(0).IsStored());
     EXPECT_TRUE(store.Route(0).IsStored());
@@ -156,7 +157,7 @@ TEST_F(StoreFileTest, ASavedStoreIsExactlyItsLinesAndReadsBackTheSame) {
     EXPECT_EQ(again.store.Count(NavItemKind::Waypoint), 2);
     EXPECT_EQ(again.store.Route(0).WaypointNames(), (std::vector<std::string>{"HOME", "WORK"}));
     EXPECT_EQ(again.store.Waypoint(1).PlaceToStore(), StorePath().string());
-    EXPECT_EQ(again.store.StoreFileText(), kHeader + kHome + kWork + kRoute);
+    EXPECT_EQ(again.store.StoreFileText(), kHeader + kHome + kWork + kRoute + kEnd);
     EXPECT_EQ(again.store.LastImportKind(), ImportKind::OneRoute);
 }
 
@@ -530,9 +531,11 @@ TEST_F(StoreFileTest, AStoreReplacedAtEveryAttemptToLockItIsLeftToTheProgramSavi
 
 // ---- A damaged store -------------------------------------------------------------------
 
-TEST_F(StoreFileTest, AStoreCutShortIsKeptAsideAndItsCompleteBackupLoadsAndOutlivesTheSave) {
+TEST_F(StoreFileTest, AStoreCutShortKeepsWhatItHoldsAndWhatOnlyItsBackupHoldsAndSparesTheBackup) {
     const std::string complete = kHeader + kHome + kWork + kBeach + kRoute;
-    const std::string cut = kHeader + kHome + kWork.substr(0, 12);
+    const std::string homeMoved = Line("$GPWPL,0200.0000,N,00200.0000,E,HOME*");
+    const std::string newer = Line("$GPWPL,0300.0000,N,00300.0000,E,NEWER*");
+    const std::string cut = kHeader + homeMoved + newer + kWork.substr(0, 12);
     testpaths::WriteFileBytes(file.BackupPath(), complete);
     testpaths::WriteFileBytes(StorePath(), cut);
 
@@ -540,17 +543,22 @@ TEST_F(StoreFileTest, AStoreCutShortIsKeptAsideAndItsCompleteBackupLoadsAndOutli
     const fs::path kept = folder / "NaviStor-damaged-1.zrv";
     EXPECT_THAT(prompts.Texts(),
                 ElementsAre("The navigation store '" + StorePath().string() +
-                            "' is damaged: it ends in the middle of line 9. The damaged file was "
+                            "' is damaged: it ends in the middle of line 10. The damaged file was "
                             "kept as '" +
-                            kept.string() + "'. Its complete copy '" + file.BackupPath().string() +
-                            "' was loaded instead."));
+                            kept.string() +
+                            "'. What could be read was loaded, together with 2 waypoints and 1 "
+                            "route that only its complete copy '" +
+                            file.BackupPath().string() + "' holds."));
     EXPECT_EQ(testpaths::ReadFileBytes(kept), cut);
-    EXPECT_EQ(WaypointNames(), (Names{"HOME", "WORK", "BEACH"}));
+    // The damaged file is the newer one: its items first and as it has them.
+    EXPECT_EQ(WaypointNames(), (Names{"HOME", "NEWER", "WORK", "BEACH"}));
+    EXPECT_EQ(store.Waypoint(0).Position(), At(2.0, 2.0));
+    EXPECT_EQ(store.Route(0).Name(), "R1");
     EXPECT_FALSE(store.IsSaved()); // the file on disk is still the damaged one
 
     AddWaypoint("NEW", 6.0, 6.0);
     ASSERT_FALSE(store.Save(file));
-    EXPECT_EQ(NamesInFile(StorePath()), (Names{"HOME", "WORK", "BEACH", "NEW"}));
+    EXPECT_EQ(NamesInFile(StorePath()), (Names{"HOME", "NEWER", "WORK", "BEACH", "NEW"}));
     // A damaged store never replaces a complete backup.
     EXPECT_EQ(testpaths::ReadFileBytes(file.BackupPath()), complete);
     const std::string firstSave = Stored();
@@ -559,6 +567,52 @@ TEST_F(StoreFileTest, AStoreCutShortIsKeptAsideAndItsCompleteBackupLoadsAndOutli
     ASSERT_FALSE(store.Save(file));
     EXPECT_EQ(testpaths::ReadFileBytes(file.BackupPath()), firstSave);
     EXPECT_EQ(testpaths::ReadFileBytes(kept), cut);
+}
+
+TEST_F(StoreFileTest, AStoreCutAtALineEndIsFoundByItsBackupAndNeverBecomesTheBackup) {
+    struct Case {
+        const char* label;
+        std::string backup;
+        std::string store;
+        int stopsAfter;
+    };
+    const std::string older = kHeader + kHome + kWork + kBeach;
+    const Case cases[] = {
+        // An older version's files, without the end line: the store is a part of the backup.
+        {"the beginning of an older backup", older, kHeader + kHome, 8},
+        // This program's backup ends with the end line, and so did the store it wrote.
+        {"a store without the end line this program writes", older + kEnd,
+         kHeader + kHome + kWork + kRoute, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        testpaths::TempDir dir;
+        const fs::path path = dir / CNavigationDataBase::kStoreFileName;
+        StoreFile cutFile(path);
+        testpaths::WriteFileBytes(cutFile.BackupPath(), c.backup);
+        testpaths::WriteFileBytes(path, c.store);
+
+        Other other;
+        ASSERT_TRUE(other.store.Load(cutFile));
+        ASSERT_EQ(other.prompts.Texts().size(), 1u);
+        EXPECT_THAT(other.prompts.Texts()[0],
+                    HasSubstr("is damaged: its end is missing, it stops after line " +
+                              std::to_string(c.stopsAfter) + ". The damaged file was kept as"));
+        std::vector<std::string> names;
+        other.store.ForEachWaypoint([&](const CWaypoint& w) { names.push_back(w.Name()); });
+        EXPECT_EQ(names, (Names{"HOME", "WORK", "BEACH"}));
+
+        ASSERT_FALSE(other.store.Save(cutFile));
+        EXPECT_EQ(testpaths::ReadFileBytes(cutFile.BackupPath()), c.backup);
+        EXPECT_TRUE(CheckStoreText(testpaths::ReadFileBytes(path)).endLine);
+    }
+
+    // A complete store of an older version beside its older backup loads as it is.
+    testpaths::WriteFileBytes(file.BackupPath(), kHeader + kHome);
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome + kWork);
+    ASSERT_TRUE(store.Load(file));
+    EXPECT_THAT(prompts.Texts(), ::testing::IsEmpty());
+    EXPECT_TRUE(store.IsSaved());
 }
 
 TEST_F(StoreFileTest, ADamagedLineIsNamedAndStaysInTheKeptFileWhateverIsSavedLater) {
