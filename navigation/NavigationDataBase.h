@@ -10,6 +10,7 @@
 #include "nmea/WplSentence.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -126,6 +127,17 @@ public:
     // sentence that completes a waypoint or route stores it (not silently). True when the line
     // completed one.
     bool FeedLine(std::string_view line, const std::string& path);
+    // The same for a sentence received from a device, except that nothing is asked on the
+    // receiving thread: a waypoint or route whose name a different one has (or one that waits
+    // already) waits for ResolveWaitingConflicts, and the conflict notice is told.
+    bool FeedReceivedLine(std::string_view line, const std::string& path);
+    // Told, on the receiving thread without the lock, that a received item waits.
+    void SetConflictNotice(std::function<void()> notice);
+    // Stores the waiting received items in turn, asking the user about each conflict (on the
+    // user-interface thread). Returns when none waits; a call made while another one asks
+    // returns at once, the other one goes on with what waits.
+    void ResolveWaitingConflicts();
+    int WaitingConflicts() const;
 
     // --- Removing ------------------------------------------------------------------------
 
@@ -272,6 +284,14 @@ private:
         CLatLong position;
     };
     using Received = std::variant<std::monostate, ReceivedWaypoint, CRoute>;
+    // Decodes a line under the lock; what it completed.
+    Received DecodeLocked(std::string_view line);
+    // A received item whose name is taken, with the path of the record file it came with.
+    struct WaitingItem {
+        std::variant<CWaypoint, CRoute> item;
+        std::string path;
+    };
+    bool Waits(const std::string& name, bool waypoint) const;
 
     // The store file's text; the flags say which items fitted their lines.
     std::string BuildStoreText(std::vector<char>* waypointsWritten,
@@ -337,4 +357,8 @@ private:
     CWplSentence m_wpl;
     CRteSentence m_rte;
     Received m_received;
+
+    std::deque<WaitingItem> m_waiting;
+    bool m_resolving = false;
+    std::function<void()> m_conflictNotice;
 };
