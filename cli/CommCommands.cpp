@@ -211,7 +211,7 @@ int RunRecord(std::span<const std::string> args) {
         app.RecordCommand();
     }
     app.PlaybackReader().Stop();
-    app.CloseDocument();
+    const bool storeSaved = app.CloseDocument(); // a failure was reported
     const bool kept = !recordFile.empty() && std::filesystem::exists(recordFile);
     const char* outcome = kept ? "kept" : "deleted";
     std::printf("%s %s\n", outcome, recordFile.c_str());
@@ -220,8 +220,9 @@ int RunRecord(std::span<const std::string> args) {
                      outcome, recordFile.c_str());
         return kExitFailure;
     }
-    // Sentences missing from the file were reported when it closed; the run failed.
-    return source.RecordFileFailed() ? kExitFailure : kExitOk;
+    // Sentences missing from the file were reported when it closed; the run failed, as it did
+    // when the store could not be saved.
+    return source.RecordFileFailed() || !storeSaved ? kExitFailure : kExitOk;
 }
 
 std::optional<ApplicationCore::GoTo> StartPointOf(std::string_view name) {

@@ -48,6 +48,10 @@ ApplicationCore::ApplicationCore(const ApplicationServices& services)
     m_playbackReader.SetPrompts(&services.prompts);
     m_storeReader.SetPrompts(&services.prompts);
     m_saveReader.SetPrompts(&services.prompts);
+    // A received waypoint or route whose name is taken is asked about on the user-interface
+    // thread: the receiving thread must go on reading the device.
+    m_document.Store().SetConflictNotice(
+        [this] { m_services.view.Post([this] { m_document.Store().ResolveWaitingConflicts(); }); });
 }
 
 ApplicationCore::~ApplicationCore() {
@@ -149,12 +153,11 @@ void ApplicationCore::SaveChangesNow() {
         [](bool) {});
 }
 
-void ApplicationCore::CloseDocument() {
+bool ApplicationCore::CloseDocument() {
     m_storeReader.Stop();
     m_saveReader.Stop();
-    if (m_storeFile && !m_document.Store().IsSaved()) {
-        WriteStore();
-    }
+    m_document.Store().ResolveWaitingConflicts(); // received items still waiting for an answer
+    return !m_storeFile || m_document.Store().IsSaved() || WriteStore();
 }
 
 bool ApplicationCore::WriteStore() {

@@ -70,8 +70,9 @@ public:
     // Stops every worker thread (readers, endpoints, inquiry) and waits for them; before the
     // objects they report to go away.
     void StopWorkers();
-    // Closing the document: waits for the store readers and saves an unsaved store.
-    void CloseDocument();
+    // Closing the document: waits for the store readers and saves an unsaved store. False
+    // when the store held changes that could not be saved (the user was told).
+    bool CloseDocument();
 
     // --- Recording and playback commands (user-interface thread) --------------------------
 

@@ -92,7 +92,7 @@ void CommEndpoint::WriteRecordLine(std::string_view text, bool mark) {
 bool CommEndpoint::HandOverSentence(std::string_view sentence) {
     CObrin2Doc& document = m_application->Document();
     bool outOfMemory = false;
-    const bool taken = document.DecodeLine(kEngineStore, sentence, outOfMemory, m_recordPath);
+    const bool taken = document.ReceiveStoreLine(sentence, m_recordPath);
     if (!taken && m_recordFile.IsOpen()) {
         WriteRecordLine(sentence, true);
     }

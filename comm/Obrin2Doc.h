@@ -42,6 +42,13 @@ public:
     bool DecodeLine(int engine, std::string_view text, bool& outOfMemory,
                     const std::string& storePath);
 
+    // A sentence received from a device, offered to the store as a line of the record file
+    // at `recordPath`, without asking anything on the receiving thread (a name conflict waits
+    // for the store's ResolveWaitingConflicts): true when the store took it.
+    bool ReceiveStoreLine(std::string_view text, const std::string& recordPath) {
+        return m_store.FeedReceivedLine(text, recordPath);
+    }
+
     // The burst of the point under the cursor of track 1 or 2 (the caller holds its lock).
     std::string ComposeTrackBurst(int engine, bool withSatellitesInView);
     // The burst composed from the navigation target, under the navigation lock.

@@ -184,6 +184,7 @@ int CNavigationDataBase::AppendRoute(CRoute route, bool fromStore) {
 }
 
 void CNavigationDataBase::AfterWaypointStored(bool fromStore) {
+    ++m_revision; // the waypoint may have moved to the end
     m_waypoints.SetMarkToLast(ListMark::LastUsed);
     m_lastImportKind = AfterWaypointImport(m_lastImportKind);
     if (!fromStore) {
@@ -192,6 +193,7 @@ void CNavigationDataBase::AfterWaypointStored(bool fromStore) {
 }
 
 void CNavigationDataBase::AfterRouteStored(int index, bool fromStore) {
+    ++m_revision;
     m_routes.SetMark(ListMark::LastUsed, index);
     m_lastImportKind = AfterRouteImport(m_lastImportKind);
     if (!fromStore) {
@@ -206,16 +208,20 @@ std::string CNavigationDataBase::TakeDefaultNameLocked(NavItemKind kind) {
     return TakeDefaultName(kind, m_settings, exists, m_ticks());
 }
 
-bool CNavigationDataBase::FeedLine(std::string_view line, const std::string& path) {
-    Guard guard(*m_lock);
+CNavigationDataBase::Received CNavigationDataBase::DecodeLocked(std::string_view line) {
     SetInput(line);
     m_received = std::monostate();
     CSentenceType* type = InputType();
     if (type == nullptr) {
-        return false;
+        return std::monostate();
     }
     type->Parse(Input(), static_cast<IStoreTarget&>(*this));
-    Received received = std::exchange(m_received, std::monostate());
+    return std::exchange(m_received, std::monostate());
+}
+
+bool CNavigationDataBase::FeedLine(std::string_view line, const std::string& path) {
+    Guard guard(*m_lock);
+    Received received = DecodeLocked(line);
     guard.unlock(); // storing may ask the user
     if (auto* waypoint = std::get_if<ReceivedWaypoint>(&received)) {
         StoreWaypoint(CWaypoint(std::move(waypoint->name), waypoint->position), false, path);
@@ -226,6 +232,94 @@ bool CNavigationDataBase::FeedLine(std::string_view line, const std::string& pat
         return true;
     }
     return false;
+}
+
+bool CNavigationDataBase::Waits(const std::string& name, bool waypoint) const {
+    for (const WaitingItem& waiting : m_waiting) {
+        const bool isWaypoint = std::holds_alternative<CWaypoint>(waiting.item);
+        const std::string& waitingName = isWaypoint ? std::get<CWaypoint>(waiting.item).Name()
+                                                    : std::get<CRoute>(waiting.item).Name();
+        if (isWaypoint == waypoint && waitingName == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CNavigationDataBase::FeedReceivedLine(std::string_view line, const std::string& path) {
+    Guard guard(*m_lock);
+    Received received = DecodeLocked(line);
+    bool waits = false;
+    // Decided and stored in one hold of the lock: silent storing never asks, and nothing can
+    // take the name in between.
+    if (auto* waypoint = std::get_if<ReceivedWaypoint>(&received)) {
+        CWaypoint item(std::move(waypoint->name), waypoint->position);
+        const CWaypoint* existing = m_waypoints.FindItem(item.Name());
+        waits = !item.Name().empty() &&
+                (Waits(item.Name(), true) ||
+                 (existing != nullptr && existing->Position() != item.Position()));
+        if (waits) {
+            m_waiting.push_back({std::move(item), path});
+        } else {
+            StoreWaypoint(std::move(item), true, path);
+        }
+    } else if (auto* route = std::get_if<CRoute>(&received)) {
+        const CRoute* existing = m_routes.FindItem(route->Name());
+        waits =
+            !route->Name().empty() && (Waits(route->Name(), false) ||
+                                       (existing != nullptr && !existing->SameWaypoints(*route)));
+        if (waits) {
+            m_waiting.push_back({std::move(*route), path});
+        } else {
+            StoreRoute(std::move(*route), true, path);
+        }
+    } else {
+        return false;
+    }
+    const std::function<void()> notice = waits ? m_conflictNotice : nullptr;
+    guard.unlock();
+    if (notice) {
+        notice();
+    }
+    return true;
+}
+
+void CNavigationDataBase::SetConflictNotice(std::function<void()> notice) {
+    Guard guard(*m_lock);
+    m_conflictNotice = std::move(notice);
+}
+
+int CNavigationDataBase::WaitingConflicts() const {
+    Guard guard(*m_lock);
+    return static_cast<int>(m_waiting.size());
+}
+
+void CNavigationDataBase::ResolveWaitingConflicts() {
+    Guard guard(*m_lock);
+    if (m_resolving) {
+        return;
+    }
+    m_resolving = true;
+    try {
+        while (!m_waiting.empty()) {
+            WaitingItem next = std::move(m_waiting.front());
+            m_waiting.pop_front();
+            guard.unlock(); // storing asks the user
+            if (auto* waypoint = std::get_if<CWaypoint>(&next.item)) {
+                StoreWaypoint(std::move(*waypoint), false, next.path);
+            } else {
+                StoreRoute(std::get<CRoute>(std::move(next.item)), false, next.path);
+            }
+            guard.lock();
+        }
+    } catch (...) {
+        if (!guard.owns_lock()) {
+            guard.lock();
+        }
+        m_resolving = false;
+        throw;
+    }
+    m_resolving = false;
 }
 
 void CNavigationDataBase::ReceiveWaypoint(std::string name, const CLatLong& position) {

@@ -10,6 +10,7 @@
 #include "nmea/WplSentence.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -77,6 +78,12 @@ struct GuidanceCommandResult {
     bool stopListPlayback = false;
 };
 
+// How many items were added.
+struct AddedItems {
+    int waypoints = 0;
+    int routes = 0;
+};
+
 // The navigation store: the user's waypoints and routes, the current navigation target, and
 // the decoder that takes WPL and RTE sentences from files.
 //
@@ -120,6 +127,17 @@ public:
     // sentence that completes a waypoint or route stores it (not silently). True when the line
     // completed one.
     bool FeedLine(std::string_view line, const std::string& path);
+    // The same for a sentence received from a device, except that nothing is asked on the
+    // receiving thread: a waypoint or route whose name a different one has (or one that waits
+    // already) waits for ResolveWaitingConflicts, and the conflict notice is told.
+    bool FeedReceivedLine(std::string_view line, const std::string& path);
+    // Told, on the receiving thread without the lock, that a received item waits.
+    void SetConflictNotice(std::function<void()> notice);
+    // Stores the waiting received items in turn, asking the user about each conflict (on the
+    // user-interface thread). Returns when none waits; a call made while another one asks
+    // returns at once, the other one goes on with what waits.
+    void ResolveWaitingConflicts();
+    int WaitingConflicts() const;
 
     // --- Removing ------------------------------------------------------------------------
 
@@ -231,16 +249,29 @@ public:
     // runs out; what was read before stays.
     void FeedContent(std::string_view content, const std::string& path);
     // Opens the store file when it is not open yet, reads it into the store and applies the
-    // last used items the settings name. A file that another program holds is read but the
-    // user is told that changes cannot be saved. A damaged file (cut short, or a line that
-    // does not load) is reported with what was not read, kept aside when the store may be
-    // written, and its newest complete copy loads instead when there is one. False, with the
-    // file closed, when the file could not be read or a damaged one could not be kept aside.
+    // last used items the settings name. A file that another program holds is read and the
+    // user is told that changes are saved only if it is free by then. A damaged file (cut
+    // short, or a line that does not load) is reported with what was not read, kept aside
+    // when the store may be written, and what could be read of it loads, together with the
+    // items that only its newest complete copy holds. False, with the file closed, when the
+    // file could not be read or a damaged one could not be kept aside.
     bool Load(StoreFile& file);
-    // Replaces the store file with the store's text; on success every item is stored and the
-    // store saved, and the settings name the last used items by their current indices (the
-    // order of the file just written). A failure is reported to the user and returned.
+    // Replaces the store file with the store's text. A store that another program held is
+    // taken back first (see TakeStoreBack); when it is still held, the user is told that the
+    // changes were not saved. On success every item is stored and the store saved (unless it
+    // changed while the file was written), and the settings name the last used items by their
+    // indices in the file just written. The text is taken under the navigation lock and
+    // written without it, so that a slow disk holds up no reader of the store; saves run one
+    // at a time. A failure is reported to the user and returned.
     std::optional<StoreFileError> Save(StoreFile& file);
+
+    // The store file changed from `before` (as it was read) to `now` by another program's
+    // save: each item that program added, changed or removed is taken over, except where this
+    // program changed the same item since; this program's item stays then.
+    void TakeChangesOfOtherProgram(std::string_view before, std::string_view now);
+    // Appends, in file order, the items of a store file's text whose names the store does not
+    // hold (what only an older copy of a damaged store holds).
+    AddedItems AddItemsMissingFrom(std::string_view text);
 
 private:
     // IStoreTarget: what the WPL and RTE types deliver while a line is decoded.
@@ -253,10 +284,34 @@ private:
         CLatLong position;
     };
     using Received = std::variant<std::monostate, ReceivedWaypoint, CRoute>;
+    // Decodes a line under the lock; what it completed.
+    Received DecodeLocked(std::string_view line);
+    // A received item whose name is taken, with the path of the record file it came with.
+    struct WaitingItem {
+        std::variant<CWaypoint, CRoute> item;
+        std::string path;
+    };
+    bool Waits(const std::string& name, bool waypoint) const;
 
     // The store file's text; the flags say which items fitted their lines.
     std::string BuildStoreText(std::vector<char>* waypointsWritten,
                                std::vector<char>* routesWritten) const;
+    // What a save writes, taken under the lock.
+    struct SaveSnapshot {
+        std::string text;
+        std::vector<char> waypointsWritten;
+        std::vector<char> routesWritten;
+        std::uint64_t revision = 0;
+        int lastUsedWaypoint = -1;
+        int lastUsedRoute = -1;
+    };
+    SaveSnapshot TakeSaveSnapshot() const;
+    // A store that another program held: its lock is tried again (waiting a moment for a
+    // program that is saving) and, once taken, what that program saved meanwhile is taken in.
+    std::optional<StoreFileError> TakeStoreBack(StoreFile& file);
+    // After the snapshot's text was written: the items are stored and the store saved when
+    // nothing changed since; the settings name the last used items of the file.
+    void AfterSaved(const SaveSnapshot& snapshot);
     bool CountsAsSaved(const std::string& placeToStore) const;
     int AppendWaypoint(CWaypoint waypoint, bool fromStore);
     int AppendRoute(CRoute route, bool fromStore);
@@ -268,7 +323,10 @@ private:
     void CancelNavigation();
     void StartGoTo(int index);
     void StartGoAlong(int index);
-    void Changed() { m_saved = false; }
+    void Changed() {
+        m_saved = false;
+        ++m_revision;
+    }
     void Notify();
     CRoute* FollowedRoute();
     const CRoute* FollowedRoute() const;
@@ -290,8 +348,17 @@ private:
     NavigationMode m_mode = NavigationMode::None;
     ImportKind m_lastImportKind = ImportKind::Nothing;
     bool m_saved = true;
+    // Counts the changes of the arrays (orders included), so that a save knows whether what
+    // it wrote is still what memory holds.
+    std::uint64_t m_revision = 0;
+    // Taken before the navigation lock, never while holding it.
+    std::mutex m_saveLock;
 
     CWplSentence m_wpl;
     CRteSentence m_rte;
     Received m_received;
+
+    std::deque<WaitingItem> m_waiting;
+    bool m_resolving = false;
+    std::function<void()> m_conflictNotice;
 };

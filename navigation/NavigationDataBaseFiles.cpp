@@ -16,9 +16,9 @@
 
 namespace {
 
-constexpr const char* kHeldByOther = "The navigation store '%1' is used by another program. Its "
-                                     "waypoints and routes are shown, but changes cannot be "
-                                     "saved.";
+constexpr const char* kHeldByOther =
+    "The navigation store '%1' is used by another program. Its waypoints and routes are shown; "
+    "changes are saved only if that program has let it go by then.";
 constexpr const char* kNotSavedHeld =
     "The navigation store '%1' is used by another program. The changes were not saved.";
 constexpr const char* kNotSavedUnread =
@@ -27,7 +27,8 @@ constexpr const char* kDamaged = "The navigation store '%1' is damaged: %2.";
 constexpr const char* kDamagedKeptAs = " The damaged file was kept as '%1'.";
 constexpr const char* kDamagedNotKept =
     " It could not be kept aside, so it was not loaded and changes cannot be saved.";
-constexpr const char* kCopyLoaded = " Its complete copy '%1' was loaded instead.";
+constexpr const char* kCopyAdded =
+    " What could be read was loaded, together with %1 that only its complete copy '%2' holds.";
 constexpr const char* kReadableLoaded = " What could be read was loaded.";
 
 // Line numbers named in a message before the rest is only counted.
@@ -49,6 +50,8 @@ std::string DamageText(const StoreTextCheck& check) {
     std::string text;
     if (check.cutLine > 0) {
         text = "it ends in the middle of line " + std::to_string(check.cutLine);
+    } else if (check.endMissing) {
+        text = "its end is missing, it stops after line " + std::to_string(check.lineCount);
     }
     const std::vector<int>& lines = check.unreadLines;
     if (!lines.empty()) {
@@ -65,11 +68,17 @@ std::string DamageText(const StoreTextCheck& check) {
     return text;
 }
 
-// Tells the user what of a damaged store was not read and, when the store may be written, keeps
-// the damaged file aside first; `content` becomes the newest complete copy when there is one.
-// False when the damaged file could not be kept aside: the file is then closed, so that no
-// save replaces it.
-bool KeepDamagedStore(IPrompts& prompts, StoreFile& file, std::string& content) {
+// "no waypoints", "1 waypoint", "2 waypoints".
+std::string CountOf(int count, const char* item) {
+    return (count == 0 ? std::string("no") : std::to_string(count)) + " " + item +
+           (count == 1 ? "" : "s");
+}
+
+// What of a damaged store was not read and, when the store may be written, where the damaged
+// file was kept aside first. Nothing when it could not be kept aside: the file is then closed,
+// so that no save replaces it, and the user was told.
+std::optional<std::string> KeepDamagedStore(IPrompts& prompts, StoreFile& file,
+                                            const std::string& content) {
     std::string message =
         FillMessage(kDamaged, file.Path().string(), DamageText(file.LastReadCheck()));
     if (file.CanWrite()) {
@@ -78,18 +87,11 @@ bool KeepDamagedStore(IPrompts& prompts, StoreFile& file, std::string& content) 
             file.Close();
             Report(prompts, *error);
             ShowWarning(prompts, message + kDamagedNotKept);
-            return false;
+            return std::nullopt;
         }
         message += FillMessage(kDamagedKeptAs, keptAs.string());
     }
-    if (std::optional<StoreCopy> copy = file.NewestCompleteCopy()) {
-        message += FillMessage(kCopyLoaded, copy->path.string());
-        content = std::move(copy->content);
-    } else {
-        message += kReadableLoaded;
-    }
-    ShowWarning(prompts, message);
-    return true;
+    return message;
 }
 
 void AppendWaypointLine(std::string& text, CWplSentence& writer, const CWaypoint& waypoint,
@@ -156,16 +158,32 @@ bool CNavigationDataBase::Load(StoreFile& file) {
             Report(m_prompts, *error);
             return false;
         }
-        const bool damaged = !file.LastReadCheck().IsSound();
-        if (damaged && !KeepDamagedStore(m_prompts, file, content)) {
-            return false;
+        std::optional<std::string> damage;
+        if (!file.LastReadCheck().IsSound()) {
+            damage = KeepDamagedStore(m_prompts, file, content);
+            if (!damage) {
+                return false;
+            }
         }
         SetStorePath(file.Path().string());
         ResetLastImportKind();
         FeedContent(content, file.Path().string());
-        if (damaged && file.CanWrite()) {
-            Guard guard(*m_lock);
-            Changed(); // the file differs from what was loaded until it is saved
+        if (damage) {
+            // The damaged file is the newer one: its items win, the copy adds what it lost.
+            if (const std::optional<StoreCopy> copy = file.NewestCompleteCopy()) {
+                const AddedItems added = AddItemsMissingFrom(copy->content);
+                *damage += FillMessage(kCopyAdded,
+                                       CountOf(added.waypoints, "waypoint") + " and " +
+                                           CountOf(added.routes, "route"),
+                                       copy->path.string());
+            } else {
+                *damage += kReadableLoaded;
+            }
+            ShowWarning(m_prompts, *damage);
+            if (file.CanWrite()) {
+                Guard guard(*m_lock);
+                Changed(); // the file differs from what was loaded until it is saved
+            }
         }
     } catch (const std::bad_alloc&) {
         m_prompts.ShowError("Out of memory");
@@ -184,6 +202,7 @@ std::string CNavigationDataBase::BuildStoreText(std::vector<char>* waypointsWrit
         AppendWaypointLine(text, writer, waypoint, waypointsWritten);
     });
     m_routes.ForEach([&](const CRoute& route) { AppendRouteLines(text, route, routesWritten); });
+    text += StoreFileEndLine();
     return text;
 }
 
@@ -208,7 +227,69 @@ std::optional<std::string> CNavigationDataBase::RouteExportText(int routeIndex) 
     return text;
 }
 
+CNavigationDataBase::SaveSnapshot CNavigationDataBase::TakeSaveSnapshot() const {
+    Guard guard(*m_lock);
+    SaveSnapshot snapshot;
+    snapshot.text = BuildStoreText(&snapshot.waypointsWritten, &snapshot.routesWritten);
+    snapshot.revision = m_revision;
+    snapshot.lastUsedWaypoint = m_waypoints.Mark(ListMark::LastUsed);
+    snapshot.lastUsedRoute = m_routes.Mark(ListMark::LastUsed);
+    return snapshot;
+}
+
+void CNavigationDataBase::AfterSaved(const SaveSnapshot& snapshot) {
+    {
+        Guard guard(*m_lock);
+        // A change made while the file was written is saved by the next save; the flags of
+        // the snapshot would name the wrong items.
+        if (m_revision == snapshot.revision) {
+            std::size_t i = 0;
+            m_waypoints.ForEach([&](CWaypoint& waypoint) {
+                waypoint.SetStored(snapshot.waypointsWritten[i++] != 0);
+            });
+            i = 0;
+            m_routes.ForEach(
+                [&](CRoute& route) { route.SetStored(snapshot.routesWritten[i++] != 0); });
+            m_saved = true;
+        }
+    }
+    // The indices the settings keep refer to the order of the file just written.
+    for (const NavItemKind kind : {NavItemKind::Waypoint, NavItemKind::Route}) {
+        const int index =
+            kind == NavItemKind::Waypoint ? snapshot.lastUsedWaypoint : snapshot.lastUsedRoute;
+        if (index >= 0 || m_settings.LastUsedIndex(kind)) {
+            m_settings.SetLastUsedIndex(kind, index);
+        }
+    }
+}
+
+std::optional<StoreFileError> CNavigationDataBase::TakeStoreBack(StoreFile& file) {
+    const std::string before = file.KnownContent();
+    if (auto error = file.TakeLockAgain()) {
+        return error;
+    }
+    if (!file.CanWrite()) {
+        return std::nullopt;
+    }
+    std::string now;
+    if (auto error = file.ReadAll(now)) {
+        file.Close(); // no save replaces what was not read
+        return error;
+    }
+    if (now != before) {
+        TakeChangesOfOtherProgram(before, now);
+    }
+    return std::nullopt;
+}
+
 std::optional<StoreFileError> CNavigationDataBase::Save(StoreFile& file) {
+    std::lock_guard saving(m_saveLock);
+    if (file.IsHeldByOther()) {
+        if (const auto error = TakeStoreBack(file)) {
+            Report(m_prompts, *error);
+            return error;
+        }
+    }
     if (!file.CanWrite()) {
         const char* message = file.IsHeldByOther() ? kNotSavedHeld : kNotSavedUnread;
         ShowWarning(m_prompts, FillMessage(message, file.Path().string()));
@@ -217,27 +298,10 @@ std::optional<StoreFileError> CNavigationDataBase::Save(StoreFile& file) {
     }
     std::optional<StoreFileError> failure;
     try {
-        Guard guard(*m_lock);
-        std::vector<char> waypointsWritten;
-        std::vector<char> routesWritten;
-        const std::string text = BuildStoreText(&waypointsWritten, &routesWritten);
-        failure = file.Replace(text);
+        const SaveSnapshot snapshot = TakeSaveSnapshot();
+        failure = file.Replace(snapshot.text);
         if (!failure) {
-            std::size_t i = 0;
-            m_waypoints.ForEach(
-                [&](CWaypoint& waypoint) { waypoint.SetStored(waypointsWritten[i++] != 0); });
-            i = 0;
-            m_routes.ForEach([&](CRoute& route) { route.SetStored(routesWritten[i++] != 0); });
-            m_saved = true;
-            // The indices the settings keep refer to the order of the file just written.
-            for (const NavItemKind kind : {NavItemKind::Waypoint, NavItemKind::Route}) {
-                const int index = kind == NavItemKind::Waypoint
-                                      ? m_waypoints.Mark(ListMark::LastUsed)
-                                      : m_routes.Mark(ListMark::LastUsed);
-                if (index >= 0 || m_settings.LastUsedIndex(kind)) {
-                    m_settings.SetLastUsedIndex(kind, index);
-                }
-            }
+            AfterSaved(snapshot);
         }
     } catch (const std::bad_alloc&) {
         m_prompts.ShowError("Out of memory");

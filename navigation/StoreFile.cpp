@@ -1,11 +1,14 @@
 #include "navigation/StoreFile.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <thread>
 #include <vector>
 
 namespace {
@@ -16,6 +19,38 @@ constexpr const char* kReadFile = "ReadFile";
 constexpr const char* kWriteFile = "WriteFile";
 constexpr const char* kMoveFile = "MoveFile";
 constexpr const char* kLockFile = "LockFile";
+
+// While the store's files are written, a file-size limit fails the write with EFBIG (reported,
+// the temporary file removed) instead of ending the program: SIGXFSZ is held back on this
+// thread, and one that a write raised is taken away before it would be delivered.
+class FileSizeSignalHeld {
+public:
+    FileSizeSignalHeld() {
+        sigemptyset(&m_signal);
+        sigaddset(&m_signal, SIGXFSZ);
+        pthread_sigmask(SIG_BLOCK, &m_signal, &m_previous);
+        m_wasPending = IsPending();
+    }
+    ~FileSizeSignalHeld() {
+        if (!m_wasPending && IsPending()) {
+            const struct timespec noWait {};
+            sigtimedwait(&m_signal, nullptr, &noWait);
+        }
+        pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+    }
+    FileSizeSignalHeld(const FileSizeSignalHeld&) = delete;
+    FileSizeSignalHeld& operator=(const FileSizeSignalHeld&) = delete;
+
+private:
+    static bool IsPending() {
+        sigset_t pending;
+        return sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
+    }
+
+    sigset_t m_signal;
+    sigset_t m_previous;
+    bool m_wasPending = false;
+};
 
 StoreFileError ErrorOf(const char* call, const std::filesystem::path& path, int error = errno) {
     return StoreFileError{call, error, path.string()};
@@ -79,6 +114,7 @@ struct Candidate {
     std::filesystem::path path;
     std::string content;
     struct timespec modified {};
+    bool endLine = false;
 };
 
 // A file beside the store that holds a whole store: not empty, and every line of it loads.
@@ -88,10 +124,14 @@ std::optional<Candidate> CompleteCandidate(const std::filesystem::path& path) {
         return std::nullopt;
     }
     std::optional<std::string> content = ReadFile(path);
-    if (!content || !CheckStoreText(*content).IsSound()) {
+    if (!content) {
         return std::nullopt;
     }
-    return Candidate{path, std::move(*content), status.st_mtim};
+    const StoreTextCheck check = CheckStoreText(*content);
+    if (!check.IsSound()) {
+        return std::nullopt;
+    }
+    return Candidate{path, std::move(*content), status.st_mtim, check.endLine};
 }
 
 bool Newer(const struct timespec& a, const struct timespec& b) {
@@ -108,6 +148,8 @@ bool IsFileAtPath(int fd, const std::filesystem::path& path) {
 
 // How often opening for writing tries again when the file it locked was replaced meanwhile.
 constexpr int kLockAttempts = 8;
+// The pause between two attempts to take a lock that another program holds.
+constexpr std::chrono::milliseconds kLockRetryPause{50};
 
 } // namespace
 
@@ -152,6 +194,7 @@ void StoreFile::Close() {
 }
 
 std::optional<StoreFileError> StoreFile::Open(Access access) {
+    const FileSizeSignalHeld held; // recovering writes a file
     Close();
     m_access = access;
     m_recoveredFrom.reset();
@@ -168,6 +211,20 @@ std::optional<StoreFileError> StoreFile::Open(Access access) {
         return error;
     }
     return m_heldByOther ? std::nullopt : RecoverIfEmpty();
+}
+
+std::optional<StoreFileError> StoreFile::TakeLockAgain() {
+    const auto deadline = std::chrono::steady_clock::now() + m_lockWait;
+    for (;;) {
+        if (auto error = Open(Access::ReadWrite)) {
+            return error;
+        }
+        if (CanWrite() || std::chrono::steady_clock::now() >= deadline) {
+            return std::nullopt;
+        }
+        Step(StoreFileStep::WaitingForLock);
+        std::this_thread::sleep_for(kLockRetryPause);
+    }
 }
 
 std::optional<StoreFileError> StoreFile::OpenLocked() {
@@ -214,6 +271,15 @@ std::optional<StoreCopy> StoreFile::NewestCompleteCopy() const {
     return StoreCopy{std::move(chosen.path), std::move(chosen.content)};
 }
 
+bool StoreFile::BackupShowsCut(std::string_view content) const {
+    // Only the backup is older than the store for sure: the new file of a save that stopped
+    // is newer and may well begin with the store's text.
+    const std::optional<Candidate> backup = CompleteCandidate(BackupPath());
+    // A backup with the end line was written by this program, which ends every store so.
+    return backup && (backup->endLine || (backup->content.size() > content.size() &&
+                                          backup->content.starts_with(content)));
+}
+
 std::optional<StoreFileError> StoreFile::RecoverIfEmpty() {
     struct stat status {};
     if (::fstat(m_fd, &status) != 0) {
@@ -257,12 +323,16 @@ std::optional<StoreFileError> StoreFile::ReadAll(std::string& content) {
         return ErrorOf(kReadFile, m_path, m_fd < 0 ? EBADF : errno);
     }
     m_lastReadCheck = CheckStoreText(content);
+    m_lastReadCheck.endMissing = !content.empty() && m_lastReadCheck.cutLine == 0 &&
+                                 !m_lastReadCheck.endLine && BackupShowsCut(content);
+    m_knownContent = content;
     m_holdsCompleteStore = !content.empty() && m_lastReadCheck.IsSound();
     return std::nullopt;
 }
 
 std::optional<StoreFileError> StoreFile::KeepAside(std::string_view content,
                                                    std::filesystem::path& keptAs) const {
+    const FileSizeSignalHeld held;
     const std::string stem = m_path.stem().string() + "-damaged-";
     const std::string extension = m_path.extension().string();
     for (int number = 1;; ++number) {
@@ -289,6 +359,7 @@ std::optional<StoreFileError> StoreFile::KeepAside(std::string_view content,
 }
 
 std::optional<StoreFileError> StoreFile::Replace(std::string_view content) {
+    const FileSizeSignalHeld held;
     if (!CanWrite()) {
         return ErrorOf(kLockFile, m_path, m_fd < 0 ? EBADF : EWOULDBLOCK);
     }
@@ -309,6 +380,7 @@ std::optional<StoreFileError> StoreFile::Replace(std::string_view content) {
         return error;
     }
     m_holdsCompleteStore = CheckStoreText(content).IsSound();
+    m_knownContent = content;
     return std::nullopt;
 }
 
@@ -361,12 +433,15 @@ std::optional<StoreFileError> StoreFile::KeepBackup() const {
         const int error = errno;
         ::close(fd);
         if (!written) {
+            ::unlink(linked.c_str());
             return ErrorOf(kWriteFile, linked, error);
         }
     }
     Step(StoreFileStep::BackupLinked);
     if (::rename(linked.c_str(), backup.c_str()) != 0) {
-        return ErrorOf(kMoveFile, linked);
+        const StoreFileError error = ErrorOf(kMoveFile, linked);
+        ::unlink(linked.c_str());
+        return error;
     }
     // A rename between two names of one file does nothing (the backup already was the old
     // store, as a save stopped after this step leaves it): the second name goes.

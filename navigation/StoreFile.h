@@ -2,6 +2,7 @@
 
 #include "navigation/StoreFileFormat.h"
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -18,6 +19,7 @@ struct StoreFileError {
 // The steps of opening and saving the store file, in order, for an observer that watches them.
 enum class StoreFileStep {
     Opened,               // the file is open and not yet locked
+    WaitingForLock,       // another program holds the lock; waiting a moment before trying again
     TemporaryFileWritten, // "NaviStor.zrv~.tmp" holds the new store, flushed to the disk
     NewFileWritten,       // it was renamed "NaviStor.zrv~"
     BackupLinked,         // the old store has a second name beside the backup
@@ -65,6 +67,12 @@ public:
     // reading only (IsHeldByOther). ReadOnly opens an existing file for reading.
     std::optional<StoreFileError> Open(Access access);
     void Close();
+    // Opens for writing again when another program held the lock: tries until the lock is
+    // taken or the lock wait has passed (a program that is saving lets go within moments).
+    // Afterwards CanWrite tells whether the lock was taken; the file must then be read again.
+    std::optional<StoreFileError> TakeLockAgain();
+    // How long TakeLockAgain waits for another program.
+    void SetLockWait(std::chrono::milliseconds wait) { m_lockWait = wait; }
 
     bool IsOpen() const { return m_fd >= 0; }
     // Open, and another program holds the store.
@@ -74,9 +82,14 @@ public:
     // The file that Open put back in place of a missing or empty store.
     const std::optional<std::filesystem::path>& RecoveredFrom() const { return m_recoveredFrom; }
 
-    // The whole content of the open file, checked line by line (LastReadCheck).
+    // The whole content of the open file, checked line by line (LastReadCheck). A file without
+    // the end line counts as cut short at a line end when its complete backup has the end
+    // line or is longer and begins with the same text.
     std::optional<StoreFileError> ReadAll(std::string& content);
     const StoreTextCheck& LastReadCheck() const { return m_lastReadCheck; }
+    // The file's content as this program last read or wrote it (another program may have
+    // saved since).
+    const std::string& KnownContent() const { return m_knownContent; }
     // The newest of the new file and the backup that is not empty and loads in full.
     std::optional<StoreCopy> NewestCompleteCopy() const;
     // Writes a damaged store's bytes beside the store under a name of their own that no file
@@ -97,6 +110,7 @@ public:
 private:
     std::optional<StoreFileError> OpenLocked();
     std::optional<StoreFileError> RecoverIfEmpty();
+    bool BackupShowsCut(std::string_view content) const;
     std::optional<StoreFileError> WriteNewFile(std::string_view content, int& fd) const;
     std::optional<StoreFileError> KeepBackup() const;
     std::optional<StoreFileError> MoveIntoPlace(const std::filesystem::path& from, int newFd);
@@ -109,6 +123,8 @@ private:
     // The open file is a complete store that is worth keeping as the backup.
     bool m_holdsCompleteStore = false;
     StoreTextCheck m_lastReadCheck;
+    std::string m_knownContent;
+    std::chrono::milliseconds m_lockWait{std::chrono::seconds(5)};
     std::optional<std::filesystem::path> m_recoveredFrom;
     std::function<void(StoreFileStep)> m_observer;
 };

@@ -111,6 +111,10 @@ std::string StoreFileHeader() {
     });
 }
 
+std::string StoreFileEndLine() {
+    return *ProprietaryLine("END", {"End of the navigation store"});
+}
+
 std::string RouteExportHeader() {
     return HeaderWith({
         "$PZRVWRG,WARNING!,Please!,Do NOT change or delete this file!*",
@@ -151,15 +155,22 @@ StoreTextCheck CheckStoreText(std::string_view content) {
     const std::size_t lastEnd = content.rfind('\n');
     const std::size_t whole = lastEnd == std::string_view::npos ? 0 : lastEnd + 1;
     LineChecker checker;
+    const std::string endLine = StoreFileEndLine();
+    bool lastIsEnd = false;
     int number = 1;
     ForEachFileLine(content.substr(0, whole), [&](std::string_view line) {
         checker.Check(line, number);
+        if (line.find_first_not_of(" \t\r\n") != std::string_view::npos) {
+            lastIsEnd = line == endLine;
+        }
         if (line.back() == '\n') {
             ++number;
         }
     });
     StoreTextCheck check;
     check.cutLine = whole < content.size() ? number : 0;
+    check.lineCount = check.cutLine > 0 ? number : number - 1;
+    check.endLine = lastIsEnd && check.cutLine == 0;
     check.unreadLines = checker.TakeUnread();
     return check;
 }

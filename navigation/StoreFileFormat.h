@@ -10,6 +10,10 @@
 
 // The version and notice lines followed by the store file's five warning lines.
 std::string StoreFileHeader();
+// The last line of a store file that this program writes: a proprietary sentence that every
+// reader passes over. A store without it that an older copy shows to be longer was cut short
+// at a line end.
+std::string StoreFileEndLine();
 // The version and notice lines followed by the route export file's three warning lines.
 std::string RouteExportHeader();
 
@@ -32,8 +36,15 @@ struct StoreTextCheck {
     // sentences of a route that never comes to its last sentence; the cut-off last line is not
     // among them.
     std::vector<int> unreadLines;
+    // The lines of the text, a cut-off last line included.
+    int lineCount = 0;
+    // The last line that is not blank is the end line.
+    bool endLine = false;
+    // The text ends at a line end, but its last lines are missing (set by whoever compares it
+    // with an older copy).
+    bool endMissing = false;
 
-    bool IsSound() const { return cutLine == 0 && unreadLines.empty(); }
+    bool IsSound() const { return cutLine == 0 && !endMissing && unreadLines.empty(); }
 };
 
 // Checks every line as loading would read it (blank lines and sentences of other types are

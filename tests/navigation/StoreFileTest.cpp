@@ -6,12 +6,16 @@
 
 #include <gmock/gmock.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <thread>
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -34,6 +38,7 @@ const std::string kHome = "$GPWPL,4916.4500,N,12311.1200,W,HOME*5E\r\n";
 const std::string kWork = "$GPWPL,0000.5000,S,00000.2500,E,WORK*55\r\n";
 const std::string kRoute = "$GPRTE,1,1,C,R1,HOME,WORK*7A\r\n";
 const std::string kBeach = "$GPWPL,0100.0000,N,00100.0000,E,BEACH*06\r\n";
+const std::string kEnd = "$PZRVEND,End of the navigation store*27\r\n";
 
 std::string Line(std::string_view text) {
     return *FinishLine(text);
@@ -136,7 +141,7 @@ TEST_F(StoreFileTest, ASavedStoreIsExactlyItsLinesAndReadsBackTheSame) {
     ASSERT_FALSE(store.IsSaved());
 
     ASSERT_FALSE(store.Save(file));
-    EXPECT_EQ(Stored(), kHeader + kHome + kWork + kRoute);
+    EXPECT_EQ(Stored(), kHeader + kHome + kWork + kRoute + kEnd);
     EXPECT_TRUE(store.IsSaved());
     EXPECT_TRUE(store.Waypoint(0).IsStored());
     EXPECT_TRUE(store.Route(0).IsStored());
@@ -152,7 +157,7 @@ TEST_F(StoreFileTest, ASavedStoreIsExactlyItsLinesAndReadsBackTheSame) {
     EXPECT_EQ(again.store.Count(NavItemKind::Waypoint), 2);
     EXPECT_EQ(again.store.Route(0).WaypointNames(), (std::vector<std::string>{"HOME", "WORK"}));
     EXPECT_EQ(again.store.Waypoint(1).PlaceToStore(), StorePath().string());
-    EXPECT_EQ(again.store.StoreFileText(), kHeader + kHome + kWork + kRoute);
+    EXPECT_EQ(again.store.StoreFileText(), kHeader + kHome + kWork + kRoute + kEnd);
     EXPECT_EQ(again.store.LastImportKind(), ImportKind::OneRoute);
 }
 
@@ -212,6 +217,76 @@ TEST_F(StoreFileTest, AFailedSaveIsReportedAndLeavesTheStoreFileAsItWas) {
     EXPECT_THAT(prompts.Shown()[0].text, StartsWith("MoveFile failed, error 21: "));
     EXPECT_THAT(prompts.Shown()[0].text, HasSubstr("Context: " + file.TemporaryPath().string()));
     EXPECT_FALSE(fs::exists(file.TemporaryPath()));
+}
+
+TEST_F(StoreFileTest, TheFileIsWrittenWithoutTheNavigationLockAndAChangeMeanwhileStaysUnsaved) {
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
+    ASSERT_TRUE(store.Load(file));
+    AddWaypoint("B", 1.0, 1.0);
+    bool lockFree = false;
+    file.SetStepObserver([&](StoreFileStep step) {
+        if (step != StoreFileStep::TemporaryFileWritten) {
+            return;
+        }
+        // Another thread, as the receive thread or the guidance would, while the file is
+        // written and synced.
+        std::thread other([&] {
+            if (store.Lock().try_lock()) {
+                lockFree = true;
+                store.Lock().unlock();
+                AddWaypoint("DURING", 2.0, 2.0);
+            }
+        });
+        other.join();
+    });
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_TRUE(lockFree);
+    EXPECT_THAT(Stored(), HasSubstr(",B*"));
+    EXPECT_THAT(Stored(), Not(HasSubstr(",DURING*")));
+    EXPECT_FALSE(store.IsSaved());
+
+    file.SetStepObserver(nullptr);
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_TRUE(store.IsSaved());
+    EXPECT_THAT(Stored(), HasSubstr(",DURING*"));
+}
+
+TEST_F(StoreFileTest, AFileSizeLimitFailsTheSaveWithAMessageAndLeavesNoTemporaryFile) {
+    const std::string old = kHeader + kHome;
+    for (const bool ignored : {true, false}) {
+        SCOPED_TRACE(ignored ? "SIGXFSZ ignored" : "SIGXFSZ as the system sets it");
+        testpaths::TempDir dir;
+        const fs::path path = dir / CNavigationDataBase::kStoreFileName;
+        testpaths::WriteFileBytes(path, old);
+        const int exit = InChildProcess([&] {
+            std::signal(SIGXFSZ, ignored ? SIG_IGN : SIG_DFL);
+            Other limited;
+            StoreFile limitedFile(path);
+            if (!limited.store.Load(limitedFile)) {
+                return 10;
+            }
+            for (int i = 0; i < 100; ++i) {
+                limited.store.StoreWaypoint(CWaypoint("W" + std::to_string(i), At(i * 0.1, 1.0)),
+                                            false, "/x.txt");
+            }
+            const struct rlimit limit { 2000, 2000 };
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            const auto error = limited.store.Save(limitedFile);
+            if (!error || error->error != EFBIG || limited.store.IsSaved()) {
+                return 11;
+            }
+            const std::vector<std::string> texts = limited.prompts.Texts();
+            return texts.size() == 1 && texts[0].starts_with("WriteFile failed, error 27: ") ? 0
+                                                                                             : 12;
+        });
+        EXPECT_EQ(exit, 0);
+        std::vector<std::string> files;
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir.Path())) {
+            files.push_back(entry.path().filename().string());
+        }
+        EXPECT_THAT(files, ElementsAre("NaviStor.zrv"));
+        EXPECT_EQ(testpaths::ReadFileBytes(path), old);
+    }
 }
 
 // ---- Recovery from an interrupted save ------------------------------------------------
@@ -305,13 +380,14 @@ TEST_F(StoreFileTest, AStoreHeldByAnotherProgramCanBeReadButNotWritten) {
 
     Other second;
     StoreFile secondFile(StorePath());
+    secondFile.SetLockWait(std::chrono::milliseconds(0));
     ASSERT_TRUE(second.store.Load(secondFile));
     EXPECT_TRUE(secondFile.IsHeldByOther());
     EXPECT_EQ(second.store.Count(NavItemKind::Waypoint), 1);
     EXPECT_THAT(second.prompts.Texts(),
                 ElementsAre("The navigation store '" + StorePath().string() +
-                            "' is used by another program. Its waypoints and routes are shown, "
-                            "but changes cannot be saved."));
+                            "' is used by another program. Its waypoints and routes are shown; "
+                            "changes are saved only if that program has let it go by then."));
 
     second.store.StoreWaypoint(CWaypoint("LOST", At(1.0, 1.0)), false, "/x.txt");
     EXPECT_TRUE(second.store.Save(secondFile));
@@ -331,6 +407,78 @@ TEST_F(StoreFileTest, AStoreHeldByAnotherProgramCanBeReadButNotWritten) {
     file.Close();
     ASSERT_FALSE(third.Open(StoreFile::Access::ReadWrite));
     EXPECT_TRUE(third.CanWrite());
+}
+
+TEST_F(StoreFileTest, AStoreHeldAtStartIsSavedOnceFreeAndKeepsWhatTheOtherProgramSaved) {
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome + kWork);
+    auto holder = std::make_unique<Other>();
+    StoreFile holderFile(StorePath());
+    ASSERT_TRUE(holder->store.Load(holderFile));
+    ASSERT_TRUE(store.Load(file));
+    ASSERT_TRUE(file.IsHeldByOther());
+    EXPECT_THAT(prompts.Texts(), ElementsAre(HasSubstr("changes are saved only if that program "
+                                                       "has let it go by then")));
+
+    // Both programs change the store; the other one saves and lets go.
+    ASSERT_TRUE(holder->store.DeleteWaypointByName("WORK"));
+    holder->store.StoreWaypoint(CWaypoint("OTHER", At(2.0, 2.0)), false, "/x.txt");
+    holder->store.StoreWaypoint(CWaypoint("BOTH", At(3.0, 3.0)), false, "/x.txt");
+    ASSERT_FALSE(holder->store.Save(holderFile));
+    holderFile.Close();
+    AddWaypoint("MINE", 4.0, 4.0);
+    AddWaypoint("BOTH", 5.0, 5.0);
+
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_TRUE(file.CanWrite());
+    EXPECT_TRUE(store.IsSaved());
+    EXPECT_EQ(WaypointNames(), (Names{"HOME", "MINE", "BOTH", "OTHER"}));
+    EXPECT_EQ(store.Waypoint(2).Position(), At(5.0, 5.0)); // changed by both: this one's stays
+    file.Close();
+    EXPECT_EQ(NamesInFile(StorePath()), (Names{"HOME", "MINE", "BOTH", "OTHER"}));
+}
+
+TEST_F(StoreFileTest, ASaveWaitsForAProgramThatIsSavingAndSaysSoWhenTheStoreStaysHeld) {
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
+    ASSERT_TRUE(store.Load(file));
+    AddWaypoint("MINE", 4.0, 4.0);
+    // Another program takes the store for a save of its own just before this one saves.
+    file.Close();
+    auto holder = std::make_unique<Other>();
+    auto holderFile = std::make_unique<StoreFile>(StorePath());
+    ASSERT_TRUE(holder->store.Load(*holderFile));
+    ASSERT_FALSE(file.Open(StoreFile::Access::ReadWrite));
+    ASSERT_TRUE(file.IsHeldByOther());
+    int waits = 0;
+    file.SetStepObserver([&](StoreFileStep step) {
+        if (step == StoreFileStep::WaitingForLock && ++waits == 2) {
+            holder->store.StoreWaypoint(CWaypoint("OTHER", At(2.0, 2.0)), false, "/x.txt");
+            EXPECT_FALSE(holder->store.Save(*holderFile));
+            holderFile.reset();
+        }
+    });
+    ASSERT_FALSE(store.Save(file));
+    EXPECT_EQ(waits, 2);
+    file.Close();
+    EXPECT_EQ(NamesInFile(StorePath()), (Names{"HOME", "MINE", "OTHER"}));
+
+    // Held for good: after the wait the changes are reported as not saved.
+    holderFile = std::make_unique<StoreFile>(StorePath());
+    ASSERT_FALSE(holderFile->Open(StoreFile::Access::ReadWrite));
+    ASSERT_FALSE(file.Open(StoreFile::Access::ReadWrite));
+    ASSERT_TRUE(file.IsHeldByOther());
+    file.SetLockWait(std::chrono::milliseconds(100));
+    waits = 0;
+    file.SetStepObserver(
+        [&](StoreFileStep step) { waits += step == StoreFileStep::WaitingForLock; });
+    AddWaypoint("LATER", 6.0, 6.0);
+    prompts.Clear();
+    const auto error = store.Save(file);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->error, EWOULDBLOCK);
+    EXPECT_GE(waits, 1);
+    EXPECT_FALSE(store.IsSaved());
+    EXPECT_THAT(prompts.Texts(), ElementsAre(HasSubstr("The changes were not saved.")));
+    EXPECT_THAT(Stored(), Not(HasSubstr(",LATER*")));
 }
 
 TEST_F(StoreFileTest, AProgramThatOpenedTheStoreBeforeAnotherSavedItLocksTheNewFile) {
@@ -366,6 +514,7 @@ TEST_F(StoreFileTest, AProgramThatOpenedTheStoreBeforeAnotherSavedItLocksTheNewF
 
 TEST_F(StoreFileTest, AStoreReplacedAtEveryAttemptToLockItIsLeftToTheProgramSavingIt) {
     testpaths::WriteFileBytes(StorePath(), kHeader + kHome);
+    file.SetLockWait(std::chrono::milliseconds(0));
     file.SetStepObserver([&](StoreFileStep step) {
         if (step == StoreFileStep::Opened) {
             testpaths::WriteFileBytes(file.NewFilePath(), kHeader + kHome);
@@ -382,9 +531,11 @@ TEST_F(StoreFileTest, AStoreReplacedAtEveryAttemptToLockItIsLeftToTheProgramSavi
 
 // ---- A damaged store -------------------------------------------------------------------
 
-TEST_F(StoreFileTest, AStoreCutShortIsKeptAsideAndItsCompleteBackupLoadsAndOutlivesTheSave) {
+TEST_F(StoreFileTest, AStoreCutShortKeepsWhatItHoldsAndWhatOnlyItsBackupHoldsAndSparesTheBackup) {
     const std::string complete = kHeader + kHome + kWork + kBeach + kRoute;
-    const std::string cut = kHeader + kHome + kWork.substr(0, 12);
+    const std::string homeMoved = Line("$GPWPL,0200.0000,N,00200.0000,E,HOME*");
+    const std::string newer = Line("$GPWPL,0300.0000,N,00300.0000,E,NEWER*");
+    const std::string cut = kHeader + homeMoved + newer + kWork.substr(0, 12);
     testpaths::WriteFileBytes(file.BackupPath(), complete);
     testpaths::WriteFileBytes(StorePath(), cut);
 
@@ -392,17 +543,22 @@ TEST_F(StoreFileTest, AStoreCutShortIsKeptAsideAndItsCompleteBackupLoadsAndOutli
     const fs::path kept = folder / "NaviStor-damaged-1.zrv";
     EXPECT_THAT(prompts.Texts(),
                 ElementsAre("The navigation store '" + StorePath().string() +
-                            "' is damaged: it ends in the middle of line 9. The damaged file was "
+                            "' is damaged: it ends in the middle of line 10. The damaged file was "
                             "kept as '" +
-                            kept.string() + "'. Its complete copy '" + file.BackupPath().string() +
-                            "' was loaded instead."));
+                            kept.string() +
+                            "'. What could be read was loaded, together with 2 waypoints and 1 "
+                            "route that only its complete copy '" +
+                            file.BackupPath().string() + "' holds."));
     EXPECT_EQ(testpaths::ReadFileBytes(kept), cut);
-    EXPECT_EQ(WaypointNames(), (Names{"HOME", "WORK", "BEACH"}));
+    // The damaged file is the newer one: its items first and as it has them.
+    EXPECT_EQ(WaypointNames(), (Names{"HOME", "NEWER", "WORK", "BEACH"}));
+    EXPECT_EQ(store.Waypoint(0).Position(), At(2.0, 2.0));
+    EXPECT_EQ(store.Route(0).Name(), "R1");
     EXPECT_FALSE(store.IsSaved()); // the file on disk is still the damaged one
 
     AddWaypoint("NEW", 6.0, 6.0);
     ASSERT_FALSE(store.Save(file));
-    EXPECT_EQ(NamesInFile(StorePath()), (Names{"HOME", "WORK", "BEACH", "NEW"}));
+    EXPECT_EQ(NamesInFile(StorePath()), (Names{"HOME", "NEWER", "WORK", "BEACH", "NEW"}));
     // A damaged store never replaces a complete backup.
     EXPECT_EQ(testpaths::ReadFileBytes(file.BackupPath()), complete);
     const std::string firstSave = Stored();
@@ -411,6 +567,52 @@ TEST_F(StoreFileTest, AStoreCutShortIsKeptAsideAndItsCompleteBackupLoadsAndOutli
     ASSERT_FALSE(store.Save(file));
     EXPECT_EQ(testpaths::ReadFileBytes(file.BackupPath()), firstSave);
     EXPECT_EQ(testpaths::ReadFileBytes(kept), cut);
+}
+
+TEST_F(StoreFileTest, AStoreCutAtALineEndIsFoundByItsBackupAndNeverBecomesTheBackup) {
+    struct Case {
+        const char* label;
+        std::string backup;
+        std::string store;
+        int stopsAfter;
+    };
+    const std::string older = kHeader + kHome + kWork + kBeach;
+    const Case cases[] = {
+        // An older version's files, without the end line: the store is a part of the backup.
+        {"the beginning of an older backup", older, kHeader + kHome, 8},
+        // This program's backup ends with the end line, and so did the store it wrote.
+        {"a store without the end line this program writes", older + kEnd,
+         kHeader + kHome + kWork + kRoute, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        testpaths::TempDir dir;
+        const fs::path path = dir / CNavigationDataBase::kStoreFileName;
+        StoreFile cutFile(path);
+        testpaths::WriteFileBytes(cutFile.BackupPath(), c.backup);
+        testpaths::WriteFileBytes(path, c.store);
+
+        Other other;
+        ASSERT_TRUE(other.store.Load(cutFile));
+        ASSERT_EQ(other.prompts.Texts().size(), 1u);
+        EXPECT_THAT(other.prompts.Texts()[0],
+                    HasSubstr("is damaged: its end is missing, it stops after line " +
+                              std::to_string(c.stopsAfter) + ". The damaged file was kept as"));
+        std::vector<std::string> names;
+        other.store.ForEachWaypoint([&](const CWaypoint& w) { names.push_back(w.Name()); });
+        EXPECT_EQ(names, (Names{"HOME", "WORK", "BEACH"}));
+
+        ASSERT_FALSE(other.store.Save(cutFile));
+        EXPECT_EQ(testpaths::ReadFileBytes(cutFile.BackupPath()), c.backup);
+        EXPECT_TRUE(CheckStoreText(testpaths::ReadFileBytes(path)).endLine);
+    }
+
+    // A complete store of an older version beside its older backup loads as it is.
+    testpaths::WriteFileBytes(file.BackupPath(), kHeader + kHome);
+    testpaths::WriteFileBytes(StorePath(), kHeader + kHome + kWork);
+    ASSERT_TRUE(store.Load(file));
+    EXPECT_THAT(prompts.Texts(), ::testing::IsEmpty());
+    EXPECT_TRUE(store.IsSaved());
 }
 
 TEST_F(StoreFileTest, ADamagedLineIsNamedAndStaysInTheKeptFileWhateverIsSavedLater) {
