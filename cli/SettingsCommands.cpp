@@ -1,5 +1,6 @@
 #include "cli/SettingsCommands.h"
 
+#include "comm/SettingValueRules.h"
 #include "comm/VirtualPortRegistration.h"
 #include "platform/DeviceFolder.h"
 #include "platform/PlatformPaths.h"
@@ -147,11 +148,6 @@ int Fail(const std::string& message) {
     return kExitFailure;
 }
 
-int Usage(const std::string& message, const CliCommand& command) {
-    std::fprintf(stderr, "ppcObrin3-cli: %s\n", message.c_str());
-    return PrintCommandUsage(command);
-}
-
 int List(RegistryStore& store) {
     for (const auto& [key, values] : store.Snapshot(RegistryRoot::CurrentUser)) {
         for (const auto& [name, value] : values) {
@@ -194,32 +190,52 @@ int Delete(RegistryStore& store, const std::string& key) {
 
 extern const CliCommand kSettingsCommand;
 
-int RunSettings(std::span<const std::string> args) {
+// What is wrong with the arguments of `settings`; empty when nothing is.
+std::string SettingsProblem(std::span<const std::string> args) {
     const std::string action = args.empty() ? "list" : args[0];
     const std::size_t expected = action == "list"     ? 1
                                  : action == "get"    ? 3
                                  : action == "set"    ? 5
                                  : action == "delete" ? 2
                                                       : 0;
-    if (expected == 0 || (args.size() != expected && !(args.empty() && action == "list"))) {
-        return PrintCommandUsage(kSettingsCommand);
+    if (expected == 0) {
+        return UnexpectedArgument(action) + " (list, get, set or delete)";
+    }
+    if (args.size() > expected) {
+        return UnexpectedArgument(args[expected]);
+    }
+    constexpr const char* kArguments[] = {"", "KEY", "VALUE", "TYPE", "DATA"};
+    if (!args.empty() && args.size() < expected) {
+        return std::string("missing ") + kArguments[args.size()];
     }
     if (args.size() > 1 && !ValidKey(args[1])) {
-        return Usage("malformed key \"" + args[1] + "\"", kSettingsCommand);
+        return "malformed key \"" + args[1] + "\"";
     }
     if (args.size() > 2 && args[2].empty()) {
-        return Usage("the value name is empty", kSettingsCommand);
+        return "the value name is empty";
     }
+    return {};
+}
+
+int RunSettings(std::span<const std::string> args) {
+    if (const std::string problem = SettingsProblem(args); !problem.empty()) {
+        return UsageError(kSettingsCommand, problem);
+    }
+    const std::string action = args.empty() ? "list" : args[0];
     std::optional<RegistryValue> value;
     if (action == "set") {
         const std::string& type = args[3];
         if (type != "dword" && type != "string" && type != "qword") {
-            return Usage("unknown type \"" + type + "\" (dword, string or qword)",
-                         kSettingsCommand);
+            return UsageError(kSettingsCommand,
+                              "unknown type \"" + type + "\" (dword, string or qword)");
         }
         value = ParseData(type, args[4]);
         if (!value) {
-            return Usage("\"" + args[4] + "\" is not a " + type, kSettingsCommand);
+            return UsageError(kSettingsCommand, "\"" + args[4] + "\" is not a " + type);
+        }
+        // A value the program would read as nothing it shows is refused, not stored.
+        if (const auto problem = SettingValueProblem(AbsoluteKey(args[1]), args[2], *value)) {
+            return UsageError(kSettingsCommand, *problem);
         }
     }
     TerminalPrompts prompts;
@@ -260,7 +276,7 @@ extern const CliCommand kDevicesCommand;
 
 int RunDevices(std::span<const std::string> args) {
     if (!args.empty()) {
-        return PrintCommandUsage(kDevicesCommand);
+        return UsageError(kDevicesCommand, UnexpectedArgument(args[0]));
     }
     const PlatformPaths paths = PlatformPaths::FromEnvironment();
     DeviceFolder folder(paths);
@@ -282,9 +298,17 @@ int RunDevices(std::span<const std::string> args) {
 
 const CliCommand kSettingsCommand{
     "settings", "[list | get KEY VALUE | set KEY VALUE TYPE DATA | delete KEY]",
-    "show or change the current user's settings; KEY below the \"...\\Settings\" key or from "
-    "\"Software\\\", TYPE dword, string or qword",
-    RunSettings};
+    "show or change the current user's settings", RunSettings,
+    "  list      every value: key, name, type and data (the default)\n"
+    "  get       the data of one value\n"
+    "  set       writes one value; the settings the program reads as a choice (DistanceUnits,\n"
+    "            KindOfView, SpeedZoom, DeviceKind, ...) take only the values it knows\n"
+    "  delete    removes a key with its values and the keys below it\n"
+    "  KEY       below the \"...\\Settings\" key (General, Communication\\Source, ...) or a "
+    "full path\n"
+    "            from \"Software\\\"\n"
+    "  TYPE      dword (decimal, 0x hexadecimal, negative in two's complement), string or "
+    "qword\n"};
 
 const CliCommand kDevicesCommand{
     "devices", "",
