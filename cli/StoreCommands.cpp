@@ -392,6 +392,9 @@ int ExportRoute(CNavigationDataBase& store, const Options& options) {
     if (!out) {
         std::fprintf(stderr, "ppcObrin3-cli: cannot write %s: %s\n", options.words[2].c_str(),
                      std::strerror(errno));
+        // A file cut short (a full disk, a file-size limit) would read as a shorter route.
+        std::error_code ignored;
+        std::filesystem::remove(options.words[2], ignored);
         return kExitFailure;
     }
     std::printf("%s\n",

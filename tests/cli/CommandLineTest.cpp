@@ -216,6 +216,22 @@ TEST_F(CommandLineTest, UnderAFileSizeLimitAWriteFailsWithAMessageAndLeavesNoPar
     EXPECT_EQ(import.exit, 1);
     EXPECT_THAT(import.err, HasSubstr("File too large"));
     EXPECT_EQ(testpaths::ReadFileBytes(dir / "NaviStor.zrv"), before);
+
+    // A route of 30 waypoints exports to more than a kilobyte.
+    std::string placemarks;
+    for (int i = 0; i < 30; ++i) {
+        placemarks += "<Placemark><Point><coordinates>7." + std::to_string(i) +
+                      ",47,0</coordinates></Point></Placemark>";
+    }
+    testpaths::WriteFileBytes(dir / "route.kml", "<?xml version=\"1.0\"?>\n<kml xmlns=\"http://"
+                                                 "www.opengis.net/kml/2.2\"><Document>" +
+                                                     placemarks + "</Document></kml>");
+    ASSERT_EQ(Cli("import route.kml --store " + Path("NaviStor.zrv")).exit, 0);
+    const testpaths::CommandRun exported = Cli(
+        "store --file " + Path("NaviStor.zrv") + " export-route route.kml out.txt", "ulimit -f 1;");
+    EXPECT_EQ(exported.exit, 1);
+    EXPECT_THAT(exported.err, HasSubstr("cannot write out.txt: File too large"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.txt"));
 }
 
 TEST_F(CommandLineTest, StoreJsonIsOneObjectALineAndEveryNumberNamesItsUnit) {
