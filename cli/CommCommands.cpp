@@ -454,8 +454,18 @@ int RunBluetooth(std::span<const std::string> args) {
     return kExitOk;
 }
 
-// A Bluetooth address as the scan lists it: 12 hexadecimal digits.
-std::optional<std::uint64_t> ParseBluetoothAddress(const std::string& text) {
+// A Bluetooth address as the scan lists it, 12 hexadecimal digits, or in the colon form other
+// Bluetooth tools show ("00:11:22:33:44:55").
+std::optional<std::uint64_t> ParseBluetoothAddress(std::string text) {
+    constexpr std::size_t kColonForm = 17;
+    if (text.size() == kColonForm) {
+        for (std::size_t colon = 2; colon < kColonForm; colon += 3) {
+            if (text[colon] != ':') {
+                return std::nullopt;
+            }
+        }
+        std::erase(text, ':');
+    }
     std::uint64_t address = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), address, 16);
     if (text.size() != 12 || error != std::errc() || end != text.data() + text.size() ||
@@ -496,7 +506,8 @@ std::string SelectionProblem(Direction direction, std::span<const std::string> a
         return UnexpectedArgument(args[2]);
     }
     if (kind == "bluetooth" && !ParseBluetoothAddress(args[1])) {
-        return args[1] + " is not a Bluetooth ADDRESS (12 hexadecimal digits)";
+        return args[1] + " is not a Bluetooth ADDRESS (12 hexadecimal digits, with or without "
+                         "colons)";
     }
     if (kind == "serial" && !IsPortName(args[1], folder)) {
         return args[1] + " is not a port name (COMn:, GPDn:, a device-folder name or an "
@@ -602,7 +613,7 @@ const CliCommand kSourceCommand = {
     "  serial PORT         a serial port: COMn:, GPDn:, a device-folder name or an absolute\n"
     "                      path\n"
     "  bluetooth ADDRESS   a Bluetooth device by the 12 hexadecimal digits `bluetooth scan`\n"
-    "                      lists\n"
+    "                      lists (00:11:22:33:44:55 too)\n"
     "  builtin             the built-in GPS (gpsd, at $ZRV_GPSD or 127.0.0.1:2947)\n"};
 
 const CliCommand kDestinationCommand = {
@@ -612,7 +623,7 @@ const CliCommand kDestinationCommand = {
     RunDestination,
     "  serial PORT         a serial port: COMn:, a device-folder name or an absolute path\n"
     "  bluetooth ADDRESS   a Bluetooth device by the 12 hexadecimal digits `bluetooth scan`\n"
-    "                      lists\n"};
+    "                      lists (00:11:22:33:44:55 too)\n"};
 
 } // namespace
 

@@ -151,6 +151,13 @@ TEST_F(CommandLineTest, ValuesThatCannotBeRightAreRefusedAndNotStored) {
         EXPECT_EQ(Cli(std::string("source serial ") + name).exit, 0) << name;
     }
     EXPECT_EQ(Cli("source").out, "Record from /dev/ttyUSB0\n");
+    // A Bluetooth address as the scan lists it, or in the colon form of other tools.
+    for (const char* bad : {"00:11:22:33:44", "00-11-22-33-44-55", "0011223344556"}) {
+        EXPECT_EQ(Cli(std::string("destination bluetooth ") + bad).exit, 2) << bad;
+    }
+    EXPECT_EQ(Cli("destination bluetooth 00:11:22:33:44:55").exit, 0);
+    EXPECT_EQ(Cli("settings get 'Communication\\Destination' RemoteDeviceAddress").out,
+              std::to_string(0x001122334455ULL) + "\n");
 
     const struct {
         const char* arguments;
