@@ -16,7 +16,7 @@ public:
         std::optional<long long> fileSizeLimit;
         // When set, the standard output goes to this descriptor (a pipe's writing end, closed
         // in the test after the start) instead of the file.
-        std::optional<int> stdoutDescriptor;
+        std::optional<int> stdoutDescriptor = std::nullopt;
     };
 
     ChildProcess(const std::filesystem::path& program, const Options& options,
