@@ -1,13 +1,18 @@
 #include "app/CObrin2App.h"
 
 #include "app/CMainFrame.h"
+#include "app/CommandIds.h"
 #include "app/view/CObrin2View.h"
 #include "comm/ServiceFiles.h"
+#include "platform/BuiltInGpsReach.h"
 #include "platform/GpsdProbe.h"
 #include "platform/SettingsStore.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
+#include <QSessionManager>
+#include <QTimer>
 
 CObrin2App::CObrin2App(const PlatformPaths& paths)
     : m_paths(paths), m_prompts(m_ui), m_timers(m_ui), m_viewHost(m_ui, m_prompts),
@@ -29,6 +34,11 @@ bool CObrin2App::InitInstance() {
     m_frame->SetDeviceManager(*m_deviceManager);
     m_frame->OnFirstActivation([this] { ApplySettings(); });
     m_frame->OnClose([this] { ExitInstance(); });
+    // The desktop session ends: the program may be ended without a close of its window.
+    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, m_frame.get(),
+                     [this](QSessionManager&) { ExitWithoutQuestions(); });
+    QObject::connect(qGuiApp, &QGuiApplication::aboutToQuit, m_frame.get(),
+                     [this] { ExitWithoutQuestions(); });
     const bool started = m_core.Start(true);
     QGuiApplication::restoreOverrideCursor();
     return started;
@@ -69,4 +79,30 @@ void CObrin2App::ExitInstance() {
     }
     m_core.CloseDocument();
     m_viewHost.Attach(nullptr, nullptr);
+}
+
+void CObrin2App::ExitWithoutQuestions() {
+    m_prompts.SetPresenter(
+        [this](const PromptRequest& request) { return m_unattendedPrompts.Show(request); });
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->hide();
+        }
+        QTimer::singleShot(0, m_frame.get(), [this] { ExitWithoutQuestions(); });
+        return;
+    }
+    ExitInstance();
+    QCoreApplication::quit();
+}
+
+void CObrin2App::RecordFromCommandLine() {
+    if (!m_core.HasSource()) {
+        if (const auto silent = SilentBuiltInGps(m_registry, m_paths.gpsd)) {
+            m_prompts.ShowError("The built-in GPS cannot be read: " + *silent);
+            return;
+        }
+    }
+    m_frame->ExecuteCommand(command_ids::kRecordFrom);
 }

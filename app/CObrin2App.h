@@ -9,6 +9,7 @@
 #include "platform/CalendarTime.h"
 #include "platform/PlatformPaths.h"
 #include "platform/RegistryStore.h"
+#include "platform/TerminalPrompts.h"
 
 #include <memory>
 
@@ -30,6 +31,14 @@ public:
     // Shutdown: stops a running recording or playback as their commands would, stops the
     // worker threads, saves the known Bluetooth devices and closes the document.
     void ExitInstance();
+    // A signal or the end of the desktop session: what Exit does, then the event loop is
+    // left. No one may be there to answer, so every question takes its default button (a
+    // recording keeps its file) and every notice goes to stderr. An open dialog is closed
+    // first, so that its caller is done before the core stops.
+    void ExitWithoutQuestions();
+    // --record: Record from, as the menu would. A built-in GPS that cannot be read because
+    // gpsd is silent is said so; the menu item would only be grey.
+    void RecordFromCommandLine();
 
     CMainFrame& Frame() { return *m_frame; }
     ApplicationCore& Core() { return m_core; }
@@ -48,6 +57,7 @@ private:
     PlatformPaths m_paths;
     UiThreadCall m_ui;
     QtPrompts m_prompts;
+    TerminalPrompts m_unattendedPrompts;
     QtTimers m_timers;
     FrameViewHost m_viewHost;
     SystemClock m_clock;

@@ -7,16 +7,21 @@
 #include "comm/HeadlessViewHost.h"
 #include "comm/PlaybackCursor.h"
 #include "comm/ServiceFiles.h"
+#include "platform/BuiltInGpsReach.h"
 #include "platform/CalendarTime.h"
+#include "platform/DeviceFolder.h"
+#include "platform/DeviceName.h"
 #include "platform/GpsdProbe.h"
 #include "platform/PlatformPaths.h"
 #include "platform/RegistryStore.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemError.h"
 #include "platform/TerminalPrompts.h"
+#include "tracks/RecordLineReader.h"
 #include "tracks/StatisticsText.h"
 
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <csignal>
@@ -137,41 +142,87 @@ std::optional<int> ParseBaudRate(const std::string& text) {
     return baud;
 }
 
-int RunRecord(std::span<const std::string> args) {
+struct RecordOptions {
     std::optional<std::string> port;
     std::optional<int> baud;
     bool keep = true;
+};
+
+// Nothing, with the problem, when the command line is wrong.
+std::optional<RecordOptions> ParseRecordOptions(std::span<const std::string> args,
+                                                std::string& problem) {
+    RecordOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--keep") {
-            keep = true;
+            options.keep = true;
         } else if (arg == "--discard") {
-            keep = false;
-        } else if (arg == "--baud" && i + 1 < args.size() && !baud) {
-            baud = ParseBaudRate(args[++i]);
-            if (!baud) {
-                return PrintCommandUsage(kRecordCommand);
+            options.keep = false;
+        } else if (arg == "--baud" && options.baud) {
+            problem = "--baud is given twice";
+            return std::nullopt;
+        } else if (arg == "--baud") {
+            options.baud = i + 1 < args.size() ? ParseBaudRate(args[++i]) : std::nullopt;
+            if (!options.baud) {
+                problem =
+                    OptionTakes("--baud", "4800, 9600, 19200, 38400, 57600, 115200 or detect");
+                return std::nullopt;
             }
-        } else if (!arg.starts_with("--") && !port) {
-            port = arg;
+        } else if (arg.starts_with("-")) {
+            problem = UnknownOption(arg);
+            return std::nullopt;
+        } else if (options.port) {
+            problem = UnexpectedArgument(arg);
+            return std::nullopt;
         } else {
-            return PrintCommandUsage(kRecordCommand);
+            options.port = arg;
         }
     }
-    RecordPrompts prompts(keep);
+    return options;
+}
+
+// The live fix goes to a reader that may go away (a closed pipe, a dropped ssh session): the
+// first failed print is reported once, and the recording goes on until it is stopped.
+class StatusLines {
+public:
+    void Print(const std::string& line) {
+        std::printf("%s\n", line.c_str());
+        if (std::fflush(stdout) != 0 && !m_failed) {
+            m_failed = true;
+            std::fprintf(stderr, "ppcObrin3-cli: the live fix can no longer be printed: %s\n",
+                         SystemErrorText(errno).c_str());
+        }
+    }
+
+private:
+    bool m_failed = false;
+};
+
+int RunRecord(std::span<const std::string> args) {
+    std::string problem;
+    const std::optional<RecordOptions> options = ParseRecordOptions(args, problem);
+    if (!options) {
+        return UsageError(kRecordCommand, problem);
+    }
+    RecordPrompts prompts(options->keep);
     Session session(prompts);
     ApplicationCore& app = session.app;
     if (!app.Start(true)) {
         return kExitFailure;
     }
     session.ApplySettings();
-    if (port) {
-        app.SerialSource().SetPortName(*port);
+    if (options->port) {
+        app.SerialSource().SetPortName(*options->port);
     } else if (!app.HasSource()) {
-        std::fprintf(stderr, "ppcObrin3-cli: no source is configured\n");
+        if (const auto silent = SilentBuiltInGps(session.registry, session.paths.gpsd)) {
+            std::fprintf(stderr, "ppcObrin3-cli: the source is the built-in GPS, but %s\n",
+                         silent->c_str());
+        } else {
+            std::fprintf(stderr, "ppcObrin3-cli: no source is configured\n");
+        }
         return kExitFailure;
     }
-    app.SerialSource().SetBaudRate(baud);
+    app.SerialSource().SetBaudRate(options->baud);
     CatchInterrupts();
     app.RecordCommand();
     CommEndpoint* running = app.RunningSource();
@@ -180,8 +231,8 @@ int RunRecord(std::span<const std::string> args) {
     }
     CommEndpoint& source = *running;
     const std::filesystem::path recordFile = source.RecordFileName();
-    std::printf("recording from %s into %s\n", source.ConnectedName().c_str(), recordFile.c_str());
-    std::fflush(stdout);
+    StatusLines status;
+    status.Print("recording from " + source.ConnectedName() + " into " + recordFile.string());
     const DistanceUnit units = DistanceUnitOfSetting(session.settings.general.distanceUnits);
     auto nextReport = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     std::string rateShown;
@@ -189,8 +240,7 @@ int RunRecord(std::span<const std::string> args) {
         // Each change of the line rate is told once: the detection, then the rate it found.
         if (const std::string rate = app.SerialSource().LineRateText(); rate != rateShown) {
             rateShown = rate;
-            std::printf("%s: %s\n", source.ConnectedName().c_str(), rate.c_str());
-            std::fflush(stdout);
+            status.Print(source.ConnectedName() + ": " + rate);
         }
         session.view.RunPosted(std::chrono::milliseconds(100));
         if (std::chrono::steady_clock::now() < nextReport) {
@@ -202,8 +252,7 @@ int RunRecord(std::span<const std::string> args) {
             std::lock_guard lock(app.TrackLock(kEngineTrack2));
             line = LiveLine(app.Document().Track(kEngineTrack2), units);
         }
-        std::printf("%s\n", line.c_str());
-        std::fflush(stdout);
+        status.Print(line);
     }
     // Only a device failure stops the source by itself (it was reported as it happened).
     const bool deviceFailed = !source.IsRunning();
@@ -254,46 +303,72 @@ struct PlayOptions {
     bool once = false;
 };
 
-std::optional<PlayOptions> ParsePlayOptions(std::span<const std::string> args) {
+constexpr const char* kStartPoints = "begin, end, max-speed, max-alt or min-alt";
+
+// "1, 3, ... or 100": the speed zooms of the menu.
+std::string SpeedZoomValues() {
+    std::string text;
+    const std::size_t count = std::size(kSpeedZooms);
+    for (std::size_t i = 0; i < count; ++i) {
+        text += (i == 0 ? "" : i + 1 == count ? " or " : ", ") + std::to_string(kSpeedZooms[i]);
+    }
+    return text;
+}
+
+// Nothing, with the problem, when the command line is wrong.
+std::optional<PlayOptions> ParsePlayOptions(std::span<const std::string> args,
+                                            std::string& problem) {
     PlayOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (arg == "--to" && hasValue) {
+        if (arg == "--to") {
+            if (!hasValue) {
+                problem = OptionTakes(arg, "a PORT");
+                return std::nullopt;
+            }
             options.port = args[++i];
-        } else if (arg == "--zoom" && hasValue) {
-            const std::string& value = args[++i];
+        } else if (arg == "--zoom") {
+            const std::string value = hasValue ? args[++i] : std::string();
             const auto [end, error] =
                 std::from_chars(value.data(), value.data() + value.size(), options.zoom);
             if (error != std::errc() || end != value.data() + value.size() ||
                 !IsSpeedZoom(options.zoom)) {
+                problem = OptionTakes(arg, SpeedZoomValues());
                 return std::nullopt;
             }
         } else if (arg == "--reverse") {
             options.reverse = true;
-        } else if (arg == "--from" && hasValue) {
-            options.from = StartPointOf(args[++i]);
+        } else if (arg == "--from") {
+            options.from = hasValue ? StartPointOf(args[++i]) : std::nullopt;
             if (!options.from) {
+                problem = OptionTakes(arg, kStartPoints);
                 return std::nullopt;
             }
         } else if (arg == "--once") {
             options.once = true;
-        } else if (!arg.starts_with("--") && options.file.empty()) {
-            options.file = arg;
-        } else {
+        } else if (arg.starts_with("-")) {
+            problem = UnknownOption(arg);
             return std::nullopt;
+        } else if (!options.file.empty()) {
+            problem = UnexpectedArgument(arg);
+            return std::nullopt;
+        } else {
+            options.file = arg;
         }
     }
     if (options.file.empty()) {
+        problem = "missing FILE";
         return std::nullopt;
     }
     return options;
 }
 
 int RunPlay(std::span<const std::string> args) {
-    const std::optional<PlayOptions> options = ParsePlayOptions(args);
+    std::string problem;
+    const std::optional<PlayOptions> options = ParsePlayOptions(args, problem);
     if (!options) {
-        return PrintCommandUsage(kPlayCommand);
+        return UsageError(kPlayCommand, problem);
     }
     TerminalPrompts prompts;
     Session session(prompts);
@@ -304,6 +379,12 @@ int RunPlay(std::span<const std::string> args) {
     session.ApplySettings();
     if (options->port.empty() && !app.HasDestination()) {
         std::fprintf(stderr, "ppcObrin3-cli: no destination is configured\n");
+        return kExitFailure;
+    }
+    // A file that does not open is said so with the system's reason before it is loaded.
+    if (RecordLineReader reader; !reader.Open(options->file)) {
+        std::fprintf(stderr, "ppcObrin3-cli: %s: %s\n", options->file.c_str(),
+                     reader.Error().c_str());
         return kExitFailure;
     }
     app.LoadRecordFile(options->file, std::filesystem::path(options->file).filename().string());
@@ -370,8 +451,11 @@ int RunPlay(std::span<const std::string> args) {
 // The device dialog's search, headless: the devices found become the known devices, whose
 // addresses a Bluetooth source or destination is stored with.
 int RunBluetooth(std::span<const std::string> args) {
+    if (args.empty()) {
+        return UsageError(kBluetoothCommand, "missing scan");
+    }
     if (args.size() != 1 || args[0] != "scan") {
-        return PrintCommandUsage(kBluetoothCommand);
+        return UsageError(kBluetoothCommand, UnexpectedArgument(args[args[0] == "scan" ? 1 : 0]));
     }
     TerminalPrompts prompts;
     Session session(prompts);
@@ -414,29 +498,59 @@ void PrintItemText(std::string text) {
 // The device of a direction, chosen as the Record and Playback menus choose it and kept in the
 // settings for the next `record` or `play` without a port. Without arguments: the current
 // choice.
+// What is wrong with the arguments of `source` or `destination`; empty when nothing is.
+std::string SelectionProblem(Direction direction, std::span<const std::string> args,
+                             DeviceFolder& folder) {
+    if (args.empty()) {
+        return {};
+    }
+    const std::string& kind = args[0];
+    const bool record = direction == Direction::Record;
+    if (kind == "builtin" && record) {
+        return args.size() == 1 ? std::string() : UnexpectedArgument(args[1]);
+    }
+    if (kind != "serial" && kind != "bluetooth") {
+        return UnexpectedArgument(kind) +
+               (record ? " (serial, bluetooth or builtin)" : " (serial or bluetooth)");
+    }
+    if (args.size() == 1) {
+        return kind == "serial" ? "missing PORT" : "missing ADDRESS";
+    }
+    if (args.size() > 2) {
+        return UnexpectedArgument(args[2]);
+    }
+    if (kind == "bluetooth" && !ParseBluetoothAddress(args[1])) {
+        return args[1] + " is not a Bluetooth ADDRESS (12 hexadecimal digits, with or without "
+                         "colons)";
+    }
+    if (kind == "serial" && !IsPortName(args[1], folder)) {
+        return args[1] + " is not a port name (COMn:, GPDn:, a device-folder name or an "
+                         "absolute path)";
+    }
+    return {};
+}
+
 int RunSelection(Direction direction, const CliCommand& command,
                  std::span<const std::string> args) {
-    const bool record = direction == Direction::Record;
-    const bool serial = args.size() == 2 && args[0] == "serial";
-    const bool bluetooth = args.size() == 2 && args[0] == "bluetooth";
-    const bool builtIn = record && args.size() == 1 && args[0] == "builtin";
-    if (!args.empty() && !serial && !bluetooth && !builtIn) {
-        return PrintCommandUsage(command);
-    }
-    std::optional<std::uint64_t> address;
-    if (bluetooth && !(address = ParseBluetoothAddress(args[1]))) {
-        return PrintCommandUsage(command);
-    }
     TerminalPrompts prompts;
     Session session(prompts);
+    DeviceFolder folder(session.paths);
+    if (const std::string problem = SelectionProblem(direction, args, folder); !problem.empty()) {
+        return UsageError(command, problem);
+    }
+    const bool record = direction == Direction::Record;
+    const bool serial = !args.empty() && args[0] == "serial";
+    const bool bluetooth = !args.empty() && args[0] == "bluetooth";
+    const bool builtIn = !args.empty() && args[0] == "builtin";
     ApplicationCore& app = session.app;
     app.ApplySettings(session.settings);
     if (serial) {
         SelectSerialPort(app, direction, args[1]);
     } else if (bluetooth) {
-        BluetoothDevice device{kUnknownDeviceName, *address};
+        const std::uint64_t address = *ParseBluetoothAddress(args[1]);
+        BluetoothDevice device{kUnknownDeviceName, address};
         for (const BluetoothDevice& known : app.BluetoothDevices()) {
-            if (known.address == *address) {
+            if (known.address == address) {
                 device.name = known.name;
             }
         }
@@ -444,11 +558,19 @@ int RunSelection(Direction direction, const CliCommand& command,
     } else if (builtIn && !app.BuiltInGps().use) {
         // The menu would keep the old source and still mark the built-in GPS as chosen.
         if (!BuiltInGpsPort(app)) {
-            std::fprintf(stderr, "ppcObrin3-cli: the built-in GPS is not available: gpsd does "
-                                 "not answer\n");
+            std::fprintf(stderr, "ppcObrin3-cli: the built-in GPS is not available: %s\n",
+                         GpsdSilentText(session.paths.gpsd).c_str());
             return kExitFailure;
         }
         ToggleBuiltInGps(app);
+    }
+    if (record && args.empty()) {
+        // The settings load leaves the source empty when gpsd is silent, yet it is chosen.
+        if (const auto silent = SilentBuiltInGps(session.registry, session.paths.gpsd)) {
+            std::printf("Record from built-in GPS\n");
+            std::fprintf(stderr, "ppcObrin3-cli: %s\n", silent->c_str());
+            return kExitOk;
+        }
     }
     PrintItemText(record ? RecordItemText(app) : PlaybackItemText(app));
     return kExitOk;
@@ -464,46 +586,63 @@ int RunDestination(std::span<const std::string> args) {
 
 const CliCommand kRecordCommand = {
     "record", "[PORT] [--baud N | --baud detect] [--keep | --discard]",
-    "record from PORT (a device-folder name such as COM1:, GPD0: for gpsd, or a path), or "
-    "without PORT from the configured source (serial port, built-in GPS or Bluetooth device), "
-    "into a record file of the documents folder, printing the live fix once per second until "
-    "Ctrl-C, SIGTERM or SIGHUP; the file is kept unless --discard; a port is held for this "
-    "program alone (the virtual port excepted); a serial line is read at --baud N, else at the "
-    "rate the settings choose (SourceBaudRate), else at the rate found by trying 4800 to 115200 "
-    "baud until whole sentences arrive, and the rate is shown; exits 1 when the device fails, "
-    "saying whether the file was kept, and when sentences could not be written to the file",
-    RunRecord};
+    "record from PORT, or without PORT from the configured source, into a record file of the "
+    "documents folder, printing the live fix once per second until Ctrl-C, SIGTERM or SIGHUP, "
+    "which stop the recording in order: the file is kept (unless --discard) and the "
+    "navigation store saved; exits 1 when the device fails, saying whether the file was kept, "
+    "and when sentences could not be written to the file or the store could not be saved",
+    RunRecord,
+    "  PORT        a device-folder name such as COM1:, GPD0: for gpsd, or a path; a port is\n"
+    "              held for this program alone (the virtual port excepted)\n"
+    "  --baud N    read a serial line at N baud (4800, 9600, 19200, 38400, 57600, 115200)\n"
+    "  --baud detect\n"
+    "              try those rates until whole sentences arrive (the default, unless the\n"
+    "              setting SourceBaudRate names a rate); the rate used is shown\n"
+    "  --keep      keep the record file at the stop (the default)\n"
+    "  --discard   delete the record file at the stop\n"};
 
 const CliCommand kPlayCommand = {
     "play",
     "FILE [--to PORT] [--zoom N] [--reverse] [--from begin|end|max-speed|max-alt|min-alt] "
     "[--once]",
-    "play a record file to PORT, or without --to to the configured destination (serial port "
-    "or Bluetooth device), one burst of GGA, GSA, GSV, RMC, VTG and GLL per second, printing "
-    "each point sent, until Ctrl-C, SIGTERM or SIGHUP; --once stops at the end of the track; "
-    "exits 1 when the device fails",
-    RunPlay};
+    "play a record file to PORT, or without --to to the configured destination, one burst of "
+    "GGA, GSA, GSV, RMC, VTG and GLL per second, printing each point sent, until Ctrl-C, "
+    "SIGTERM or SIGHUP; exits 1 when the device fails",
+    RunPlay,
+    "  FILE         the record file\n"
+    "  --to PORT    a device-folder name such as COM2:, or a path\n"
+    "  --zoom N     the speed zoom: 1, 3, 5, 10, 20 ... 100 (points per burst)\n"
+    "  --reverse    play backwards\n"
+    "  --from WHERE begin, end, max-speed, max-alt or min-alt\n"
+    "  --once       stop at the end of the track\n"};
 
 const CliCommand kBluetoothCommand = {
     "bluetooth", "scan",
     "search for Bluetooth devices (about 10 s, longer while names are asked) and list their "
-    "addresses and names; they become the known devices, and a source or destination is chosen "
-    "with `source bluetooth ADDRESS` or `destination bluetooth ADDRESS`",
-    RunBluetooth};
+    "addresses and names; they become the known devices",
+    RunBluetooth,
+    "  scan   search and list; choose one with `source bluetooth ADDRESS` or\n"
+    "         `destination bluetooth ADDRESS`\n"};
 
 const CliCommand kSourceCommand = {
     "source", "[serial PORT | bluetooth ADDRESS | builtin]",
-    "show or choose the device that `record` without PORT records from: a serial port (as "
-    "COM1:, or a path), a Bluetooth device by the address `bluetooth scan` lists (or as "
-    "00:11:22:33:44:55), or the "
-    "built-in GPS (gpsd); the choice is kept in the settings",
-    RunSource};
+    "show or choose the device that `record` without PORT records from; the choice is kept in "
+    "the settings",
+    RunSource,
+    "  serial PORT         a serial port: COMn:, GPDn:, a device-folder name or an absolute\n"
+    "                      path\n"
+    "  bluetooth ADDRESS   a Bluetooth device by the 12 hexadecimal digits `bluetooth scan`\n"
+    "                      lists (00:11:22:33:44:55 too)\n"
+    "  builtin             the built-in GPS (gpsd, at $ZRV_GPSD or 127.0.0.1:2947)\n"};
 
 const CliCommand kDestinationCommand = {
     "destination", "[serial PORT | bluetooth ADDRESS]",
-    "show or choose the device that `play` without --to plays to: a serial port or a "
-    "Bluetooth device; the choice is kept in the settings",
-    RunDestination};
+    "show or choose the device that `play` without --to plays to; the choice is kept in the "
+    "settings",
+    RunDestination,
+    "  serial PORT         a serial port: COMn:, a device-folder name or an absolute path\n"
+    "  bluetooth ADDRESS   a Bluetooth device by the 12 hexadecimal digits `bluetooth scan`\n"
+    "                      lists (00:11:22:33:44:55 too)\n"};
 
 } // namespace
 

@@ -17,6 +17,7 @@
 #include "tracks/RecordLineReader.h"
 #include "tracks/StatisticsText.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -34,17 +35,36 @@ int RunImport(std::span<const std::string> args);
 
 const CliCommand kKml = {
     "kml", "RECORD_FILE OUT.kml|OUT.kmz [--plain] [--absolute] [--units km|mi|nmi]",
-    "exports a record file as KML, or KMZ by the extension; coloured by speed unless --plain, "
-    "altitudes absolute with --absolute (defaults from the settings)",
-    RunKml};
+    "exports a record file as KML, or KMZ by the extension of the output", RunKml,
+    "  OUT.kml|OUT.kmz   the output; its extension chooses the format (no other is written)\n"
+    "  --plain           one colour for the track line, not coloured by speed\n"
+    "  --absolute        altitudes absolute, not clamped to the ground\n"
+    "  --units UNIT      km, mi or nmi for the descriptions\n"
+    "                    (each of these from the settings when not given)\n"};
 const CliCommand kImport = {
     "import",
     "FILE.kml|FILE.kmz [--store PATH] [--kind walk|drive|flight] [--points] "
     "[--replace|--rename|--skip]",
-    "imports point placemarks into a new route of the navigation store (default: NaviStor.zrv "
-    "in the documents folder; name conflicts skipped unless --replace or --rename) and lines "
-    "into a track, and prints its statistics (--points: its points as CSV)",
-    RunImport};
+    "imports point placemarks into a new route of the navigation store and lines into a "
+    "track, and prints its statistics",
+    RunImport,
+    "  --store PATH      the store file (default: NaviStor.zrv in the documents folder)\n"
+    "  --kind KIND       walk, drive or flight: the kind of guidance of the new route (default:\n"
+    "                    the \"KindOfRouteGuidance\" setting)\n"
+    "  --points          the track's points as CSV instead of its statistics\n"
+    "  --replace, --rename, --skip\n"
+    "                    what a waypoint name that exists already does (default: --skip)\n"};
+
+constexpr const char* kUnitValues = "km, mi or nmi";
+
+// A KML or KMZ file name by its extension, in any case.
+bool HasKmlExtension(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return extension == ".kml" || extension == ".kmz";
+}
 
 // Loads a record file into the track as playback loads track 1.
 bool LoadRecordFile(const std::string& path, CTrack& track) {
@@ -83,19 +103,24 @@ int RunKml(std::span<const std::string> args) {
             plain = true;
         } else if (arg == "--absolute") {
             absolute = true;
-        } else if (arg == "--units" && i + 1 < args.size()) {
-            units = ParseUnitOption(args[++i]);
+        } else if (arg == "--units") {
+            units = i + 1 < args.size() ? ParseUnitOption(args[++i]) : std::nullopt;
             if (!units) {
-                return PrintCommandUsage(kKml);
+                return UsageError(kKml, OptionTakes(arg, kUnitValues));
             }
         } else if (arg.starts_with("-")) {
-            return PrintCommandUsage(kKml);
+            return UsageError(kKml, UnknownOption(arg));
+        } else if (files.size() == 2) {
+            return UsageError(kKml, UnexpectedArgument(arg));
         } else {
             files.push_back(arg);
         }
     }
-    if (files.size() != 2) {
-        return PrintCommandUsage(kKml);
+    if (files.size() < 2) {
+        return UsageError(kKml, files.empty() ? "missing RECORD_FILE" : "missing OUT.kml|OUT.kmz");
+    }
+    if (!HasKmlExtension(files[1])) {
+        return UsageError(kKml, files[1] + " is not a .kml or .kmz file name");
     }
     TerminalPrompts prompts;
     const GeneralSettings settings = LoadGeneralSettings(prompts);
@@ -127,16 +152,23 @@ struct ImportOptions {
     Conflicts conflicts = Conflicts::Skip;
 };
 
-std::optional<ImportOptions> ParseImportOptions(std::span<const std::string> args) {
+// Nothing, with the problem, when the command line is wrong.
+std::optional<ImportOptions> ParseImportOptions(std::span<const std::string> args,
+                                                std::string& problem) {
     ImportOptions options;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--store" && i + 1 < args.size()) {
+        if (arg == "--store") {
+            if (i + 1 == args.size()) {
+                problem = OptionTakes(arg, "a PATH");
+                return std::nullopt;
+            }
             options.store = args[++i];
-        } else if (arg == "--kind" && i + 1 < args.size()) {
-            options.kind = ParseKindOption(args[++i]);
+        } else if (arg == "--kind") {
+            options.kind = i + 1 < args.size() ? ParseKindOption(args[++i]) : std::nullopt;
             if (!options.kind) {
+                problem = OptionTakes(arg, "walk, drive or flight");
                 return std::nullopt;
             }
         } else if (arg == "--points") {
@@ -144,12 +176,18 @@ std::optional<ImportOptions> ParseImportOptions(std::span<const std::string> arg
         } else if (const std::optional<Conflicts> policy = ParseConflictOption(arg)) {
             options.conflicts = *policy;
         } else if (arg.starts_with("-")) {
+            problem = UnknownOption(arg);
             return std::nullopt;
         } else {
             files.push_back(arg);
         }
     }
-    if (files.size() != 1) {
+    if (files.empty()) {
+        problem = "missing FILE";
+        return std::nullopt;
+    }
+    if (files.size() > 1) {
+        problem = UnexpectedArgument(files[1]);
         return std::nullopt;
     }
     options.file = files[0];
@@ -212,9 +250,10 @@ void PrintTrack(const CTrack& track, bool points, DistanceUnit units) {
 int ImportFile(const ImportOptions& options);
 
 int RunImport(std::span<const std::string> args) {
-    const auto options = ParseImportOptions(args);
+    std::string problem;
+    const auto options = ParseImportOptions(args, problem);
     if (!options) {
-        return PrintCommandUsage(kImport);
+        return UsageError(kImport, problem);
     }
     try {
         return ImportFile(*options);

@@ -1,6 +1,7 @@
 #include "cli/SettingsCommands.h"
 
 #include "comm/BluetoothDevice.h"
+#include "comm/SettingValueRules.h"
 #include "comm/VirtualPortRegistration.h"
 #include "platform/DeviceFolder.h"
 #include "platform/PlatformPaths.h"
@@ -155,11 +156,6 @@ int Fail(const std::string& message) {
     return kExitFailure;
 }
 
-int Usage(const std::string& message, const CliCommand& command) {
-    std::fprintf(stderr, "ppcObrin3-cli: %s\n", message.c_str());
-    return PrintCommandUsage(command);
-}
-
 int List(RegistryStore& store) {
     for (const auto& [key, values] : store.Snapshot(RegistryRoot::CurrentUser)) {
         for (const auto& [name, value] : values) {
@@ -202,32 +198,52 @@ int Delete(RegistryStore& store, const std::string& key) {
 
 extern const CliCommand kSettingsCommand;
 
-int RunSettings(std::span<const std::string> args) {
+// What is wrong with the arguments of `settings`; empty when nothing is.
+std::string SettingsProblem(std::span<const std::string> args) {
     const std::string action = args.empty() ? "list" : args[0];
     const std::size_t expected = action == "list"     ? 1
                                  : action == "get"    ? 3
                                  : action == "set"    ? 5
                                  : action == "delete" ? 2
                                                       : 0;
-    if (expected == 0 || (args.size() != expected && !(args.empty() && action == "list"))) {
-        return PrintCommandUsage(kSettingsCommand);
+    if (expected == 0) {
+        return UnexpectedArgument(action) + " (list, get, set or delete)";
+    }
+    if (args.size() > expected) {
+        return UnexpectedArgument(args[expected]);
+    }
+    constexpr const char* kArguments[] = {"", "KEY", "VALUE", "TYPE", "DATA"};
+    if (!args.empty() && args.size() < expected) {
+        return std::string("missing ") + kArguments[args.size()];
     }
     if (args.size() > 1 && !ValidKey(args[1])) {
-        return Usage("malformed key \"" + args[1] + "\"", kSettingsCommand);
+        return "malformed key \"" + args[1] + "\"";
     }
     if (args.size() > 2 && args[2].empty()) {
-        return Usage("the value name is empty", kSettingsCommand);
+        return "the value name is empty";
     }
+    return {};
+}
+
+int RunSettings(std::span<const std::string> args) {
+    if (const std::string problem = SettingsProblem(args); !problem.empty()) {
+        return UsageError(kSettingsCommand, problem);
+    }
+    const std::string action = args.empty() ? "list" : args[0];
     std::optional<RegistryValue> value;
     if (action == "set") {
         const std::string& type = args[3];
         if (type != "dword" && type != "string" && type != "qword") {
-            return Usage("unknown type \"" + type + "\" (dword, string or qword)",
-                         kSettingsCommand);
+            return UsageError(kSettingsCommand,
+                              "unknown type \"" + type + "\" (dword, string or qword)");
         }
         value = ParseData(type, args[4]);
         if (!value) {
-            return Usage("\"" + args[4] + "\" is not a " + type, kSettingsCommand);
+            return UsageError(kSettingsCommand, "\"" + args[4] + "\" is not a " + type);
+        }
+        // A value the program would read as nothing it shows is refused, not stored.
+        if (const auto problem = SettingValueProblem(AbsoluteKey(args[1]), args[2], *value)) {
+            return UsageError(kSettingsCommand, *problem);
         }
     }
     TerminalPrompts prompts;
@@ -270,7 +286,8 @@ extern const CliCommand kDevicesCommand;
 int LinkDevice(const PlatformPaths& paths, DeviceFolder& folder, const std::string& name,
                const std::filesystem::path& target) {
     if (!target.is_absolute()) {
-        return Usage("the device must be given by its full path, as /dev/ttyUSB0", kDevicesCommand);
+        return UsageError(kDevicesCommand,
+                          "the device must be given by its full path, as /dev/ttyUSB0");
     }
     std::error_code ec;
     if (!std::filesystem::exists(target, ec)) {
@@ -282,8 +299,9 @@ int LinkDevice(const PlatformPaths& paths, DeviceFolder& folder, const std::stri
         return Fail(name + " is the virtual port; it is given up with `vport` first");
     }
     if (const int error = folder.CreateLink(name, target); error != 0) {
-        return error == EINVAL ? Usage("\"" + name + "\" cannot be a port name", kDevicesCommand)
-                               : Fail(name + " could not be linked: " + SystemErrorText(error));
+        return error == EINVAL
+                   ? UsageError(kDevicesCommand, "\"" + name + "\" cannot be a port name")
+                   : Fail(name + " could not be linked: " + SystemErrorText(error));
     }
     std::printf("%s\t%s\n", name.c_str(), target.c_str());
     return kExitOk;
@@ -304,7 +322,7 @@ int UnlinkDevice(const PlatformPaths& paths, DeviceFolder& folder, const std::st
     case EPERM:
         return Fail(name + " is no link and is left alone");
     case EINVAL:
-        return Usage("\"" + name + "\" cannot be a port name", kDevicesCommand);
+        return UsageError(kDevicesCommand, "\"" + name + "\" cannot be a port name");
     default:
         return Fail(name + " could not be removed: " + SystemErrorText(error));
     }
@@ -314,7 +332,11 @@ int RunDevices(std::span<const std::string> args) {
     const bool link = args.size() == 3 && args[0] == "link";
     const bool unlink = args.size() == 2 && args[0] == "unlink";
     if (!args.empty() && !link && !unlink) {
-        return PrintCommandUsage(kDevicesCommand);
+        const bool known = args[0] == "link" || args[0] == "unlink";
+        return UsageError(kDevicesCommand, !known ? UnexpectedArgument(args[0])
+                                           : args[0] == "unlink"
+                                               ? std::string("unlink takes NAME")
+                                               : std::string("link takes NAME PATH"));
     }
     const PlatformPaths paths = PlatformPaths::FromEnvironment();
     DeviceFolder folder(paths);
@@ -344,10 +366,18 @@ int RunDevices(std::span<const std::string> args) {
 
 const CliCommand kSettingsCommand{
     "settings", "[list | get KEY VALUE | set KEY VALUE TYPE DATA | delete KEY]",
-    "show or change the current user's settings; KEY below the \"...\\Settings\" key or from "
-    "\"Software\\\", TYPE dword, string or qword (a qword also as a Bluetooth address "
-    "00:11:22:33:44:55)",
-    RunSettings};
+    "show or change the current user's settings", RunSettings,
+    "  list      every value: key, name, type and data (the default)\n"
+    "  get       the data of one value\n"
+    "  set       writes one value; the settings the program reads as a choice (DistanceUnits,\n"
+    "            KindOfView, SpeedZoom, DeviceKind, ...) take only the values it knows\n"
+    "  delete    removes a key with its values and the keys below it\n"
+    "  KEY       below the \"...\\Settings\" key (General, Communication\\Source, ...) or a "
+    "full path\n"
+    "            from \"Software\\\"\n"
+    "  TYPE      dword (decimal, 0x hexadecimal, negative in two's complement), string or "
+    "qword\n"
+    "            (a qword also as a Bluetooth address 00:11:22:33:44:55)\n"};
 
 const CliCommand kDevicesCommand{
     "devices", "[link NAME PATH | unlink NAME]",

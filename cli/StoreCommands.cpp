@@ -60,32 +60,40 @@ std::optional<CLatLong> ParsePosition(std::string_view latitude, std::string_vie
     return CLatLong::FromDecimalDegrees(*lat, *lon);
 }
 
-int Usage(const char* message) {
-    std::fprintf(stderr, "ppcObrin3-cli store: %s\n", message);
-    return PrintCommandUsage(kStoreCommand);
-}
+constexpr const char* kUnitValues = "km, mi or nmi";
 
-std::optional<Options> ParseStoreOptions(std::span<const std::string> args) {
+// Nothing, with the problem, when the command line is wrong.
+std::optional<Options> ParseStoreOptions(std::span<const std::string> args, std::string& problem) {
     Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--file" && i + 1 < args.size()) {
-            options.file = args[++i];
-        } else if (arg == "--units" && i + 1 < args.size()) {
-            const auto unit = ParseUnitOption(args[++i]);
-            if (!unit) {
+        if (arg == "--file") {
+            if (i + 1 == args.size()) {
+                problem = OptionTakes(arg, "a PATH");
                 return std::nullopt;
             }
-            options.unit = unit;
+            options.file = args[++i];
+        } else if (arg == "--units") {
+            options.unit = i + 1 < args.size() ? ParseUnitOption(args[++i]) : std::nullopt;
+            if (!options.unit) {
+                problem = OptionTakes(arg, kUnitValues);
+                return std::nullopt;
+            }
         } else if (arg == "--json") {
             options.json = true;
         } else if (const std::optional<Conflicts> policy = ParseConflictOption(arg)) {
             options.conflicts = *policy;
         } else if (arg.starts_with("--")) {
+            problem = UnknownOption(arg);
             return std::nullopt;
         } else {
             options.words.push_back(arg);
         }
+    }
+    if (options.words.empty()) {
+        problem = "missing subcommand (waypoints, routes, legs, nearest, add-waypoint, import or "
+                  "export-route)";
+        return std::nullopt;
     }
     return options;
 }
@@ -140,7 +148,8 @@ const char* UsageProblem(const std::vector<std::string>& words) {
         return ParsePosition(words[2], words[3]) ? nullptr
                                                  : "LAT and LON are signed decimal degrees";
     }
-    return "unknown subcommand";
+    return "unknown subcommand (waypoints, routes, legs, nearest, add-waypoint, import or "
+           "export-route)";
 }
 
 // The store and what it needs, opened from the command line's file or the documents folder.
@@ -187,18 +196,15 @@ private:
 
 int ListWaypoints(CNavigationDataBase& store, const Options& options) {
     if (options.json) {
-        std::printf("[");
-        const char* separator = "";
-        store.ForEachWaypoint([&](const CWaypoint& waypoint) {
+        store.ForEachWaypoint([](const CWaypoint& waypoint) {
             const CLatLong& p = waypoint.Position();
-            std::printf("%s\n{\"name\":%s,\"latitude\":%s,\"longitude\":%s,\"placeToStore\":%s}",
-                        separator, JsonString(waypoint.Name()).c_str(),
+            std::printf("{\"name\":%s,\"latitude_deg\":%s,\"longitude_deg\":%s,"
+                        "\"place_to_store\":%s}\n",
+                        JsonString(waypoint.Name()).c_str(),
                         JsonNumber(p.Latitude().DecimalDegrees()).c_str(),
                         JsonNumber(p.Longitude().DecimalDegrees()).c_str(),
                         JsonString(waypoint.PlaceToStore()).c_str());
-            separator = ",";
         });
-        std::printf("\n]\n");
         return kExitOk;
     }
     if (store.Count(NavItemKind::Waypoint) == 0) {
@@ -217,19 +223,15 @@ int ListWaypoints(CNavigationDataBase& store, const Options& options) {
 
 int ListRoutes(CNavigationDataBase& store, const Options& options) {
     if (options.json) {
-        std::printf("[");
-        const char* separator = "";
-        store.ForEachRoute([&](const CRoute& route) {
+        store.ForEachRoute([](const CRoute& route) {
             std::string names;
             for (const std::string& name : route.WaypointNames()) {
                 names += (names.empty() ? "" : ",") + JsonString(name);
             }
-            std::printf("%s\n{\"name\":%s,\"placeToStore\":%s,\"waypoints\":[%s]}", separator,
+            std::printf("{\"name\":%s,\"place_to_store\":%s,\"waypoints\":[%s]}\n",
                         JsonString(route.Name()).c_str(), JsonString(route.PlaceToStore()).c_str(),
                         names.c_str());
-            separator = ",";
         });
-        std::printf("\n]\n");
         return kExitOk;
     }
     if (store.Count(NavItemKind::Route) == 0) {
@@ -251,19 +253,17 @@ int ShowLegs(CNavigationDataBase& store, const Options& options) {
     }
     const LegTable table = BuildLegTable(store, route);
     if (options.json) {
-        std::printf("{\"route\":%s,\"totalDistance\":%s,\"rows\":[",
-                    JsonString(options.words[1]).c_str(), JsonNumber(table.totalDistance).c_str());
-        const char* separator = "";
+        const std::string route = JsonString(options.words[1]);
+        const std::string total = JsonNumber(table.totalDistance);
         for (const LegRow& row : table.rows) {
-            std::printf("%s\n{\"number\":%d,\"name\":%s,\"desiredTrack\":%s,\"legDistance\":%s,"
-                        "\"fromBegin\":%s,\"toEnd\":%s}",
-                        separator, row.number, JsonString(row.name).c_str(),
+            std::printf("{\"route\":%s,\"number\":%d,\"name\":%s,\"desired_track_deg\":%s,"
+                        "\"leg_distance_nmi\":%s,\"from_begin_nmi\":%s,\"to_end_nmi\":%s,"
+                        "\"total_distance_nmi\":%s}\n",
+                        route.c_str(), row.number, JsonString(row.name).c_str(),
                         JsonOptional(row.desiredTrack).c_str(),
                         JsonOptional(row.legDistance).c_str(), JsonOptional(row.fromBegin).c_str(),
-                        JsonOptional(row.toEnd).c_str());
-            separator = ",";
+                        JsonOptional(row.toEnd).c_str(), total.c_str());
         }
-        std::printf("\n]}\n");
         return kExitOk;
     }
     std::printf("%s\n", LegTableTitle(options.words[1]).c_str());
@@ -290,17 +290,13 @@ int ShowNearest(CNavigationDataBase& store, const Options& options) {
     const std::size_t count = options.words.size() == 4 ? *ParseCount(options.words[3]) : 10;
     const std::vector<NearestRow> rows = NearestWaypoints(store, reference, count);
     if (options.json) {
-        std::printf("[");
-        const char* separator = "";
         for (const NearestRow& row : rows) {
             const bool course = row.bearing >= 0.0;
             std::printf(
-                "%s\n{\"name\":%s,\"distance\":%s,\"bearing\":%s}", separator,
+                "{\"name\":%s,\"distance_nmi\":%s,\"bearing_deg\":%s}\n",
                 JsonString(row.name).c_str(), JsonNumber(row.distance).c_str(),
                 JsonOptional(course ? std::optional<double>(row.bearing) : std::nullopt).c_str());
-            separator = ",";
         }
-        std::printf("\n]\n");
         return kExitOk;
     }
     if (rows.empty()) {
@@ -396,6 +392,9 @@ int ExportRoute(CNavigationDataBase& store, const Options& options) {
     if (!out) {
         std::fprintf(stderr, "ppcObrin3-cli: cannot write %s: %s\n", options.words[2].c_str(),
                      std::strerror(errno));
+        // A file cut short (a full disk, a file-size limit) would read as a shorter route.
+        std::error_code ignored;
+        std::filesystem::remove(options.words[2], ignored);
         return kExitFailure;
     }
     std::printf("%s\n",
@@ -407,12 +406,13 @@ int ExportRoute(CNavigationDataBase& store, const Options& options) {
 }
 
 int RunStore(std::span<const std::string> args) {
-    const auto options = ParseStoreOptions(args);
-    if (!options || options->words.empty()) {
-        return Usage("unknown option or missing subcommand");
+    std::string problem;
+    const auto options = ParseStoreOptions(args, problem);
+    if (!options) {
+        return UsageError(kStoreCommand, problem);
     }
-    if (const char* problem = UsageProblem(options->words)) {
-        return Usage(problem);
+    if (const char* wrong = UsageProblem(options->words)) {
+        return UsageError(kStoreCommand, wrong);
     }
     const std::string& what = options->words.front();
     if (what == "add-waypoint") {
@@ -449,11 +449,6 @@ int RunStore(std::span<const std::string> args) {
 
 // --- guide -------------------------------------------------------------------------------
 
-int GuideUsage(const char* message) {
-    std::fprintf(stderr, "ppcObrin3-cli guide: %s\n", message);
-    return PrintCommandUsage(kGuideCommand);
-}
-
 struct GuideOptions {
     std::optional<std::string> store;
     std::optional<std::string> to;
@@ -471,73 +466,90 @@ struct GuideOptions {
 
 // Nothing and a message when the command line is wrong.
 std::optional<GuideOptions> ParseGuideOptions(std::span<const std::string> args,
-                                              const char*& problem) {
+                                              std::string& problem) {
     GuideOptions options;
-    problem = "unknown or incomplete option";
+    const auto fail = [&problem](std::string text) {
+        problem = std::move(text);
+        return std::nullopt;
+    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (arg == "--store" && hasValue) {
-            options.store = args[++i];
-        } else if (arg == "--to" && hasValue) {
-            options.to = args[++i];
-        } else if (arg == "--along" && hasValue) {
-            options.along = args[++i];
-        } else if (arg == "--active" && hasValue) {
-            const auto row = ParseNumber(args[++i]);
+        const std::string value = hasValue ? args[i + 1] : std::string();
+        if (arg == "--store" || arg == "--to" || arg == "--along") {
+            if (!hasValue) {
+                return fail(OptionTakes(arg, arg == "--store" ? "a PATH" : "a name"));
+            }
+            (arg == "--store" ? options.store : arg == "--to" ? options.to : options.along) = value;
+            ++i;
+        } else if (arg == "--active") {
+            const auto row = ParseNumber(value);
             if (!row || *row < 1 || *row != static_cast<int>(*row)) {
-                problem = "--active takes a row number from 1";
-                return std::nullopt;
+                return fail(OptionTakes(arg, "a row number from 1"));
             }
             options.activeRow = static_cast<int>(*row);
-        } else if (arg == "--at" && i + 2 < args.size()) {
-            options.at = ParsePosition(args[i + 1], args[i + 2]);
-            i += 2;
+            ++i;
+        } else if (arg == "--at") {
+            options.at =
+                i + 2 < args.size() ? ParsePosition(args[i + 1], args[i + 2]) : std::nullopt;
             if (!options.at) {
-                problem = "--at takes LAT LON in signed decimal degrees";
-                return std::nullopt;
+                return fail(OptionTakes(arg, "LAT LON in signed decimal degrees"));
             }
-        } else if (arg == "--speed" && hasValue) {
-            const auto speed = ParseNumber(args[++i]);
-            if (!speed) {
-                return std::nullopt;
+            i += 2;
+        } else if (arg == "--speed") {
+            const auto speed = ParseNumber(value);
+            if (!speed || *speed < 0.0) {
+                return fail(OptionTakes(arg, "knots from 0"));
             }
             options.fix.speed = *speed;
             options.speedGiven = true;
-        } else if (arg == "--course" && hasValue) {
-            const auto course = ParseNumber(args[++i]);
+            ++i;
+        } else if (arg == "--course") {
+            const auto course = ParseNumber(value);
             if (!course || *course < 0.0 || *course >= 360.0) {
-                problem = "--course takes degrees from 0 to below 360";
-                return std::nullopt;
+                return fail(OptionTakes(arg, "degrees from 0 to below 360"));
             }
             options.fix.track = *course;
             options.courseGiven = true;
-        } else if (arg == "--units" && hasValue) {
-            const auto unit = ParseUnitOption(args[++i]);
-            if (!unit) {
-                return std::nullopt;
+            ++i;
+        } else if (arg == "--units") {
+            options.unit = ParseUnitOption(value);
+            if (!options.unit) {
+                return fail(OptionTakes(arg, kUnitValues));
             }
-            options.unit = unit;
-        } else if (arg == "--kind" && hasValue) {
-            const auto kind = ParseKindOption(args[++i]);
-            if (!kind) {
-                return std::nullopt;
+            ++i;
+        } else if (arg == "--kind") {
+            options.kind = ParseKindOption(value);
+            if (!options.kind) {
+                return fail(OptionTakes(arg, "walk, drive or flight"));
             }
-            options.kind = kind;
-        } else if (arg == "--follow" && hasValue) {
-            options.follow = ParseYesNoOption(args[++i]);
+            ++i;
+        } else if (arg == "--follow") {
+            options.follow = ParseYesNoOption(value);
             if (!options.follow) {
-                problem = "--follow takes yes or no";
-                return std::nullopt;
+                return fail(OptionTakes(arg, "yes or no"));
             }
+            ++i;
+        } else if (arg.starts_with("-")) {
+            return fail(UnknownOption(arg));
         } else {
-            return std::nullopt;
+            return fail(UnexpectedArgument(arg));
         }
     }
-    if (!options.store || options.to.has_value() == options.along.has_value() || !options.at ||
-        !options.speedGiven || !options.courseGiven) {
-        problem = "--store, one of --to and --along, --at, --speed and --course are needed";
-        return std::nullopt;
+    if (!options.store) {
+        return fail("missing --store PATH");
+    }
+    if (options.to.has_value() == options.along.has_value()) {
+        return fail("one of --to WAYPOINT and --along ROUTE is needed");
+    }
+    if (!options.at) {
+        return fail("missing --at LAT LON");
+    }
+    if (!options.speedGiven) {
+        return fail("missing --speed KN");
+    }
+    if (!options.courseGiven) {
+        return fail("missing --course DEG");
     }
     options.fix.latitude = options.at->Latitude().DecimalDegrees();
     options.fix.longitude = options.at->Longitude().DecimalDegrees();
@@ -554,10 +566,10 @@ GuidanceSettings GuidanceSettingsFor(const GuideOptions& options, const GeneralS
 }
 
 int RunGuide(std::span<const std::string> args) {
-    const char* problem = nullptr;
+    std::string problem;
     const auto options = ParseGuideOptions(args, problem);
     if (!options) {
-        return GuideUsage(problem);
+        return UsageError(kGuideCommand, problem);
     }
     CliStore cli(Conflicts::Skip);
     if (!cli.Open(options->store, false)) {
@@ -615,19 +627,36 @@ const CliCommand kStoreCommand{
     "[--file PATH] [--units km|mi|nmi] [--json] [--replace|--rename|--skip] "
     "(waypoints | routes | legs ROUTE | nearest LAT LON [N|all] | add-waypoint NAME LAT LON | "
     "import FILE | export-route ROUTE FILE)",
-    "the navigation store (default: NaviStor.zrv in the documents folder); coordinates in "
-    "signed decimal degrees; distances in the units of the settings unless --units; name "
-    "conflicts are skipped unless --replace or --rename",
-    RunStore};
+    "the navigation store: list, measure, add to, import into and export from it", RunStore,
+    "  --file PATH       the store file (default: NaviStor.zrv in the documents folder)\n"
+    "  --units UNIT      km, mi or nmi for the tables; the \"DistanceUnits\" setting when not "
+    "given\n"
+    "  --json            JSON Lines, one object a line, every number naming its unit:\n"
+    "                    waypoints: name, latitude_deg, longitude_deg, place_to_store\n"
+    "                    routes: name, place_to_store, waypoints\n"
+    "                    legs: route, number, name, desired_track_deg, leg_distance_nmi,\n"
+    "                          from_begin_nmi, to_end_nmi, total_distance_nmi (null: none)\n"
+    "                    nearest: name, distance_nmi, bearing_deg (null: no course)\n"
+    "  --replace, --rename, --skip\n"
+    "                    what a name that exists already does (default: --skip)\n"
+    "  LAT LON           signed decimal degrees\n"
+    "  N                 how many of the nearest waypoints (default 10), or all\n"};
 
 const CliCommand kGuideCommand{
     "guide",
     "--store PATH (--to WAYPOINT | --along ROUTE [--active N]) --at LAT LON --speed KN "
     "--course DEG [--units km|mi|nmi] [--kind walk|drive|flight] [--follow yes|no]",
-    "the route guidance values for a position, speed and course (N: the row number of the "
-    "route's leg table, from 1); units, kind of guidance and following the route come from the "
-    "settings unless given",
-    RunGuide};
+    "the route guidance values for a position, speed and course", RunGuide,
+    "  --store PATH      the store file\n"
+    "  --to WAYPOINT     guide to a waypoint\n"
+    "  --along ROUTE     guide along a route; --active N: from the row N of its leg table (from "
+    "1)\n"
+    "  --at LAT LON      the position in signed decimal degrees\n"
+    "  --speed KN        the speed over ground in knots\n"
+    "  --course DEG      the course over ground in degrees, from 0 to below 360\n"
+    "  --units, --kind, --follow\n"
+    "                    the units, the kind of guidance (its arrival radius) and whether to\n"
+    "                    follow the route; from the settings when not given\n"};
 
 } // namespace
 

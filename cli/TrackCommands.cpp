@@ -29,15 +29,26 @@ int RunPoints(std::span<const std::string> args);
 int RunCheck(std::span<const std::string> args);
 
 const CliCommand kStats = {"stats", "FILE... [--units km|mi|nmi] [--json]",
-                           "statistics of record files, as the statistics panel shows them, in "
-                           "the units of the settings unless --units; --json prints one JSON "
-                           "object per file and line (JSON Lines), in knots, nautical miles and "
-                           "metres",
-                           RunStats};
+                           "statistics of record files, as the statistics panel shows them",
+                           RunStats,
+                           "  FILE...        record files\n"
+                           "  --units UNIT   km, mi or nmi; the \"DistanceUnits\" setting when "
+                           "not given\n"
+                           "  --json         one JSON object per file and line (JSON Lines); "
+                           "every number names its\n"
+                           "                 unit: trip_nmi, max_speed_kn, max_altitude_m, "
+                           "elapsed_s, ...\n"};
 const CliCommand kPoints = {
-    "points", "FILE", "the stored points of a record file as CSV, one row per point", RunPoints};
+    "points", "FILE", "the stored points of a record file as CSV, one row per point", RunPoints,
+    "  FILE   a record file; speeds in knots, altitudes in metres, trip "
+    "distances in\n"
+    "         nautical miles\n"};
 const CliCommand kCheck = {"check", "FILE [--verbose]",
-                           "how each line of a record file fares in the decoder", RunCheck};
+                           "how each line of a record file fares in the decoder", RunCheck,
+                           "  FILE        a record file\n"
+                           "  --verbose   also each rejected line with its reason\n"};
+
+constexpr const char* kUnitValues = "km, mi or nmi";
 
 void ReportFileError(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "ppcObrin3-cli: %s: %s\n", path.c_str(), reason.c_str());
@@ -160,17 +171,17 @@ int RunStats(std::span<const std::string> args) {
             }
             const std::optional<DistanceUnit> parsed = ParseUnitOption(value);
             if (!parsed) {
-                return PrintCommandUsage(kStats);
+                return UsageError(kStats, OptionTakes("--units", kUnitValues));
             }
             units = parsed;
         } else if (arg.starts_with("-") && arg != "-") {
-            return PrintCommandUsage(kStats);
+            return UsageError(kStats, UnknownOption(arg));
         } else {
             files.push_back(arg);
         }
     }
     if (files.empty()) {
-        return PrintCommandUsage(kStats);
+        return UsageError(kStats, "missing FILE");
     }
     TerminalPrompts prompts;
     const DistanceUnit shownUnits = UnitOrSetting(units, prompts);
@@ -194,8 +205,14 @@ int RunStats(std::span<const std::string> args) {
 }
 
 int RunPoints(std::span<const std::string> args) {
-    if (args.size() != 1 || (args[0].starts_with("-") && args[0] != "-")) {
-        return PrintCommandUsage(kPoints);
+    if (args.empty()) {
+        return UsageError(kPoints, "missing FILE");
+    }
+    if (args[0].starts_with("-") && args[0] != "-") {
+        return UsageError(kPoints, UnknownOption(args[0]));
+    }
+    if (args.size() > 1) {
+        return UsageError(kPoints, UnexpectedArgument(args[1]));
     }
     const auto track = std::make_unique<CTrack>();
     std::string error;
@@ -233,14 +250,16 @@ int RunCheck(std::span<const std::string> args) {
     for (const std::string& arg : args) {
         if (arg == "--verbose") {
             verbose = true;
-        } else if ((arg.starts_with("-") && arg != "-") || file) {
-            return PrintCommandUsage(kCheck);
+        } else if (arg.starts_with("-") && arg != "-") {
+            return UsageError(kCheck, UnknownOption(arg));
+        } else if (file) {
+            return UsageError(kCheck, UnexpectedArgument(arg));
         } else {
             file = arg;
         }
     }
     if (!file) {
-        return PrintCommandUsage(kCheck);
+        return UsageError(kCheck, "missing FILE");
     }
 
     constexpr std::array kRejections = {

@@ -135,22 +135,31 @@ int RunVport(std::span<const std::string> args) {
     if (args.size() == 1 && args[0] == "deregister") {
         return RunDeregister();
     }
-    if (args.size() == 2 && args[0] == "register") {
+    if (args[0] == "register" && args.size() == 2) {
         if (const std::optional<int> index = PortIndex(args[1])) {
             return RunRegister(*index);
         }
+        return UsageError(kVportCommand, "register takes N from 0 to 9");
     }
-    return PrintCommandUsage(kVportCommand);
+    if (args[0] == "register" && args.size() == 1) {
+        return UsageError(kVportCommand, "missing N");
+    }
+    const bool known = args[0] == "status" || args[0] == "register" || args[0] == "deregister";
+    return UsageError(kVportCommand,
+                      known ? UnexpectedArgument(args[args[0] == "register" ? 2 : 1])
+                            : UnexpectedArgument(args[0]) + " (status, register or deregister)");
 }
 
 const CliCommand kVportCommand = {
     "vport", "[status | register N | deregister]",
     "the virtual serial port COMN: (N from 0 to 9) that other programs read the played-back "
-    "stream from, as the options choose it: status shows the choice and its host, register N "
-    "chooses and registers COMN:, deregister chooses none and withdraws the registered port; "
-    "the driver and its host program are looked for beside this program (or in "
-    "$ZRV_DRIVER_DIR)",
-    RunVport};
+    "stream from, as the options choose it",
+    RunVport,
+    "  status       the choice, its registration and its host (the default)\n"
+    "  register N   chooses and registers COMN:\n"
+    "  deregister   chooses none and withdraws the registered port\n"
+    "  the driver and its host program are looked for beside this program (or in "
+    "$ZRV_DRIVER_DIR)\n"};
 
 } // namespace
 

@@ -11,17 +11,21 @@ namespace {
 
 constexpr std::string_view kDevicePrefix = "$device\\";
 
-// "GPD" + decimal number + ":".
-bool IsBuiltInGpsName(std::string_view name) {
-    if (!name.starts_with("GPD") || !name.ends_with(":") || name.size() < 5) {
+// `prefix` + decimal number + ":", as "GPD0:" or "COM12:".
+bool IsNumberedName(std::string_view name, std::string_view prefix) {
+    if (!name.starts_with(prefix) || !name.ends_with(":") || name.size() < prefix.size() + 2) {
         return false;
     }
-    for (char c : name.substr(3, name.size() - 4)) {
+    for (char c : name.substr(prefix.size(), name.size() - prefix.size() - 1)) {
         if (!std::isdigit(static_cast<unsigned char>(c))) {
             return false;
         }
     }
     return true;
+}
+
+bool IsBuiltInGpsName(std::string_view name) {
+    return IsNumberedName(name, "GPD");
 }
 
 ResolvedDevice Failed(int error) {
@@ -61,4 +65,18 @@ ResolvedDevice ResolveDeviceName(const std::string& name, DeviceFolder& folder,
         return device;
     }
     return Failed(ENOENT);
+}
+
+bool IsPortName(const std::string& name, DeviceFolder& folder) {
+    std::string_view entry(name);
+    if (entry.starts_with('/')) {
+        return true;
+    }
+    if (entry.starts_with(kDevicePrefix)) {
+        entry.remove_prefix(kDevicePrefix.size());
+    }
+    if (IsNumberedName(entry, "COM") || IsBuiltInGpsName(entry)) {
+        return true;
+    }
+    return ResolveDeviceName(name, folder, {}).kind == ResolvedDevice::Kind::File;
 }

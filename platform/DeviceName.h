@@ -29,3 +29,7 @@ struct ResolvedDevice {
 //   any other device-folder entry name -> its target.
 ResolvedDevice ResolveDeviceName(const std::string& name, DeviceFolder& folder,
                                  const GpsdAddress& gpsd);
+
+// Whether a name can stand for a port: "COMn:" or "$device\COMn:", "GPDn:", an absolute path,
+// or the name of a device-folder entry. Whether that port is there is found when it opens.
+bool IsPortName(const std::string& name, DeviceFolder& folder);

@@ -171,6 +171,12 @@ std::string WriteKmlFile(const std::filesystem::path& path, const CXmlMarkup& ma
     if (file.Get() < 0) {
         return SystemErrorMessage("Unable to create file", path);
     }
+    // A file cut short (a full disk, a file-size limit) is removed, as a failed KMZ archive
+    // is: a truncated document would read as a damaged track.
+    const auto removed = [&path](std::string message) {
+        ::unlink(path.c_str());
+        return message;
+    };
     std::size_t done = 0;
     while (done < utf8.size()) {
         const ssize_t written = ::write(file.Get(), utf8.data() + done, utf8.size() - done);
@@ -178,12 +184,14 @@ std::string WriteKmlFile(const std::filesystem::path& path, const CXmlMarkup& ma
             continue;
         }
         if (written <= 0) {
-            return SystemErrorMessage("Unable to write file", path);
+            std::string message = SystemErrorMessage("Unable to write file", path);
+            file.Close();
+            return removed(std::move(message));
         }
         done += static_cast<std::size_t>(written);
     }
     if (!file.Close()) {
-        return SystemErrorMessage("Unable to write file", path);
+        return removed(SystemErrorMessage("Unable to write file", path));
     }
     return {};
 }

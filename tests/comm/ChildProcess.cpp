@@ -39,7 +39,9 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const Options& 
         envp.push_back(variable.data());
     }
     envp.push_back(nullptr);
-    const int out = open(m_stdout.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int out = options.stdoutDescriptor
+                        ? fcntl(*options.stdoutDescriptor, F_DUPFD_CLOEXEC, 0)
+                        : open(m_stdout.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     const int err = open(m_stderr.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     m_pid = fork();
     if (m_pid == 0) {

@@ -14,6 +14,9 @@ public:
         std::vector<std::string> arguments;   // without the program
         std::vector<std::string> environment; // "NAME=value" added to the test's own
         std::optional<long long> fileSizeLimit;
+        // When set, the standard output goes to this descriptor (a pipe's writing end, closed
+        // in the test after the start) instead of the file.
+        std::optional<int> stdoutDescriptor = std::nullopt;
     };
 
     ChildProcess(const std::filesystem::path& program, const Options& options,

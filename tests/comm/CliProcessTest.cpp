@@ -5,6 +5,7 @@
 #include "tests/comm/ChildProcess.h"
 #include "tests/comm/PseudoTerminal.h"
 #include "tests/comm/TestLogs.h"
+#include "tests/tracks/NmeaLines.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <bluetooth/rfcomm.h>
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <numeric>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -25,14 +27,16 @@ namespace {
 class Companion {
 public:
     ChildProcess Run(std::vector<std::string> arguments,
-                     std::optional<long long> fileSizeLimit = std::nullopt) {
+                     std::optional<long long> fileSizeLimit = std::nullopt,
+                     std::optional<int> stdoutDescriptor = std::nullopt) {
         return ChildProcess(
             ZRV_CLI,
             {std::move(arguments),
              {"HOME=" + home.Path().string(), "XDG_CONFIG_HOME=" + (home / "config").string(),
               "XDG_DOCUMENTS_DIR=" + Documents().string(),
               "ZRV_DEVICE_ROOT=" + (home / "dev").string()},
-             fileSizeLimit},
+             fileSizeLimit,
+             stdoutDescriptor},
             home.Path());
     }
     std::filesystem::path Documents() const { return home / "Documents"; }
@@ -77,6 +81,18 @@ bool HoldsARecordFile(const std::filesystem::path& folder) {
     return false;
 }
 
+// A waypoint the receiver sends is taken by the store, not written to the record file: only
+// the store's save at the stop keeps it. Sent before a drive, it is taken once the drive is in
+// the file.
+std::string WaypointSentence(const std::string& name) {
+    return nmealines::Line("GPWPL,4916.4500,N,12311.1200,W," + name);
+}
+
+bool StoreHolds(const Companion& companion, const std::string& name) {
+    return testpaths::ReadFileBytes(companion.Documents() / "NaviStor.zrv").find(name) !=
+           std::string::npos;
+}
+
 TEST(RecordCommandLine, StopsCleanlyOnSigtermOrSighupAndKeepsOrDiscardsTheFile) {
     struct Case {
         int signal;
@@ -94,14 +110,16 @@ TEST(RecordCommandLine, StopsCleanlyOnSigtermOrSighupAndKeepsOrDiscardsTheFile) 
         ChildProcess process = companion.Run(arguments);
         ASSERT_TRUE(process.WaitForOutput(" into ", 20s)) << process.Stderr();
         const std::filesystem::path file = RecordFileOf(process);
-        const std::string stream = testlogs::SyntheticDrive(30);
-        receiver.Write(stream);
-        const std::string expected = Headers(receiver.SlavePath()) + Kept(stream);
+        // The store takes the waypoint; the record file keeps the drive.
+        const std::string drive = testlogs::SyntheticDrive(30);
+        receiver.Write(WaypointSentence("SIGWPT") + drive);
+        const std::string expected = Headers(receiver.SlavePath()) + Kept(drive);
         ASSERT_TRUE(FileReaches(file, expected.size()));
         // The live fix is printed once per second.
         ASSERT_TRUE(process.WaitForOutput("points 30", 20s)) << process.Stdout();
         process.Signal(c.signal);
         EXPECT_EQ(process.Wait(20s), 0);
+        EXPECT_TRUE(StoreHolds(companion, "SIGWPT"));
         if (c.discard) {
             EXPECT_NE(process.Stdout().find("deleted " + file.string()), std::string::npos);
             EXPECT_FALSE(std::filesystem::exists(file));
@@ -110,6 +128,39 @@ TEST(RecordCommandLine, StopsCleanlyOnSigtermOrSighupAndKeepsOrDiscardsTheFile) 
             EXPECT_EQ(testpaths::ReadFileBytes(file), expected);
         }
     }
+}
+
+TEST(RecordCommandLine, AReaderOfItsOutputThatWentAwayDoesNotEndTheRecordingBeforeItsStop) {
+    Companion companion;
+    PseudoTerminal receiver;
+    int pipe[2];
+    ASSERT_EQ(pipe2(pipe, O_CLOEXEC), 0);
+    ChildProcess process = companion.Run({"record", receiver.SlavePath()}, std::nullopt, pipe[1]);
+    close(pipe[1]);
+    // The reader takes the first line and goes away, as a logger that died or a dropped ssh
+    // session would.
+    std::string first;
+    char c = 0;
+    while (read(pipe[0], &c, 1) == 1 && c != '\n') {
+        first += c;
+    }
+    close(pipe[0]);
+    const std::size_t into = first.find(" into ");
+    ASSERT_NE(into, std::string::npos) << first << process.Stderr();
+    const std::filesystem::path file = first.substr(into + 6);
+    const std::string drive = testlogs::SyntheticDrive(5);
+    receiver.Write(WaypointSentence("PIPEWPT") + drive);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return process.Stderr().find("the live fix can no longer be printed: Broken pipe") !=
+                   std::string::npos;
+        },
+        30s))
+        << process.Stderr();
+    process.Signal(SIGTERM);
+    EXPECT_EQ(process.Wait(20s), 0) << process.Stderr();
+    EXPECT_EQ(testpaths::ReadFileBytes(file), Headers(receiver.SlavePath()) + Kept(drive));
+    EXPECT_TRUE(StoreHolds(companion, "PIPEWPT"));
 }
 
 TEST(RecordCommandLine, ASecondRecorderOnThePortIsRefusedAndTheFirstGetsTheWholeStream) {

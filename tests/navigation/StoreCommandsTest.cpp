@@ -79,8 +79,8 @@ TEST_F(StoreCommandsTest, ImportedItemsAreListedAsTheListsShowThem) {
     EXPECT_THAT(nearest.out, HasSubstr("\t270.0\xC2\xB0\n"));
 
     const testpaths::CommandRun legs = Cli("store " + Store() + " --json legs R1");
-    EXPECT_THAT(legs.out, HasSubstr("\"number\":1,\"name\":\"A\",\"desiredTrack\":null"));
-    EXPECT_THAT(legs.out, HasSubstr("\"number\":2,\"name\":\"B\",\"desiredTrack\":90,"));
+    EXPECT_THAT(legs.out, HasSubstr("\"number\":1,\"name\":\"A\",\"desired_track_deg\":null"));
+    EXPECT_THAT(legs.out, HasSubstr("\"number\":2,\"name\":\"B\",\"desired_track_deg\":90,"));
 
     const testpaths::CommandRun exported =
         Cli("store " + Store() + " export-route R1 " + Path("r1.txt"));
@@ -98,7 +98,7 @@ TEST_F(StoreCommandsTest, NameConflictsAreSkippedUnlessReplacedOrRenamed) {
     EXPECT_EQ(renamed.out, "WPL_0000\n");
     EXPECT_EQ(Cli("store " + Store() + " --replace add-waypoint A 2 2").exit, 0);
     EXPECT_THAT(Cli("store " + Store() + " --json waypoints").out,
-                HasSubstr("{\"name\":\"A\",\"latitude\":2,\"longitude\":2,"));
+                HasSubstr("{\"name\":\"A\",\"latitude_deg\":2,\"longitude_deg\":2,"));
     EXPECT_EQ(Cli("store " + Store() + " add-waypoint 'A,B' 1 1").exit, 2);
 }
 
