@@ -4,6 +4,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CObrin2App.h"
+#include "app/QtPrompts.h"
 #include "comm/PseudoTerminal.h"
 #include "comm/TestLogs.h"
 #include "platform/RegistryAccessor.h"
@@ -16,6 +17,7 @@
 #include <arpa/inet.h>
 #include <memory>
 #include <netinet/in.h>
+#include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -26,6 +28,7 @@ private slots:
     void cleanup();
     void RecordWithASilentGpsdSaysSoInAnErrorBox();
     void EndingWithoutQuestionsClosesTheOpenDialogAndKeepsTheRecording();
+    void EndingWithoutQuestionsAnswersAnOpenQuestionWithItsDefault();
 
 private:
     void Start(const PlatformPaths& paths);
@@ -113,6 +116,23 @@ void AppShutdownTest::EndingWithoutQuestionsClosesTheOpenDialogAndKeepsTheRecord
     QTRY_VERIFY_WITH_TIMEOUT(core.RunningSource() == nullptr, kThreadWaitMs);
     QVERIFY(std::filesystem::exists(file));
     QVERIFY(m_asked.empty());
+}
+
+void AppShutdownTest::EndingWithoutQuestionsAnswersAnOpenQuestionWithItsDefault() {
+    Start(PlatformPaths::Below(m_dir->Path()));
+    // The keep question of a recording may be on screen when the system ends the program: its
+    // default keeps the file, where the box's escape answer would be No.
+    PromptRequest keep;
+    keep.caption = "Question";
+    keep.text = "Do You want to save the currently-recorded Track?";
+    keep.buttons = PromptButtons::YesNo;
+    std::optional<PromptAnswer> answer;
+    QTimer::singleShot(0, &m_app->Frame(), [&] {
+        QTimer::singleShot(0, &m_app->Frame(), [&] { m_app->ExitWithoutQuestions(); });
+        answer = QtPrompts::ShowMessageBox(&m_app->Frame(), keep);
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(answer.has_value(), kThreadWaitMs);
+    QVERIFY(*answer == PromptAnswer::Yes);
 }
 
 ZRV_QTEST_MAIN(AppShutdownTest)
