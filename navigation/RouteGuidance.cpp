@@ -326,6 +326,12 @@ GuidanceDisplay CRouteGuidance::Display(const GuidanceTarget& target, const Guid
     display.hasDestination = true;
     display.destinationLabel = DestinationLabel(target);
     display.arrivalText = target.destination.name;
+    display.fieldLabel = FieldLabel(m_settings.field, target);
+    if (!fix.hasPosition) {
+        display.bearing = display.distance = display.track = display.speed = "Unknown";
+        display.fieldText = "Unknown";
+        return display;
+    }
     display.bearing = IsCourse(values.bearing) ? Degrees("%.1f%s", values.bearing) : "Unknown";
     display.distance = Format("%.3f", ToDisplayUnit(values.distance, unit));
     display.distanceRed = values.distance < radii.near;
@@ -337,7 +343,6 @@ GuidanceDisplay CRouteGuidance::Display(const GuidanceTarget& target, const Guid
         const double a = OffCourse(values.nextBearing, fix.track);
         display.nextIndicator = IndicatorFor(a, SideOf(fix.track, a, values.nextBearing));
     }
-    display.fieldLabel = FieldLabel(m_settings.field, target);
     display.fieldText = FieldText(m_settings.field, target, values, fix);
     return display;
 }
@@ -346,7 +351,7 @@ GuidanceDisplay CRouteGuidance::Update(CNavigationDataBase& store, const Guidanc
     const GuidanceTarget target = store.CurrentGuidanceTarget();
     const GuidanceValues values = ComputeGuidanceValues(target, fix, m_settings.followTheRoute);
     GuidanceDisplay display = Display(target, values, fix);
-    if (display.hasDestination && target.mode == NavigationMode::GoAlong &&
+    if (display.hasDestination && fix.hasPosition && target.mode == NavigationMode::GoAlong &&
         m_settings.followTheRoute && values.distance < RadiiForKind(m_settings.kind).arrival) {
         store.AdvanceActiveWaypoint(target.routeIndex, target.activeIndex);
     }

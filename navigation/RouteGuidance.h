@@ -36,6 +36,9 @@ struct GuidanceFix {
     double longitude = 0.0; // decimal degrees, east positive
     double speed = 0.0;     // knots over ground
     double track = 0.0;     // course over ground, degrees true
+    // False before the receiver's first fix, or with no live track at all: nothing that needs
+    // a position can be told then.
+    bool hasPosition = true;
 };
 
 // 0 on course, 1 steer left, 2 steer right (also the side of the leg).

@@ -372,6 +372,7 @@ GuidanceFix CObrin2View::NewestLiveFix() {
     fix.longitude = newest.Position().Longitude().DecimalDegrees();
     fix.speed = newest.SpeedOverGround();
     fix.track = newest.CourseOverGround();
+    fix.hasPosition = newest.Position().IsValid();
     return fix;
 }
 

@@ -74,6 +74,31 @@ TEST_F(StoreTest, NoAdvanceWithoutFollowingOrAtTheLastWaypoint) {
     EXPECT_EQ(store.Route(0).ActiveIndex(), 1);
 }
 
+TEST_F(StoreTest, WithoutAFixTheDestinationIsShownAndNothingThatNeedsAPosition) {
+    // The arrival test would see the distance from a blank point: the route must stay put.
+    AddWaypoint("A", 0.0, 0.0);
+    AddWaypoint("B", 0.0, 0.01);
+    AddRoute("R", {"A", "B"});
+    store.SetNavigationTarget(2, 0);
+    const FixedClock clock(Clock(1, 10, 0));
+    CRouteGuidance guidance(clock);
+    guidance.SetSettings({2, true, DistanceUnit::NauticalMiles, GuidanceField::XTK});
+    GuidanceFix noFix = FixAt(0.0, 0.0);
+    noFix.hasPosition = false;
+    const GuidanceDisplay display = guidance.Update(store, noFix);
+    EXPECT_TRUE(display.hasDestination);
+    const GuidanceTarget target = store.CurrentGuidanceTarget();
+    EXPECT_EQ(display.destinationLabel, DestinationLabel(target));
+    EXPECT_EQ(display.arrivalText, target.destination.name);
+    for (const std::string& value :
+         {display.bearing, display.distance, display.track, display.speed, display.fieldText}) {
+        EXPECT_EQ(value, "Unknown");
+    }
+    EXPECT_EQ(IndicatorText(display.indicator), "Unknown");
+    EXPECT_FALSE(display.nextIndicator);
+    EXPECT_EQ(store.Route(0).ActiveIndex(), 0);
+}
+
 TEST_F(StoreTest, TheTargetOfARouteNamesItsNeighboursAndTheRemainingLegs) {
     AddWaypoint("A", 0.0, 0.0);
     AddWaypoint("B", 0.0, 0.1);
