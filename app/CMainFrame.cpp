@@ -252,8 +252,12 @@ void CMainFrame::OnOpen(int) {
             return;
         }
     }
-    const QString path = m_dialogs.open(this, QStringLiteral("Open File"), folder,
-                                        QStringLiteral("All Files (*.txt *.kmz *.kml)"));
+    const QString path =
+        m_dialogs.open(this, QStringLiteral("Open File"), folder,
+                       QStringLiteral("All Files (*.txt *.kmz *.kml *.log *.nmea);;"
+                                      "Record files (*.txt *.log *.nmea);;"
+                                      "KML/KMZ files (*.kml *.kmz);;"
+                                      "All files (*)"));
     if (path.isEmpty()) {
         return;
     }

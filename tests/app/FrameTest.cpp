@@ -53,6 +53,7 @@ private:
     std::vector<PromptRequest> m_asked;
     std::function<PromptAnswer(const PromptRequest&)> m_answer;
     QStringList m_openFolders;
+    QStringList m_openFilters;
     QString m_openPath;
 };
 
@@ -61,6 +62,7 @@ void FrameTest::init() {
     m_asked.clear();
     m_answer = [](const PromptRequest&) { return PromptAnswer::Ok; };
     m_openFolders.clear();
+    m_openFilters.clear();
 }
 
 void FrameTest::cleanup() {
@@ -76,8 +78,9 @@ void FrameTest::Start() {
     });
     QVERIFY(m_app->InitInstance());
     Frame().SetFileDialogs(
-        {[this](QWidget*, const QString&, const QString& folder, const QString&) {
+        {[this](QWidget*, const QString&, const QString& folder, const QString& filter) {
              m_openFolders << folder;
+             m_openFilters << filter;
              return m_openPath;
          },
          nullptr});
@@ -199,6 +202,11 @@ void FrameTest::OpenLoadsARecordFileAndRemembersItsFolder() {
     OpenAndWait(drive);
     QCOMPARE(m_openFolders.value(0),
              QString::fromStdString(PlatformPaths::Below(m_dir->Path()).documentsDir.string()));
+    // Receiver logs come as .log and .nmea too, and any other name can still be chosen.
+    for (const char* offered :
+         {"Record files (*.txt *.log *.nmea)", "KML/KMZ files (*.kml *.kmz)", "All files (*)"}) {
+        QVERIFY2(m_openFilters.value(0).split(";;").contains(QString(offered)), offered);
+    }
     QVERIFY(PointCount(kEngineTrack1) > 20);
     QCOMPARE(Frame().View().ShownViewCommand(), kViewRecordedTrack);
     QCOMPARE(Frame().windowTitle(), QStringLiteral("trip.log"));
