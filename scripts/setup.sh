@@ -8,7 +8,7 @@ packages=(
     build-essential cmake pkg-config clang clang-format libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libminizip-dev libbluetooth-dev
-    gpsd gpsd-clients gpsbabel libxml2-utils locales
+    gpsd gpsd-clients gpsbabel python3-gpxpy lintian libxml2-utils locales
     qt6-base-dev fonts-dejavu-core xvfb xauth xdotool imagemagick xdg-utils
 )
 
