@@ -20,7 +20,12 @@ bool AskReplace(IPrompts& prompts, const char* question, const std::string& name
 } // namespace
 
 bool CheckTypedName(IPrompts& prompts, const std::string& name) {
-    const bool usable = !name.empty() && name.size() <= kLongestTypedName &&
+    // Every byte of UTF-8 text but the continuation bytes begins a character.
+    const auto characters =
+        static_cast<std::size_t>(std::count_if(name.begin(), name.end(), [](char c) {
+            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        }));
+    const bool usable = characters >= 1 && characters <= kLongestTypedName &&
                         std::none_of(name.begin(), name.end(), [](char c) {
                             const auto code = static_cast<unsigned char>(c);
                             return code < 0x20 || code == 0x7F || c == ',' || c == '*' || c == '$';
@@ -29,8 +34,16 @@ bool CheckTypedName(IPrompts& prompts, const std::string& name) {
         prompts.ShowError(FillMessage("The name '%1' cannot be used. A name has 1 to 20 "
                                       "characters and no ',', '*' or '$'.",
                                       name));
+        return false;
     }
-    return usable;
+    if (name.size() > kLongestTypedNameBytes) {
+        prompts.ShowError(FillMessage("The name '%1' cannot be used: its letters take more room "
+                                      "than the store file has for a name. Please! Use a shorter "
+                                      "name.",
+                                      name));
+        return false;
+    }
+    return true;
 }
 
 bool DeleteWaypointAsked(CNavigationDataBase& store, IPrompts& prompts, int index) {

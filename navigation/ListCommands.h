@@ -16,13 +16,16 @@ class IPrompts;
 inline constexpr const char* kNoWaypoints = "There are not Waypoints";
 inline constexpr const char* kNoRoutes = "There are not Routes";
 
-// The longest name a user may give a waypoint or route: every sentence of the store file then
-// stays within a line.
+// The longest name a user may give a waypoint or route, in characters.
 inline constexpr std::size_t kLongestTypedName = 20;
+// And in bytes of its UTF-8 text: a route name and a waypoint name of this length still share
+// one RTE sentence of 82 characters, even in a route of a million sentences, so that no item
+// is left out of the store file.
+inline constexpr std::size_t kLongestTypedNameBytes = 26;
 
-// A typed name that can travel in the sentences of the store file: 1 to 20 characters, none of
-// them a field separator ("," "*" "$") or a control character. Otherwise the user is told and
-// the result is false.
+// A typed name (UTF-8) that can travel in the sentences of the store file: 1 to 20 characters
+// that fit in 26 bytes, none of them a field separator ("," "*" "$") or a control character.
+// Otherwise the user is told and the result is false.
 bool CheckTypedName(IPrompts& prompts, const std::string& name);
 
 // Waypoint list, nearest list: "&Delete" asks, then deletes the waypoint and removes its name

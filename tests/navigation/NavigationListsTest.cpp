@@ -296,6 +296,46 @@ TEST_F(StoreTest, TypedNamesMustTravelInTheSentences) {
     EXPECT_EQ(settings.lastUsed[NavItemKind::Route], 0);
 }
 
+TEST_F(StoreTest, TypedNamesCountCharactersAndFitTheStoreFileInBytes) {
+    // 20 characters in 23 bytes.
+    EXPECT_EQ(
+        CreateWaypoint(store, settings, prompts, "Br\u00FCcke \u00FCber den Flu\u00DF", At(1, 1)),
+        0);
+    EXPECT_TRUE(prompts.Shown().empty());
+
+    // The most bytes a name takes (13 letters of 2 bytes): such a route with such waypoints
+    // still has every sentence in the file.
+    const std::string longest = "\u00C4\u00D6\u00DC\u00E4\u00F6\u00FC\u00C4\u00D6\u00DC"
+                                "\u00E4\u00F6\u00FC\u00C4";
+    ASSERT_EQ(longest.size(), kLongestTypedNameBytes);
+    ASSERT_EQ(CreateWaypoint(store, settings, prompts, longest, At(2, 2)), 1);
+    ASSERT_EQ(CreateRoute(store, settings, prompts, longest), 0);
+    for (int i = 0; i < 3; ++i) {
+        store.AddWaypointToRoute(longest, longest);
+    }
+    const std::string exported = *store.RouteExportText(0);
+    std::size_t sentences = 0;
+    for (std::size_t at = exported.find("$GPRTE,"); at != std::string::npos;
+         at = exported.find("$GPRTE,", at + 1)) {
+        ++sentences;
+        EXPECT_LT(exported.find("\r\n", at) - at, 80u);
+    }
+    EXPECT_EQ(sentences, 3u);
+    EXPECT_TRUE(prompts.Shown().empty());
+
+    // 14 such letters, or 20 letters of 2 bytes: few enough characters, too many bytes.
+    std::string cyrillic20;
+    for (int i = 0; i < 20; ++i) {
+        cyrillic20 += "\u0416";
+    }
+    for (const std::string& tooLong : {longest + "\u00E4", cyrillic20}) {
+        prompts.Clear();
+        EXPECT_EQ(CreateRoute(store, settings, prompts, tooLong), -1);
+        ASSERT_EQ(prompts.Texts().size(), 1u);
+        EXPECT_THAT(prompts.Texts()[0], ::testing::HasSubstr("Use a shorter name"));
+    }
+}
+
 // ---- Position clipboard --------------------------------------------------------------------
 
 TEST(PositionClipboardTest, CopiedTextPastesBackAndBadTextPastesNothing) {
