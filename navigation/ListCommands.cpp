@@ -17,6 +17,17 @@ bool AskReplace(IPrompts& prompts, const char* question, const std::string& name
     return prompts.AskYesNo(FillMessage(question, name), PromptIcon::Exclamation, true);
 }
 
+// Degrees, minutes and seconds together, in degrees.
+double DegreesOfParts(std::span<const double> parts) {
+    double degrees = 0.0;
+    double scale = 1.0;
+    for (const double part : parts) {
+        degrees += part / scale;
+        scale *= 60.0;
+    }
+    return degrees;
+}
+
 } // namespace
 
 bool CheckTypedName(IPrompts& prompts, const std::string& name) {
@@ -41,6 +52,22 @@ bool CheckTypedName(IPrompts& prompts, const std::string& name) {
                                       "than the store file has for a name. Please! Use a shorter "
                                       "name.",
                                       name));
+        return false;
+    }
+    return true;
+}
+
+bool CheckTypedPosition(IPrompts& prompts, std::span<const double> latitudeParts,
+                        std::span<const double> longitudeParts) {
+    // Written so that a part that is not a number is refused too.
+    if (!(DegreesOfParts(latitudeParts) <= 90.0)) {
+        prompts.ShowError("The latitude cannot be more than 90" + std::string(kDegreeSign) +
+                          ". Please! Correct the position.");
+        return false;
+    }
+    if (!(DegreesOfParts(longitudeParts) <= 180.0)) {
+        prompts.ShowError("The longitude cannot be more than 180" + std::string(kDegreeSign) +
+                          ". Please! Correct the position.");
         return false;
     }
     return true;

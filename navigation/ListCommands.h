@@ -28,6 +28,13 @@ inline constexpr std::size_t kLongestTypedNameBytes = 26;
 // Otherwise the user is told and the result is false.
 bool CheckTypedName(IPrompts& prompts, const std::string& name);
 
+// A position typed in a waypoint dialog, each coordinate as the number parts of its field
+// (degrees, then minutes and seconds as far as its style has them): a latitude past 90 degrees
+// or a longitude past 180 degrees is refused rather than cut back to the pole or the
+// antimeridian. Then the user is told and the result is false.
+bool CheckTypedPosition(IPrompts& prompts, std::span<const double> latitudeParts,
+                        std::span<const double> longitudeParts);
+
 // Waypoint list, nearest list: "&Delete" asks, then deletes the waypoint and removes its name
 // from every route. True when deleted.
 bool DeleteWaypointAsked(CNavigationDataBase& store, IPrompts& prompts, int index);

@@ -116,13 +116,15 @@ void CCoordinateEdit::SetDecimalDegrees(double degrees) {
 }
 
 double CCoordinateEdit::DecimalDegrees() const {
-    std::array<double, 3> values{};
+    return CoordinateFromParts(m_axis, m_options.style, Sign(), PartValues());
+}
+
+std::vector<double> CCoordinateEdit::PartValues() const {
+    std::vector<double> values;
     for (int i = 0; i < m_layout.count; ++i) {
-        values[static_cast<std::size_t>(i)] = m_parts[static_cast<std::size_t>(i)]->value();
+        values.push_back(m_parts[static_cast<std::size_t>(i)]->value());
     }
-    return CoordinateFromParts(
-        m_axis, m_options.style, Sign(),
-        std::span<const double>(values.data(), static_cast<std::size_t>(m_layout.count)));
+    return values;
 }
 
 void CCoordinateEdit::SetPasted(const PastedCoordinate& coordinate) {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <array>
+#include <vector>
 
 class QComboBox;
 class QDoubleSpinBox;
@@ -26,6 +27,9 @@ public:
     // Signed decimal degrees, north and east positive.
     void SetDecimalDegrees(double degrees);
     double DecimalDegrees() const;
+    // The values of the number parts shown (degrees, then minutes and seconds as the style has
+    // them), as typed: not bounded to the axis.
+    std::vector<double> PartValues() const;
     // Hemisphere, degrees, minutes and seconds as pasted, shown in the current style.
     void SetPasted(const PastedCoordinate& coordinate);
 

@@ -84,9 +84,20 @@ CoordinateStyle CNewNavigationItemDlg::Style() const {
 }
 
 void CNewNavigationItemDlg::accept() {
-    if (m_prompts != nullptr && !CheckTypedName(*m_prompts, Name().toStdString())) {
-        m_name->setFocus();
-        return;
+    if (m_prompts != nullptr) {
+        if (!CheckTypedName(*m_prompts, Name().toStdString())) {
+            m_name->setFocus();
+            return;
+        }
+        if (m_latitude != nullptr &&
+            !CheckTypedPosition(*m_prompts, m_latitude->PartValues(), m_longitude->PartValues())) {
+            m_latitude->setFocus();
+            return;
+        }
+        if (m_store && !m_store()) {
+            m_name->setFocus();
+            return;
+        }
     }
     QDialog::accept();
 }

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class CCoordinateEdit;
 class IPrompts;
 class QComboBox;
@@ -31,9 +33,13 @@ public:
     // "Cop&y all Position".
     void CopyPosition() const;
 
-    // OK then keeps the dialog open, with what was typed, while the name is one the store
-    // cannot keep; the prompts say why.
-    void CheckNameWith(IPrompts& prompts) { m_prompts = &prompts; }
+    // OK then keeps the dialog open, with what was typed, until `store` took it: a name the
+    // store cannot keep and a position off the globe are refused first (the prompts say why),
+    // then `store` runs, asks its own questions, and returns false when nothing was stored.
+    void OnConfirm(IPrompts& prompts, std::function<bool()> store) {
+        m_prompts = &prompts;
+        m_store = std::move(store);
+    }
     void accept() override;
 
 protected:
@@ -46,4 +52,5 @@ private:
     CCoordinateEdit* m_latitude = nullptr;
     CCoordinateEdit* m_longitude = nullptr;
     IPrompts* m_prompts = nullptr;
+    std::function<bool()> m_store;
 };

@@ -25,7 +25,8 @@ QString CRenameDlg::Name() const {
 }
 
 void CRenameDlg::accept() {
-    if (m_prompts != nullptr && !CheckTypedName(*m_prompts, Name().toStdString())) {
+    if (m_prompts != nullptr &&
+        (!CheckTypedName(*m_prompts, Name().toStdString()) || (m_rename && !m_rename()))) {
         m_name->setFocus();
         return;
     }

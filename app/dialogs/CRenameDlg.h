@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class IPrompts;
 class QLineEdit;
 
@@ -13,12 +15,17 @@ public:
     QString Name() const;
     QLineEdit* NameEdit() const { return m_name; }
 
-    // OK then keeps the dialog open, with what was typed, while the name is one the store
-    // cannot keep; the prompts say why.
-    void CheckNameWith(IPrompts& prompts) { m_prompts = &prompts; }
+    // OK then keeps the dialog open, with what was typed, until `rename` took the name: a name
+    // the store cannot keep is refused first (the prompts say why), then `rename` runs, asks
+    // its own questions, and returns false when the route kept its name.
+    void OnConfirm(IPrompts& prompts, std::function<bool()> rename) {
+        m_prompts = &prompts;
+        m_rename = std::move(rename);
+    }
     void accept() override;
 
 private:
     QLineEdit* m_name;
     IPrompts* m_prompts = nullptr;
+    std::function<bool()> m_rename;
 };

@@ -143,12 +143,15 @@ void CRouteListDlg::NewRoute() {
         CNewNavigationItemDlg::Kind::NewRoute,
         QString::fromStdString(NewItemName(m_settings, NavItemKind::Route)), {},
         CoordinateStyle::Traditional, this);
-    dialog.CheckNameWith(m_context.core.Prompts());
+    int index = -1;
+    dialog.OnConfirm(m_context.core.Prompts(), [&] {
+        index = CreateRoute(m_context.core.Document().Store(), m_settings, m_context.core.Prompts(),
+                            dialog.Name().toStdString());
+        return index >= 0;
+    });
     if (!m_runners.newRoute(dialog)) {
         return;
     }
-    const int index = CreateRoute(m_context.core.Document().Store(), m_settings,
-                                  m_context.core.Prompts(), dialog.Name().toStdString());
     Refresh();
     List()->SelectRow(index);
 }
@@ -162,16 +165,16 @@ void CRouteListDlg::RenameRoute(int row) {
     }
     const std::string shown = store.Route(index).Name();
     CRenameDlg dialog(QString::fromStdString(shown), this);
-    dialog.CheckNameWith(m_context.core.Prompts());
+    dialog.OnConfirm(m_context.core.Prompts(), [&] {
+        // Found again by its name: received routes may have moved it while the dialog was open.
+        return RenameRouteAsked(store, m_context.core.Prompts(), store.FindRoute(shown),
+                                dialog.Name().toStdString());
+    });
     if (!m_runners.rename(dialog)) {
         return;
     }
-    const std::string name = dialog.Name().toStdString();
-    // Found again by its name: received routes may have moved it while the dialog was open.
-    if (RenameRouteAsked(store, m_context.core.Prompts(), store.FindRoute(shown), name)) {
-        Refresh();
-        List()->SelectRow(store.FindRoute(name));
-    }
+    Refresh();
+    List()->SelectRow(store.FindRoute(dialog.Name().toStdString()));
 }
 
 void CRouteListDlg::DeleteRoute(int row) {

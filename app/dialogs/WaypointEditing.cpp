@@ -19,36 +19,37 @@ int NewWaypointInDialog(const NavigationDialogContext& context, INavigationSetti
         CNewNavigationItemDlg::Kind::NewWaypoint,
         QString::fromStdString(NewItemName(settings, NavItemKind::Waypoint)), position,
         StoredCoordinateStyle(context.core.Registry()), parent);
-    dialog.CheckNameWith(context.core.Prompts());
+    int index = -1;
+    dialog.OnConfirm(context.core.Prompts(), [&] {
+        index = CreateWaypoint(context.core.Document().Store(), settings, context.core.Prompts(),
+                               dialog.Name().toStdString(), dialog.Position());
+        return index >= 0;
+    });
     if (!run(dialog)) {
         return -1;
     }
-    const int index =
-        CreateWaypoint(context.core.Document().Store(), settings, context.core.Prompts(),
-                       dialog.Name().toStdString(), dialog.Position());
-    if (index >= 0) {
-        StoreCoordinateStyle(context.core.Registry(), dialog.Style());
-    }
+    StoreCoordinateStyle(context.core.Registry(), dialog.Style());
     return index;
 }
 
 int EditWaypointInDialog(const NavigationDialogContext& context, QWidget* parent, int index,
                          const ItemDialogRunner& run) {
     CNavigationDataBase& store = context.core.Document().Store();
-    const CWaypoint waypoint = store.Waypoint(index);
-    if (waypoint.Name().empty()) {
+    const std::string shown = store.Waypoint(index).Name();
+    if (shown.empty()) {
         return -1;
     }
     CNewNavigationItemDlg dialog(CNewNavigationItemDlg::Kind::EditWaypoint,
-                                 QString::fromStdString(waypoint.Name()), waypoint.Position(),
+                                 QString::fromStdString(shown), store.Waypoint(index).Position(),
                                  StoredCoordinateStyle(context.core.Registry()), parent);
-    dialog.CheckNameWith(context.core.Prompts());
+    dialog.OnConfirm(context.core.Prompts(), [&] {
+        // Found again by its name: received sentences may have moved it while the dialog was
+        // open.
+        return EditWaypointAsked(store, context.core.Prompts(), store.FindWaypoint(shown),
+                                 dialog.Name().toStdString(), dialog.Position());
+    });
     if (!run(dialog)) {
         return -1;
     }
-    const std::string name = dialog.Name().toStdString();
-    if (!EditWaypointAsked(store, context.core.Prompts(), index, name, dialog.Position())) {
-        return -1;
-    }
-    return store.FindWaypoint(name);
+    return store.FindWaypoint(dialog.Name().toStdString());
 }

@@ -8,7 +8,8 @@ class CNewNavigationItemDlg;
 class INavigationSettings;
 class QWidget;
 
-// How a New or Edit dialog is run: true when confirmed.
+// How a New or Edit dialog is run: true when confirmed. The dialog stores what it shows as
+// it closes on OK.
 using ItemDialogRunner = std::function<bool(CNewNavigationItemDlg&)>;
 // Runs the dialog modally.
 bool RunItemDialog(CNewNavigationItemDlg& dialog);

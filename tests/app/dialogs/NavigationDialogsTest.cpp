@@ -41,6 +41,16 @@
 
 #include <memory>
 
+namespace {
+
+// OK as the user presses it: true when the dialog closed accepted.
+bool PressOk(QDialog& dialog) {
+    dialog.accept();
+    return dialog.result() == QDialog::Accepted;
+}
+
+} // namespace
+
 class NavigationDialogsTest : public QObject {
     Q_OBJECT
 private slots:
@@ -54,6 +64,7 @@ private slots:
     void WaypointListDeleteAsksThenRemovesTheNameFromEveryRoute();
     void WaypointListNewStoresAndMovesTheCounterAndStyleOn();
     void WaypointListEditAsksBeforeReplacingAnotherWaypoint();
+    void NewWaypointRefusesAPositionPastThePoleOrTheAntimeridian();
     void WaypointListKeepsItsColumnWidths();
     void SelectionModeReturnsTheWaypointsInTheOrderChosen();
     void NearestListOrdersByDistanceAndNeedsAPosition();
@@ -333,7 +344,7 @@ void NavigationDialogsTest::WaypointListNewStoresAndMovesTheCounterAndStyleOn() 
         proposed = item.NameEdit()->text();
         title = item.windowTitle();
         item.LatitudeEdit()->SetDecimalDegrees(10.5);
-        return true;
+        return PressOk(item);
     });
     dialog.NewWaypoint();
     QCOMPARE(proposed, QString("WPL_9999"));
@@ -348,34 +359,107 @@ void NavigationDialogsTest::WaypointListNewStoresAndMovesTheCounterAndStyleOn() 
     // A name that cannot travel in the store file is refused and nothing moves on.
     dialog.SetItemDialogRunner([](CNewNavigationItemDlg& item) {
         item.NameEdit()->setText("a,b");
-        return true;
+        return PressOk(item);
     });
     dialog.NewWaypoint();
     QCOMPARE(Store().Count(NavItemKind::Waypoint), 1);
     QCOMPARE(ReadDword(settings_keys::kNavigatorWaypoints, "StartNumber"), 0u);
 }
 
+// Each question is asked while the dialog is open: No leaves it open with what was typed.
 void NavigationDialogsTest::WaypointListEditAsksBeforeReplacingAnotherWaypoint() {
     AddWaypoint("A", 1, 1);
     AddWaypoint("B", 2, 2);
     CWaypointListDlg dialog(Context());
     QString title;
+    bool keptOpen = false;
     dialog.SetItemDialogRunner([&](CNewNavigationItemDlg& item) {
         title = item.windowTitle();
+        item.show();
         item.NameEdit()->setText("B");
-        return true;
+        m_answers = {PromptAnswer::No};
+        keptOpen = !PressOk(item) && item.isVisible() && item.NameEdit()->text() == "B" &&
+                   Store().Count(NavItemKind::Waypoint) == 2;
+        m_answers = {PromptAnswer::Yes};
+        return PressOk(item);
     });
-    m_answers = {PromptAnswer::No};
     dialog.EditWaypoint(0);
     QCOMPARE(title, QString("Edit"));
-    QCOMPARE(m_asked.back().text,
+    QVERIFY(keptOpen);
+    QCOMPARE(m_asked.front().text,
              std::string("A waypoint whit the same name 'B' exists already!\n\nReplace?"));
-    QCOMPARE(Store().Count(NavItemKind::Waypoint), 2);
-    m_answers = {PromptAnswer::Yes};
-    dialog.EditWaypoint(0);
+    QCOMPARE(m_asked.size(), std::size_t{2});
     QCOMPARE(Store().Count(NavItemKind::Waypoint), 1);
     QCOMPARE(Store().Waypoint(0).Position().Latitude().DecimalDegrees(), 1.0);
     QCOMPARE(dialog.Model()->rowCount(), 1);
+
+    // New: No to both conflict questions stores nothing and keeps the dialog open.
+    dialog.SetItemDialogRunner([&](CNewNavigationItemDlg& item) {
+        item.show();
+        item.NameEdit()->setText("B");
+        item.LatitudeEdit()->SetDecimalDegrees(5.0);
+        m_answers = {PromptAnswer::No, PromptAnswer::No};
+        keptOpen = !PressOk(item) && item.isVisible() && item.NameEdit()->text() == "B";
+        item.reject();
+        return false;
+    });
+    m_asked.clear();
+    dialog.NewWaypoint();
+    QVERIFY(keptOpen);
+    QCOMPARE(m_asked.size(), std::size_t{2});
+    QCOMPARE(Store().Count(NavItemKind::Waypoint), 1);
+    QCOMPARE(Store().Waypoint(0).Position().Latitude().DecimalDegrees(), 1.0);
+
+    // Rename: No to "Replace?" keeps the typed name in the open dialog.
+    AddRoute("R", {});
+    AddRoute("S", {});
+    CRouteListDlg routes(Context());
+    routes.DialogRunners().rename = [&](CRenameDlg& rename) {
+        rename.show();
+        rename.NameEdit()->setText("S");
+        m_answers = {PromptAnswer::No};
+        keptOpen = !PressOk(rename) && rename.isVisible() && rename.NameEdit()->text() == "S";
+        rename.NameEdit()->setText("T");
+        return PressOk(rename);
+    };
+    m_asked.clear();
+    routes.RenameRoute(0);
+    QVERIFY(keptOpen);
+    QCOMPARE(m_asked.size(), std::size_t{1});
+    QVERIFY(Store().FindRoute("T") >= 0);
+    QVERIFY(Store().FindRoute("S") >= 0);
+}
+
+// 90 degrees 30 minutes north is no latitude: refused with the dialog open, not cut to the pole.
+void NavigationDialogsTest::NewWaypointRefusesAPositionPastThePoleOrTheAntimeridian() {
+    CWaypointListDlg dialog(Context());
+    QStringList told;
+    bool keptOpen = true;
+    dialog.SetItemDialogRunner([&](CNewNavigationItemDlg& item) {
+        item.show();
+        CCoordinateEdit& latitude = *item.LatitudeEdit();
+        CCoordinateEdit& longitude = *item.LongitudeEdit();
+        latitude.Part(0)->setValue(90);
+        latitude.Part(1)->setValue(30);
+        keptOpen = !PressOk(item) && item.isVisible();
+        told << QString::fromStdString(m_asked.back().text);
+        latitude.Part(1)->setValue(0);
+        longitude.SetStyle(CoordinateStyle::DecimalMinutes);
+        longitude.Part(0)->setValue(180);
+        longitude.Part(1)->setValue(0.0001);
+        keptOpen = keptOpen && !PressOk(item) && item.isVisible();
+        told << QString::fromStdString(m_asked.back().text);
+        longitude.Part(1)->setValue(0);
+        return PressOk(item);
+    });
+    dialog.NewWaypoint();
+    QVERIFY(keptOpen);
+    QCOMPARE(told, QStringList({QString::fromUtf8("The latitude cannot be more than 90\u00B0. "
+                                                  "Please! Correct the position."),
+                                QString::fromUtf8("The longitude cannot be more than 180\u00B0. "
+                                                  "Please! Correct the position.")}));
+    QCOMPARE(Store().Count(NavItemKind::Waypoint), 1);
+    QCOMPARE(Store().Waypoint(0).Position(), CLatLong::FromDecimalDegrees(90.0, 180.0));
 }
 
 void NavigationDialogsTest::WaypointListKeepsItsColumnWidths() {
