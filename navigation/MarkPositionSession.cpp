@@ -3,6 +3,7 @@
 #include "navigation/DefaultNames.h"
 #include "navigation/NavigationDataBase.h"
 #include "navigation/PositionAveraging.h"
+#include "navigation/TextFormat.h"
 #include "platform/Prompts.h"
 
 #include <mutex>
@@ -83,11 +84,24 @@ std::optional<CLatLong> CMarkPositionSession::PositionToStore() const {
 int CMarkPositionSession::Confirm(const std::string& name,
                                   const std::optional<std::string>& addToRoute) {
     const std::optional<CLatLong> position = PositionToStore();
-    if (!m_trackFile || !position || name.empty()) {
+    if (name.empty()) {
+        return -1;
+    }
+    if (!m_trackFile) {
+        m_prompts.ShowError("The position cannot be stored: no track is being recorded or "
+                            "played back.");
+        return -1;
+    }
+    if (!position) {
+        m_prompts.ShowError("The position cannot be stored: the receiver has not given one yet.");
         return -1;
     }
     const int index = m_store.StoreWaypoint(CWaypoint(name, *position), false, *m_trackFile);
     if (index < 0) {
+        // The user declined both to replace the waypoint of that name and to take another name.
+        m_prompts.ShowError(FillMessage("The waypoint '%1' was not stored: a waypoint of that "
+                                        "name exists already. Please! Type another name.",
+                                        name));
         return -1;
     }
     m_store.SetLastUsed(NavItemKind::Waypoint, index, true);

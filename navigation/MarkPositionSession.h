@@ -44,7 +44,8 @@ public:
     std::optional<CLatLong> PositionToStore() const;
 
     // Stores the waypoint under `name`, adds it to `addToRoute` when given, and keeps the track
-    // route only when it got waypoints. The stored waypoint's index, -1 when nothing was stored.
+    // route only when it got waypoints. The stored waypoint's index; -1 when nothing was stored,
+    // and then the user was told why (without a track, without a position, or the name taken).
     int Confirm(const std::string& name, const std::optional<std::string>& addToRoute);
     // Deletes a track route that is still empty and gives back the last used route of the
     // store as it was when the dialog opened.

@@ -96,9 +96,12 @@ void CMarkPositionDlg::Tick() {
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(valid);
     if (valid && !m_namePrefilled && !m_session.DefaultName().empty()) {
         m_namePrefilled = true;
-        m_name->setText(QString::fromStdString(m_session.DefaultName()));
-        m_name->selectAll();
-        m_name->setFocus();
+        // A name typed while waiting for the fix is the user's choice.
+        if (m_name->text().isEmpty()) {
+            m_name->setText(QString::fromStdString(m_session.DefaultName()));
+            m_name->selectAll();
+            m_name->setFocus();
+        }
         ProposeRouteOfTrack();
     }
 }
@@ -133,8 +136,14 @@ void CMarkPositionDlg::accept() {
     }
     m_timer.stop();
     const QString route = m_route->currentText();
-    m_session.Confirm(m_name->text().toStdString(),
-                      route.isEmpty() ? std::nullopt : std::optional(route.toStdString()));
+    const std::optional<std::string> addToRoute =
+        route.isEmpty() ? std::nullopt : std::optional(route.toStdString());
+    // Nothing stored (the session said why): the dialog stays, and so do the samples.
+    if (m_session.Confirm(m_name->text().toStdString(), addToRoute) < 0) {
+        m_timer.start(kSamplingMilliseconds);
+        m_name->setFocus();
+        return;
+    }
     QDialog::accept();
 }
 

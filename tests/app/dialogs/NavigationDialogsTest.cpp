@@ -77,6 +77,7 @@ private slots:
     void MarkPositionCollectsTheTracksWaypointsInItsRoute();
     void MarkPositionConfirmStoresTheAverageInTheChosenRoute();
     void MarkPositionKeepsARefusedNameOpenForCorrection();
+    void MarkPositionStaysOpenWithItsSamplesWhenNothingWasStored();
     void NewEditAndRenameRefuseANameBeforeTheyClose();
     void WaypointListCommandsActOnTheWaypointShownAfterTheStoreMovedIt();
     void RouteListCommandsActOnTheRouteShownAfterTheStoreMovedIt();
@@ -757,6 +758,58 @@ void NavigationDialogsTest::MarkPositionKeepsARefusedNameOpenForCorrection() {
     QVERIFY(Store().FindWaypoint("Camp 1") >= 0);
     QCOMPARE(Store().Route(Store().FindRoute("RTE_0000")).WaypointNames(),
              std::vector<std::string>{"Camp 1"});
+}
+
+void NavigationDialogsTest::MarkPositionStaysOpenWithItsSamplesWhenNothingWasStored() {
+    AddWaypoint("Camp", 1, 1);
+    WriteDword(settings_keys::kNavigatorWaypoints, "StartNumber", 7);
+    CLatLong latest;
+    CMarkPositionDlg dialog(
+        Context(), [&] { return latest; }, "/tmp/track.txt");
+    dialog.show();
+    // Typed while waiting for the fix: the default name does not replace it.
+    dialog.Tick();
+    dialog.NameEdit()->setText("Camp");
+    latest = CLatLong::FromDecimalDegrees(10.0, 20.0);
+    dialog.Tick();
+    dialog.Tick();
+    QCOMPARE(dialog.NameEdit()->text(), QString("Camp"));
+    QCOMPARE(dialog.RouteChoice()->currentText(), QString("RTE_0000"));
+
+    // No to "Replace?" and to "Save with an another name?": told, and nothing is lost.
+    m_answers = {PromptAnswer::No, PromptAnswer::No};
+    dialog.accept();
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(m_asked.size(), std::size_t{3});
+    QCOMPARE(m_asked[2].text, std::string("The waypoint 'Camp' was not stored: a waypoint of that "
+                                          "name exists already. Please! Type another name."));
+    QCOMPARE(dialog.NameEdit()->text(), QString("Camp"));
+    QCOMPARE(dialog.Session().Samples().size(), std::size_t{2});
+    QVERIFY(dialog.SamplingTimer().isActive());
+    QCOMPARE(Store().Waypoint(0).Position(), CLatLong::FromDecimalDegrees(1.0, 1.0));
+    QVERIFY(Store().FindRoute("RTE_0000") >= 0);
+    QCOMPARE(ReadDword(settings_keys::kNavigatorWaypoints, "StartNumber"), 7u);
+
+    dialog.NameEdit()->setText("Camp 2");
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(Store().Route(Store().FindRoute("RTE_0000")).WaypointNames(),
+             std::vector<std::string>{"Camp 2"});
+    QCOMPARE(ReadDword(settings_keys::kNavigatorWaypoints, "StartNumber"), 8u);
+
+    // Without a track nothing can be stored: told, and the dialog stays for Cancel.
+    m_asked.clear();
+    CMarkPositionDlg noTrack(
+        Context(), [&] { return latest; }, std::nullopt);
+    noTrack.show();
+    noTrack.Tick();
+    noTrack.accept();
+    QVERIFY(noTrack.isVisible());
+    QCOMPARE(m_asked.size(), std::size_t{1});
+    QCOMPARE(m_asked[0].text, std::string("The position cannot be stored: no track is being "
+                                          "recorded or played back."));
+    QCOMPARE(Store().Count(NavItemKind::Waypoint), 2);
 }
 
 void NavigationDialogsTest::NewEditAndRenameRefuseANameBeforeTheyClose() {
