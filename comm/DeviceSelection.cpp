@@ -2,6 +2,7 @@
 
 #include "comm/ApplicationCore.h"
 #include "comm/BaudRateSettings.h"
+#include "comm/PortDescription.h"
 #include "platform/RegistryAccessor.h"
 #include "platform/Settings.h"
 #include "platform/SettingsKeys.h"
@@ -142,8 +143,11 @@ void StartOrRestartAfterChoice(ApplicationCore& application, Direction direction
 std::string RecordItemText(ApplicationCore& application) {
     const bool builtIn = application.BuiltInGps().use;
     if (const CommEndpoint* running = application.RunningSource()) {
-        std::string device = builtIn ? kBuiltInGpsName : running->ConnectedName();
-        if (running == &application.SerialSource()) {
+        const bool serial = running == &application.SerialSource();
+        std::string device = builtIn  ? kBuiltInGpsName
+                             : serial ? PortDisplayName(running->ConnectedName())
+                                      : running->ConnectedName();
+        if (serial) {
             if (const std::string rate = application.SerialSource().LineRateText(); !rate.empty()) {
                 device += " (" + rate + ")";
             }
@@ -154,15 +158,18 @@ std::string RecordItemText(ApplicationCore& application) {
         return ItemText("Record &from", kBuiltInGpsName);
     }
     const std::string& port = application.SerialSource().GetPortName();
-    return ItemText("Record &from",
-                    !port.empty() ? port : application.BluetoothSource().Device().name);
+    return ItemText("Record &from", !port.empty() ? PortDisplayName(port)
+                                                  : application.BluetoothSource().Device().name);
 }
 
 std::string PlaybackItemText(ApplicationCore& application) {
     if (const CommEndpoint* running = application.RunningDestination()) {
-        return ItemText("Playing back &to", running->ConnectedName());
+        return ItemText("Playing back &to", running == &application.SerialDestination()
+                                                ? PortDisplayName(running->ConnectedName())
+                                                : running->ConnectedName());
     }
     const std::string& port = application.SerialDestination().GetPortName();
-    return ItemText("Playback &to",
-                    !port.empty() ? port : application.BluetoothDestination().Device().name);
+    return ItemText("Playback &to", !port.empty()
+                                        ? PortDisplayName(port)
+                                        : application.BluetoothDestination().Device().name);
 }

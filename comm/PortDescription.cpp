@@ -46,6 +46,14 @@ std::string Describe(const PlatformPaths& paths, const DeviceFolder::Entry& entr
 
 } // namespace
 
+std::string PortDisplayName(std::string_view stored) {
+    constexpr std::string_view kDevicePrefix = "$device\\";
+    if (stored.starts_with(kDevicePrefix)) {
+        stored.remove_prefix(kDevicePrefix.size());
+    }
+    return std::string(stored);
+}
+
 std::map<std::string, std::string> DescribePortEntries(const PlatformPaths& paths) {
     std::map<std::string, std::string> descriptions;
     const std::map<fs::path, std::string> persistent = PersistentNames(paths.systemDeviceRoot);

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 
 struct PlatformPaths;
 
@@ -12,3 +13,7 @@ struct PlatformPaths;
 // Serial devices plugged in since the last listing get their entries first. Keyed by entry
 // name; entries that are no link are left out.
 std::map<std::string, std::string> DescribePortEntries(const PlatformPaths& paths);
+
+// The name a port is shown under. Ports from 10 up are stored as "$device\COM12:", which the
+// user never typed: they show as "COM12:". Every other name shows as it is stored.
+std::string PortDisplayName(std::string_view stored);

@@ -1,6 +1,7 @@
 #include "app/dialogs/CSelectSerialPortDlg.h"
 
 #include "comm/BaudRateDetector.h"
+#include "comm/PortDescription.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -19,9 +20,11 @@ CSelectSerialPortDlg::CSelectSerialPortDlg(bool forRecord, const QString& curren
     : QDialog(parent),
       m_direction(new QLabel(
           forRecord ? QStringLiteral("for Record") : QStringLiteral("for Playback"), this)),
-      m_current(new QLabel(QStringLiteral("Current: ") +
-                               (current.isEmpty() ? QStringLiteral("None") : current),
-                           this)),
+      m_current(new QLabel(
+          QStringLiteral("Current: ") +
+              (current.isEmpty() ? QStringLiteral("None")
+                                 : QString::fromStdString(PortDisplayName(current.toStdString()))),
+          this)),
       m_ports(new QComboBox(this)) {
     setWindowTitle(QStringLiteral("Select Serial Port"));
     QStringList prefixes{QStringLiteral("COM")};

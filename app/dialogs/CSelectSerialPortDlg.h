@@ -13,7 +13,8 @@ class QLabel;
 // choice is the entry's own text. For recording also the line rate: "Detect" or a rate.
 class CSelectSerialPortDlg final : public QDialog {
 public:
-    // `current`: the direction's port name, empty for none; `leadsTo`: the descriptions of the
+    // `current`: the direction's port name as stored (shown as the user chose it), empty for
+    // none; `leadsTo`: the descriptions of the
     // device-folder entries by entry name; `baudRate`: the recording's rate, 0 for detected.
     CSelectSerialPortDlg(bool forRecord, const QString& current,
                          const std::map<std::string, std::string>& leadsTo, int baudRate = 0,

@@ -358,10 +358,10 @@ TEST(CommCommandLines, SourceAndDestinationAreChosenForTheNextRun) {
         return std::pair{code.value_or(-1), process.Stdout() + process.Stderr()};
     };
     EXPECT_EQ(run({"source", "serial", "COM12:"}),
-              (std::pair{0, std::string("Record from $device\\COM12:\n")}));
+              (std::pair{0, std::string("Record from COM12:\n")}));
     EXPECT_EQ(run({"destination", "bluetooth", "001122334455"}),
               (std::pair{0, std::string("Playback to Unknown\n")}));
-    EXPECT_EQ(run({"source"}), (std::pair{0, std::string("Record from $device\\COM12:\n")}));
+    EXPECT_EQ(run({"source"}), (std::pair{0, std::string("Record from COM12:\n")}));
     EXPECT_EQ(run({"destination"}), (std::pair{0, std::string("Playback to Unknown\n")}));
     for (const std::vector<std::string>& bad :
          {std::vector<std::string>{"source", "bluetooth", "12345"},

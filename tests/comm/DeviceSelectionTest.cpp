@@ -45,7 +45,7 @@ TEST(DeviceSelection, EachChoiceIsStoredAndClearsTheOtherTransportOfItsDirection
               (DeviceSelection{DeviceKind::SerialPort, "$device\\COM12:", {}, 0}));
     EXPECT_FALSE(app.BluetoothSource().HasDevice());
     EXPECT_EQ(StoredUseOfBuiltInGps(*f.registry), 0u);
-    EXPECT_EQ(RecordItemText(app), "Record &from $device\\COM12:");
+    EXPECT_EQ(RecordItemText(app), "Record &from COM12:") << "shown as chosen";
     EXPECT_FALSE(SelectSerialPort(app, Direction::Record, "COM12:")) << "the same port again";
 
     // The destination is a direction of its own and never touches the built-in GPS.

@@ -236,9 +236,12 @@ void DeviceDialogsTest::SerialPortDialogListsTheEntriesAndWhereTheyLead() {
         third = dialog.Ports()->itemText(3);
         dialog.reject();
     });
-    m_window->core.SerialDestination().SetPortName("COM9:");
+    // Port 12 is stored as "$device\COM12:" and shown as chosen.
+    m_window->core.SerialDestination().SetPortName("COM12:");
     QVERIFY(m_window->frame.ExecuteCommand(kPlaybackSerial));
-    QCOMPARE(current, QStringLiteral("Current: COM9:"));
+    QCOMPARE(current, QStringLiteral("Current: COM12:"));
+    QCOMPARE(m_window->frame.UpdateCommand(kPlaybackTo).text,
+             QStringLiteral("Playback &to COM12:"));
     QVERIFY(third.startsWith(QStringLiteral("COM3:  \u2192 /")));
 }
 
