@@ -19,28 +19,12 @@ NavigationDialogContext ContextOf(ApplicationCore& core, CMainFrame& frame) {
     return {core, [&frame] { frame.View().SelectView(kViewRouteGuidance); }};
 }
 
-// Mark Position's source: the recording connection (Bluetooth first) with the live track, or
-// else the playback with the played track; nothing is stored without either.
 void MarkPosition(ApplicationCore& core, CMainFrame& frame) {
-    CommEndpoint* source = core.BluetoothSource().IsRunning()
-                               ? static_cast<CommEndpoint*>(&core.BluetoothSource())
-                           : core.SerialSource().IsRunning() ? &core.SerialSource()
-                                                             : nullptr;
-    std::optional<std::string> trackFile;
-    int engine = kEngineTrack2;
-    if (source != nullptr) {
-        trackFile = source->RecordFileName().string();
-    } else if (core.IsDestinationRunning()) {
-        trackFile = core.PlaybackReader().Path();
-        engine = kEngineTrack1;
-    }
-    const auto latest = [&core, engine] {
-        std::lock_guard lock(core.TrackLock(engine));
-        const CTrack& track = core.Document().Track(engine);
-        const CFixRecord fix = engine == kEngineTrack1 ? track.CurrentPoint() : track.CurrentFix();
-        return fix.HasPosition() ? fix.Position() : CLatLong{};
-    };
-    CMarkPositionDlg dialog(ContextOf(core, frame), latest, trackFile, &frame);
+    const PositionSource source = ActivePositionSource(core);
+    CMarkPositionDlg dialog(
+        ContextOf(core, frame),
+        [&core, engine = source.engine] { return LatestPosition(core, engine); }, source.trackFile,
+        &frame);
     dialog.exec();
 }
 

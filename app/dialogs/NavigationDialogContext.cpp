@@ -5,6 +5,7 @@
 #include "platform/SettingsKeys.h"
 
 #include <array>
+#include <mutex>
 
 namespace {
 
@@ -67,10 +68,29 @@ void StoreCoordinateStyle(RegistryStore& registry, CoordinateStyle style) {
     accessor.WriteDword(static_cast<std::uint32_t>(style));
 }
 
-CLatLong CurrentPosition(ApplicationCore& core) {
-    std::lock_guard lock(core.TrackLock(kEngineTrack2));
-    const CFixRecord& fix = core.Document().Track(kEngineTrack2).CurrentFix();
+PositionSource ActivePositionSource(ApplicationCore& core) {
+    CommEndpoint* receiving = core.BluetoothSource().IsRunning()
+                                  ? static_cast<CommEndpoint*>(&core.BluetoothSource())
+                              : core.SerialSource().IsRunning() ? &core.SerialSource()
+                                                                : nullptr;
+    if (receiving != nullptr) {
+        return {kEngineTrack2, receiving->RecordFileName().string()};
+    }
+    if (core.IsDestinationRunning()) {
+        return {kEngineTrack1, core.PlaybackReader().Path()};
+    }
+    return {kEngineTrack2, std::nullopt};
+}
+
+CLatLong LatestPosition(ApplicationCore& core, int engine) {
+    std::lock_guard lock(core.TrackLock(engine));
+    const CTrack& track = core.Document().Track(engine);
+    const CFixRecord fix = engine == kEngineTrack1 ? track.CurrentPoint() : track.CurrentFix();
     return fix.HasPosition() ? fix.Position() : CLatLong{};
+}
+
+CLatLong CurrentPosition(ApplicationCore& core) {
+    return LatestPosition(core, ActivePositionSource(core).engine);
 }
 
 DistanceUnit StoredDistanceUnit(RegistryStore& registry) {

@@ -4,6 +4,8 @@
 #include "nmea/Coordinates.h"
 
 #include <functional>
+#include <optional>
+#include <string>
 
 class ApplicationCore;
 class RegistryStore;
@@ -29,7 +31,20 @@ void ApplyGuidanceResult(const NavigationDialogContext& context,
 CoordinateStyle StoredCoordinateStyle(RegistryStore& registry);
 void StoreCoordinateStyle(RegistryStore& registry, CoordinateStyle style);
 
-// The position of the live track's latest fix; unset when it has none.
+// Where the position dialogs (Mark Position, New Waypoint, Nearest Waypoints) take the current
+// position from: while a receiver is recorded (Bluetooth first, then the serial port) the live
+// track, with that connection's record file; else during a playback the played track, with
+// the played file; else the live track without a file, and nothing can be marked.
+struct PositionSource {
+    int engine;
+    std::optional<std::string> trackFile;
+};
+PositionSource ActivePositionSource(ApplicationCore& core);
+
+// The latest position of a track: the live track's latest fix, or the played track's point
+// being played; unset when it has none. Read under the track's lock.
+CLatLong LatestPosition(ApplicationCore& core, int engine);
+// The latest position of the active source.
 CLatLong CurrentPosition(ApplicationCore& core);
 
 // The unit of the lists' distances ("DistanceUnits"), nautical miles when absent.

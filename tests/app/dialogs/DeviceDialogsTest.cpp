@@ -11,14 +11,22 @@
 #include "app/QtPrompts.h"
 #include "app/QtTimers.h"
 #include "app/UiThreadCall.h"
+#include "app/dialogs/CMarkPositionDlg.h"
 #include "app/dialogs/CNavigationListView.h"
+#include "app/dialogs/CNearestWaypointListDlg.h"
+#include "app/dialogs/CNewNavigationItemDlg.h"
 #include "app/dialogs/CSelectBluetoothChannelDlg.h"
 #include "app/dialogs/CSelectBluetoothDeviceDlg.h"
 #include "app/dialogs/CSelectSerialPortDlg.h"
+#include "app/dialogs/CTextRowsModel.h"
+#include "app/dialogs/WaypointEditing.h"
 #include "comm/ApplicationCore.h"
 #include "comm/BaudRateSettings.h"
 #include "comm/PseudoTerminal.h"
 #include "comm/ScriptedBluetooth.h"
+#include "navigation/NavigationDataBase.h"
+#include "navigation/RegistryNavigationSettings.h"
+#include "nmea/Sentence.h"
 #include "platform/CalendarTime.h"
 #include "platform/DeviceFolder.h"
 #include "platform/RegistryAccessor.h"
@@ -28,6 +36,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -114,6 +123,7 @@ private slots:
     void cleanup();
     void SerialPortDialogListsTheEntriesAndWhereTheyLead();
     void SerialChoicesAreStoredAndStartOrRestartTheirDirection();
+    void PositionDialogsTakeThePlayedPointDuringAPlayback();
     void BuiltInGpsIsAToggleWithItsCheckMark();
     void DeviceDialogSearchesListsAndReturnsTheSelectedDevice();
     void ClosingTheDeviceDialogOrTheProgramDoesNotWaitForTheInquiry();
@@ -288,6 +298,55 @@ void DeviceDialogsTest::SerialChoicesAreStoredAndStartOrRestartTheirDirection() 
     QCOMPARE(ItemText(frame, kPlaybackTo), QStringLiteral("Playing back &to COM5:"));
     QVERIFY(frame.UpdateCommand(kPlaybackTo).checked);
     QCOMPARE(StoredString(source, keys::kSerialPort), QStringLiteral("COM2:"));
+}
+
+void DeviceDialogsTest::PositionDialogsTakeThePlayedPointDuringAPlayback() {
+    ApplicationCore& core = m_window->core;
+    const auto decode = [&core](int engine, const char* latitude, const char* longitude) {
+        std::lock_guard lock(core.TrackLock(engine));
+        for (const std::string& text : {"$GPGGA,073000.00," + std::string(latitude) + "," +
+                                            longitude + ",1,08,0.9,500.0,M,46.9,M,,*",
+                                        "$GPRMC,073000.00,A," + std::string(latitude) + "," +
+                                            longitude + ",0.0,045.0,010526,,*"}) {
+            bool outOfMemory = false;
+            core.Document().DecodeLine(engine, *FinishLine(text), outOfMemory, {});
+        }
+    };
+    // The played track stands at 10 N 20 E, a fix of the live track at 48 N 11 E.
+    decode(kEngineTrack1, "1000.0000,N", "02000.0000,E");
+    decode(kEngineTrack2, "4800.0000,N", "01100.0000,E");
+    CNavigationDataBase& store = core.Document().Store();
+    for (const auto& [name, latitude, longitude] :
+         {std::tuple{"Played", 10.01, 20.0}, std::tuple{"Live", 48.01, 11.0}}) {
+        QVERIFY(
+            store.StoreWaypoint(CWaypoint(name, CLatLong::FromDecimalDegrees(latitude, longitude)),
+                                true, "x") >= 0);
+    }
+    PseudoTerminal consumer;
+    LinkPort("COM5:", consumer.SlavePath());
+    ChooseSerialPort(kPlaybackSerial, QStringLiteral("COM5:"));
+    QVERIFY(core.IsDestinationRunning());
+
+    const NavigationDialogContext context{core, {}};
+    CNearestWaypointListDlg nearest(context, 10);
+    QCOMPARE(nearest.Model()->Rows().at(0).at(0), QStringLiteral("Played"));
+
+    RegistryNavigationSettings settings(m_window->registry);
+    CLatLong proposed;
+    NewWaypointInDialog(context, settings, nullptr, [&](CNewNavigationItemDlg& dialog) {
+        proposed = dialog.Position();
+        return false;
+    });
+    QCOMPARE(proposed, CLatLong::FromDecimalDegrees(10.0, 20.0));
+
+    QString marked;
+    WhenShown<CMarkPositionDlg>([&](CMarkPositionDlg& dialog) {
+        dialog.Tick();
+        marked = dialog.LatitudeField()->text();
+        dialog.reject();
+    });
+    QVERIFY(m_window->frame.ExecuteCommand(kMarkPosition));
+    QCOMPARE(marked, QString::fromUtf8("N 10\u00B000.0000'"));
 }
 
 void DeviceDialogsTest::BuiltInGpsIsAToggleWithItsCheckMark() {
