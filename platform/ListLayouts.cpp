@@ -64,8 +64,10 @@ std::vector<int> LoadColumnWidths(RegistryStore& store, const ListLayout& layout
     for (const ListColumn& column : layout.columns) {
         accessor.SetValueName(column.valueName);
         std::uint32_t stored = 0;
-        widths.push_back(accessor.ReadDword(stored) == 0 ? static_cast<std::int32_t>(stored)
-                                                         : ScaleToScreen(column.defaultWidth, dpi));
+        const bool read = accessor.ReadDword(stored) == 0;
+        const auto width = static_cast<std::int32_t>(stored);
+        // A width of 0 or less would hide the column with no way to find it again.
+        widths.push_back(read && width > 0 ? width : ScaleToScreen(column.defaultWidth, dpi));
     }
     return widths;
 }

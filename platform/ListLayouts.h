@@ -26,7 +26,8 @@ extern const ListLayout kBluetoothDeviceListLayout;
 // A width given for 96 dpi on a screen of `dpi`: (w x dpi + 48) / 96, in integers.
 int ScaleToScreen(int width96, int dpi);
 
-// The stored widths, each column's default scaled to the screen when it is missing.
+// The stored widths, each column's default scaled to the screen when it is missing or not
+// positive.
 std::vector<int> LoadColumnWidths(RegistryStore& store, const ListLayout& layout, int dpi);
 
 // Writes the widths of the columns (in column order); 0 or an error number.

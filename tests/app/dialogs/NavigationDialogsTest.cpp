@@ -21,6 +21,7 @@
 #include "comm/TestLogs.h"
 #include "navigation/NavigationDataBase.h"
 #include "nmea/Sentence.h"
+#include "platform/ListLayouts.h"
 #include "platform/RegistryAccessor.h"
 #include "platform/SettingsKeys.h"
 #include "support/CommaLocale.h"
@@ -35,6 +36,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 
 #include <fstream>
@@ -475,6 +477,20 @@ void NavigationDialogsTest::WaypointListKeepsItsColumnWidths() {
     QCOMPARE(ReadDword(key, "PlaceToStoreColumnWidth"), 133u);
     CWaypointListDlg again(Context());
     QCOMPARE(again.List()->columnWidth(3), 133);
+    const int nameWidth = again.List()->columnWidth(0);
+
+    // A width of 0 or less stored by hand would hide its column for good: the default instead.
+    WriteDword(key, "LatitudeColumnWidth", 0);
+    WriteDword(key, "PlaceToStoreColumnWidth", 0xFFFFFFF6); // -10
+    WriteDword(key, "WaypointNameColumnWidth", 0x80000000);
+    CWaypointListDlg hidden(Context());
+    const auto dpi = static_cast<int>(hidden.List()->screen()->logicalDotsPerInch());
+    for (const int column : {1, 3}) {
+        QCOMPARE(hidden.List()->columnWidth(column),
+                 ScaleToScreen(kWaypointListLayout.columns[column].defaultWidth, dpi));
+    }
+    QCOMPARE(hidden.List()->columnWidth(0), nameWidth);
+    QCOMPARE(hidden.List()->columnWidth(2), again.List()->columnWidth(2));
 }
 
 void NavigationDialogsTest::SelectionModeReturnsTheWaypointsInTheOrderChosen() {
