@@ -3,6 +3,7 @@
 #include "platform/ListLayouts.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 
@@ -55,6 +56,30 @@ void CNavigationListView::SelectRow(int row) {
     }
     selectRow(row);
     scrollTo(model()->index(row, 0));
+}
+
+void CNavigationListView::SetRowKeys(std::function<void(int)> enter,
+                                     std::function<void(int)> remove) {
+    m_enter = std::move(enter);
+    m_remove = std::move(remove);
+}
+
+void CNavigationListView::keyPressEvent(QKeyEvent* event) {
+    const std::function<void(int)>* command = nullptr;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        command = &m_enter;
+    } else if (event->key() == Qt::Key_Delete) {
+        command = &m_remove;
+    }
+    const int row = CurrentRow();
+    // The keypad's Enter comes with the keypad modifier; Shift, Ctrl or Alt mean something else.
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (command == nullptr || !*command || row < 0 || !plain) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    (*command)(row);
 }
 
 void CNavigationListView::paintEvent(QPaintEvent* event) {

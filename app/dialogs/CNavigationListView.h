@@ -3,6 +3,8 @@
 #include <QString>
 #include <QTableView>
 
+#include <functional>
+
 class RegistryStore;
 struct ListLayout;
 
@@ -22,9 +24,17 @@ public:
     int CurrentRow() const;
     void SelectRow(int row);
 
+    // What Enter and Delete do to the selected row: the list's first command (so that Enter
+    // does not close the dialog) and its Delete command. Without a selected row, or without a
+    // command, the keys do what they did.
+    void SetRowKeys(std::function<void(int)> enter, std::function<void(int)> remove);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString m_emptyText;
+    std::function<void(int)> m_enter;
+    std::function<void(int)> m_remove;
 };

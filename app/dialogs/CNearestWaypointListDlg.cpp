@@ -43,6 +43,7 @@ CNearestWaypointListDlg::CNearestWaypointListDlg(const NavigationDialogContext& 
         NearestTitle(routeIndex >= 0 ? store.Route(routeIndex).Name() : std::string())));
     AddCloseButton();
     SetContextMenu([this](QMenu& menu, int row) { FillContextMenu(menu, row); });
+    List()->SetRowKeys([this](int row) { GoTo(row); }, [this](int row) { DeleteWaypoint(row); });
     StartBlinking([this] { return BlinkingRow(); },
                   [this](int row) { m_model->SetHighlightedRow(row); });
     Refresh();

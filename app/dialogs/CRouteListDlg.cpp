@@ -66,6 +66,7 @@ CRouteListDlg::CRouteListDlg(const NavigationDialogContext& context, QWidget* pa
     setWindowTitle(QStringLiteral("Route List"));
     AddCloseButton();
     SetContextMenu([this](QMenu& menu, int row) { FillContextMenu(menu, row); });
+    List()->SetRowKeys([this](int row) { GoAlong(row); }, [this](int row) { DeleteRoute(row); });
     StartBlinking([this] { return BlinkingRow(); },
                   [this](int row) { m_model->SetHighlightedRow(row); });
     Refresh();

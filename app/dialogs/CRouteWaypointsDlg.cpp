@@ -39,6 +39,7 @@ CRouteWaypointsDlg::CRouteWaypointsDlg(const NavigationDialogContext& context, i
     Column()->addLayout(totals);
     AddCloseButton();
     SetContextMenu([this](QMenu& menu, int row) { FillContextMenu(menu, row); });
+    List()->SetRowKeys([this](int row) { GoTo(row); }, [this](int row) { DeleteRow(row); });
     StartBlinking([this] { return BlinkingRow(); },
                   [this](int row) { m_model->SetHighlightedRow(row); });
     Refresh();

@@ -32,6 +32,8 @@ CWaypointListDlg::CWaypointListDlg(const NavigationDialogContext& context, Mode 
     } else {
         setWindowTitle(QStringLiteral("Waypoint List"));
         SetContextMenu([this](QMenu& menu, int row) { FillContextMenu(menu, row); });
+        List()->SetRowKeys([this](int row) { GoTo(row); },
+                           [this](int row) { DeleteWaypoint(row); });
         buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     }
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

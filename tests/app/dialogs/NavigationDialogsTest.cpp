@@ -68,6 +68,7 @@ private slots:
     void WaypointListEditAsksBeforeReplacingAnotherWaypoint();
     void NewWaypointRefusesAPositionPastThePoleOrTheAntimeridian();
     void WaypointListKeepsItsColumnWidths();
+    void EnterRunsTheFirstCommandAndDeleteDeletesWithTheDialogOpen();
     void SelectionModeReturnsTheWaypointsInTheOrderChosen();
     void NearestListOrdersByDistanceAndNeedsAPosition();
     void RouteListDeleteCanTakeTheWaypointsFromEveryRoute();
@@ -491,6 +492,70 @@ void NavigationDialogsTest::WaypointListKeepsItsColumnWidths() {
     }
     QCOMPARE(hidden.List()->columnWidth(0), nameWidth);
     QCOMPARE(hidden.List()->columnWidth(2), again.List()->columnWidth(2));
+}
+
+void NavigationDialogsTest::EnterRunsTheFirstCommandAndDeleteDeletesWithTheDialogOpen() {
+    AddWaypoint("A", 48.1, 11.5);
+    AddWaypoint("B", 48.2, 11.5);
+    AddWaypoint("C", 48.3, 11.5);
+    AddRoute("R", {"A", "B"});
+    AddRoute("S", {"C"});
+    ReceiveFix();
+    const auto press = [](CNavigationListDlg& dialog, int row, Qt::Key key,
+                          Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        dialog.show();
+        dialog.List()->SelectRow(row);
+        dialog.List()->setFocus();
+        QTest::keyClick(dialog.List(), key, modifiers);
+        return dialog.isVisible();
+    };
+    const auto target = [this] {
+        return Store().Mode() == NavigationMode::GoTo
+                   ? Store().Waypoint(Store().TargetIndex()).Name()
+                   : Store().Route(Store().TargetIndex()).Name();
+    };
+
+    CWaypointListDlg waypoints(Context());
+    QVERIFY(press(waypoints, 1, Qt::Key_Return));
+    QCOMPARE(Store().Mode(), NavigationMode::GoTo);
+    QCOMPARE(target(), std::string("B"));
+    m_answers = {PromptAnswer::No};
+    QVERIFY(press(waypoints, 2, Qt::Key_Delete));
+    QCOMPARE(m_asked.back().text,
+             std::string("Are you sure you want to delete the 'C' waypoint from system?"));
+    QCOMPARE(Store().Count(NavItemKind::Waypoint), 3);
+    waypoints.reject();
+
+    CRouteListDlg routes(Context());
+    QVERIFY(press(routes, 1, Qt::Key_Enter, Qt::KeypadModifier));
+    QCOMPARE(Store().Mode(), NavigationMode::GoAlong);
+    QCOMPARE(target(), std::string("S"));
+    m_answers = {PromptAnswer::Yes, PromptAnswer::No};
+    QVERIFY(press(routes, 1, Qt::Key_Delete));
+    QCOMPARE(Store().FindRoute("S"), -1);
+    QCOMPARE(routes.Model()->rowCount(), 1);
+    routes.reject();
+
+    CRouteWaypointsDlg legs(Context(), 0);
+    QVERIFY(press(legs, 1, Qt::Key_Return));
+    QCOMPARE(target(), std::string("R"));
+    QCOMPARE(Store().Route(0).ActiveIndex(), 1);
+    m_answers = {PromptAnswer::Yes, PromptAnswer::No};
+    QVERIFY(press(legs, 0, Qt::Key_Delete));
+    QCOMPARE(Store().Route(0).WaypointNames(), std::vector<std::string>{"B"});
+    legs.reject();
+
+    CNearestWaypointListDlg nearest(Context(), 10);
+    QCOMPARE(nearest.Model()->Rows().at(2).at(0), QString("C"));
+    QVERIFY(press(nearest, 2, Qt::Key_Return));
+    QCOMPARE(target(), std::string("C"));
+    m_answers = {PromptAnswer::Yes};
+    QVERIFY(press(nearest, 2, Qt::Key_Delete));
+    QCOMPARE(Store().FindWaypoint("C"), -1);
+    // Without a selected row Enter closes the list as before.
+    nearest.List()->SelectRow(-1);
+    QTest::keyClick(nearest.List(), Qt::Key_Return);
+    QVERIFY(!nearest.isVisible());
 }
 
 void NavigationDialogsTest::SelectionModeReturnsTheWaypointsInTheOrderChosen() {
