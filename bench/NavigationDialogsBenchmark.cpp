@@ -1,7 +1,9 @@
 // The navigation dialogs over a store of 100,000 waypoints and 1,000 routes, on the offscreen
-// platform: opening the waypoint list, the nearest list of all waypoints, and deleting a
-// waypoint that many routes use followed by the list's refresh.
+// platform: opening the waypoint list, the nearest list of all waypoints, deleting a waypoint
+// that many routes use followed by the list's refresh, and choosing every waypoint in the Add
+// chooser of a route.
 #include "app/CObrin2App.h"
+#include "app/dialogs/CNavigationListView.h"
 #include "app/dialogs/CNearestWaypointListDlg.h"
 #include "app/dialogs/CWaypointListDlg.h"
 #include "app/dialogs/CWaypointListModel.h"
@@ -100,6 +102,22 @@ void DeleteWaypointUsedByEveryRoute(benchmark::State& state) {
     }
 }
 BENCHMARK(DeleteWaypointUsedByEveryRoute)->Unit(benchmark::kMillisecond);
+
+// Select All (Ctrl+A) in "Add to the '%1' route", then the chosen waypoints in their order.
+void SelectAllInAddChooser(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto chooser =
+            std::make_unique<CWaypointListDlg>(Context(), CWaypointListDlg::Mode::Select, "R");
+        state.ResumeTiming();
+        chooser->List()->selectAll();
+        benchmark::DoNotOptimize(chooser->ChosenWaypoints().size());
+        state.PauseTiming();
+        chooser.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(SelectAllInAddChooser)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 
