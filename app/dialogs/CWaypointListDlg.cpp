@@ -27,7 +27,7 @@ CWaypointListDlg::CWaypointListDlg(const NavigationDialogContext& context, Mode 
         setWindowTitle(QStringLiteral("Add to the '%1' route").arg(routeName));
         List()->setSelectionMode(QAbstractItemView::MultiSelection);
         connect(List()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-                [this] { TrackChoice(); });
+                &CWaypointListDlg::TrackChoice);
         buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     } else {
         setWindowTitle(QStringLiteral("Waypoint List"));
@@ -121,19 +121,35 @@ std::vector<int> CWaypointListDlg::ChosenWaypoints() const {
     return indices;
 }
 
-void CWaypointListDlg::TrackChoice() {
-    std::vector<int> selected;
-    for (const QModelIndex& index : List()->selectionModel()->selectedRows()) {
-        selected.push_back(index.row());
-    }
-    // Keep the earlier choices in their order, drop the ones undone, add the new at the end.
-    std::erase_if(m_chosen, [&](int row) {
-        return std::find(selected.begin(), selected.end(), row) == selected.end();
-    });
-    std::sort(selected.begin(), selected.end());
-    for (const int row : selected) {
-        if (std::find(m_chosen.begin(), m_chosen.end(), row) == m_chosen.end()) {
-            m_chosen.push_back(row);
+void CWaypointListDlg::TrackChoice(const QItemSelection& selected,
+                                   const QItemSelection& deselected) {
+    // Keep the earlier choices in their order, drop the ones undone, add the new at the end (in
+    // row order). Only the change is looked at, so that choosing all of a long list is one pass.
+    m_isChosen.resize(static_cast<std::size_t>(m_model->rowCount()), false);
+    bool dropped = false;
+    for (const QItemSelectionRange& range : deselected) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            const auto at = static_cast<std::size_t>(row);
+            if (at < m_isChosen.size() && m_isChosen[at]) {
+                m_isChosen[at] = false;
+                dropped = true;
+            }
         }
     }
+    if (dropped) {
+        std::erase_if(m_chosen,
+                      [this](int row) { return !m_isChosen[static_cast<std::size_t>(row)]; });
+    }
+    std::vector<int> added;
+    for (const QItemSelectionRange& range : selected) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            const auto at = static_cast<std::size_t>(row);
+            if (at < m_isChosen.size() && !m_isChosen[at]) {
+                m_isChosen[at] = true;
+                added.push_back(row);
+            }
+        }
+    }
+    std::sort(added.begin(), added.end());
+    m_chosen.insert(m_chosen.end(), added.begin(), added.end());
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 class CWaypointListModel;
+class QItemSelection;
 
 // "Waypoint List": every waypoint of the store with its commands; in selection mode ("Add to
 // the '%1' route") it returns the waypoints the user chose, in the order chosen.
@@ -43,11 +44,12 @@ private:
     // reorder the store); -1 when it is gone.
     int WaypointOfRow(int row) const;
     int BlinkingRow() const;
-    void TrackChoice();
+    void TrackChoice(const QItemSelection& selected, const QItemSelection& deselected);
 
     NavigationDialogContext m_context;
     RegistryNavigationSettings m_settings;
     CWaypointListModel* m_model;
-    std::vector<int> m_chosen; // rows
+    std::vector<int> m_chosen;    // rows, in the order chosen
+    std::vector<bool> m_isChosen; // by row
     ItemDialogRunner m_runItemDialog;
 };

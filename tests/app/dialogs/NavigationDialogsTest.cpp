@@ -569,6 +569,11 @@ void NavigationDialogsTest::SelectionModeReturnsTheWaypointsInTheOrderChosen() {
     dialog.List()->selectRow(1);
     dialog.List()->selectRow(0); // chosen again: undone
     QCOMPARE(dialog.ChosenWaypoints(), (std::vector<int>{2, 1}));
+    // Select All adds the rest after them, in row order.
+    dialog.List()->selectAll();
+    QCOMPARE(dialog.ChosenWaypoints(), (std::vector<int>{2, 1, 0}));
+    dialog.List()->selectRow(1);
+    QCOMPARE(dialog.ChosenWaypoints(), (std::vector<int>{2, 0}));
 }
 
 void NavigationDialogsTest::NearestListOrdersByDistanceAndNeedsAPosition() {
