@@ -25,7 +25,7 @@ int RunDestinationSendLoop(ApplicationCore& application, CommEndpoint& endpoint,
     int pacedEngine = 0;
     for (;;) {
         const bool withSatellites = cycle == 0;
-        auto wait = std::chrono::milliseconds(kBurstPeriod);
+        std::chrono::milliseconds wait = kBurstPeriod;
         bool burstComposed = true;
         std::int32_t route = -1;
         if (endpoint.PollUploadRequest(route)) {
@@ -35,10 +35,11 @@ int RunDestinationSendLoop(ApplicationCore& application, CommEndpoint& endpoint,
         } else if (!endpoint.IsListPlayback()) {
             const int engine = view.ShownEngine();
             // Paced playback starts afresh whenever it is switched on or another track is shown.
-            if (!application.IsPacedPlayback() || engine != pacedEngine) {
+            const bool paced = application.IsPacedPlayback();
+            if (!paced || engine != pacedEngine) {
                 pacer.reset();
             }
-            if (application.IsPacedPlayback() && !pacer) {
+            if (paced && !pacer) {
                 pacer.emplace();
                 pacedEngine = engine;
             }
