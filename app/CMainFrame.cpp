@@ -422,6 +422,10 @@ void CMainFrame::OnSpeedZoom(int id) {
     m_core.SetSpeedZoom(kSpeedZooms[id - kSpeedZoomFirst]);
 }
 
+void CMainFrame::OnPacedByLogTime(int) {
+    m_core.SetPacedPlayback(!m_core.IsPacedPlayback());
+}
+
 void CMainFrame::OnTripDataField(int id) {
     m_view->SetTripDataField(id - kTripDataFieldFirst + 1);
 }
@@ -568,6 +572,11 @@ void CMainFrame::UpdateDirection(int id, CommandUi& ui) {
     ui.checkable = true;
     ui.checked =
         direction == (id == kForward ? PlaybackDirection::Forward : PlaybackDirection::Reverse);
+}
+
+void CMainFrame::UpdatePacedByLogTime(int, CommandUi& ui) {
+    ui.checkable = true;
+    ui.checked = m_core.IsPacedPlayback();
 }
 
 void CMainFrame::UpdateSpeedZoom(int id, CommandUi& ui) {

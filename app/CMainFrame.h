@@ -75,6 +75,7 @@ public:
     void OnPlaybackMode(int id);
     void OnDirection(int id);
     void OnSpeedZoom(int id);
+    void OnPacedByLogTime(int id);
     void OnTripDataField(int id);
     void OnNavigationField(int id);
     void OnManOverboard(int id);
@@ -97,6 +98,7 @@ public:
     void UpdatePlaybackMode(int id, CommandUi& ui);
     void UpdateDirection(int id, CommandUi& ui);
     void UpdateSpeedZoom(int id, CommandUi& ui);
+    void UpdatePacedByLogTime(int id, CommandUi& ui);
     void UpdateTripDataField(int id, CommandUi& ui);
     void UpdateNavigationField(int id, CommandUi& ui);
     void UpdateManOverboard(int id, CommandUi& ui);

@@ -43,6 +43,8 @@ inline constexpr int kMarkPosition = 32833;
 inline constexpr int kManOverboard = 32892;
 inline constexpr int kCurrentRoute = 32837;
 inline constexpr int kRecalculateRoute = 32838;
+// Beyond the handheld's menu: playback at the log's own pace.
+inline constexpr int kPacedByLogTime = 32910;
 inline constexpr int kSaveChangesNow = 32835;
 inline constexpr int kSave = 32891;
 inline constexpr int kHelpContents = 32843;

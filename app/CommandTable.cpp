@@ -40,6 +40,8 @@ constexpr FrameCommand kCommands[] = {
     {kSpeedZoomFirst + 10, "&Playback / Speed Zoom / x80", &F::OnSpeedZoom, &F::UpdateSpeedZoom},
     {kSpeedZoomFirst + 11, "&Playback / Speed Zoom / x90", &F::OnSpeedZoom, &F::UpdateSpeedZoom},
     {kSpeedZoomFirst + 12, "&Playback / Speed Zoom / x100", &F::OnSpeedZoom, &F::UpdateSpeedZoom},
+    {kPacedByLogTime, "&Playback / Paced by the Log's Time", &F::OnPacedByLogTime,
+     &F::UpdatePacedByLogTime},
     {kViewRouteGuidance, "&View / Route Guidance", &F::OnSelectView, &F::UpdateView},
     {kViewRecordedTrack, "&View / Recorded / Track", &F::OnSelectView, &F::UpdateView},
     {kViewRecordedAltitude, "&View / Recorded / Altitude", &F::OnSelectView, &F::UpdateView},

@@ -301,6 +301,8 @@ struct PlayOptions {
     bool reverse = false;
     std::optional<ApplicationCore::GoTo> from;
     bool once = false;
+    bool paced = false;
+    std::optional<int> maxGapSeconds;
 };
 
 constexpr const char* kStartPoints = "begin, end, max-speed, max-alt or min-alt";
@@ -347,6 +349,18 @@ std::optional<PlayOptions> ParsePlayOptions(std::span<const std::string> args,
             }
         } else if (arg == "--once") {
             options.once = true;
+        } else if (arg == "--paced") {
+            options.paced = true;
+        } else if (arg == "--max-gap") {
+            const std::string value = hasValue ? args[++i] : std::string();
+            int seconds = 0;
+            const auto [end, error] =
+                std::from_chars(value.data(), value.data() + value.size(), seconds);
+            if (error != std::errc() || end != value.data() + value.size() || seconds < 1) {
+                problem = OptionTakes(arg, "a number of seconds from 1");
+                return std::nullopt;
+            }
+            options.maxGapSeconds = seconds;
         } else if (arg.starts_with("-")) {
             problem = UnknownOption(arg);
             return std::nullopt;
@@ -359,6 +373,10 @@ std::optional<PlayOptions> ParsePlayOptions(std::span<const std::string> args,
     }
     if (options.file.empty()) {
         problem = "missing FILE";
+        return std::nullopt;
+    }
+    if (options.maxGapSeconds && !options.paced) {
+        problem = "--max-gap needs --paced";
         return std::nullopt;
     }
     return options;
@@ -410,6 +428,10 @@ int RunPlay(std::span<const std::string> args) {
                                                 : PlaybackDirection::Forward);
     if (options->from) {
         app.GoToPoint(*options->from);
+    }
+    app.UsePacedPlayback(options->paced);
+    if (options->maxGapSeconds) {
+        app.SetMaxLogGap(std::chrono::seconds(*options->maxGapSeconds));
     }
     const DistanceUnit units = DistanceUnitOfSetting(session.settings.general.distanceUnits);
     std::atomic<bool> reachedEnd{false};
@@ -604,17 +626,20 @@ const CliCommand kRecordCommand = {
 const CliCommand kPlayCommand = {
     "play",
     "FILE [--to PORT] [--zoom N] [--reverse] [--from begin|end|max-speed|max-alt|min-alt] "
-    "[--once]",
+    "[--once] [--paced [--max-gap S]]",
     "play a record file to PORT, or without --to to the configured destination, one burst of "
-    "GGA, GSA, GSV, RMC, VTG and GLL per second, printing each point sent, until Ctrl-C, "
-    "SIGTERM or SIGHUP; exits 1 when the device fails",
+    "GGA, GSA, GSV, RMC, VTG and GLL per second (with --paced, one per point when the log's "
+    "times say), printing each point sent, until Ctrl-C, SIGTERM or SIGHUP; exits 1 when the "
+    "device fails",
     RunPlay,
     "  FILE         the record file\n"
     "  --to PORT    a device-folder name such as COM2:, or a path\n"
     "  --zoom N     the speed zoom: 1, 3, 5, 10, 20 ... 100 (points per burst)\n"
     "  --reverse    play backwards\n"
     "  --from WHERE begin, end, max-speed, max-alt or min-alt\n"
-    "  --once       stop at the end of the track\n"};
+    "  --once       stop at the end of the track\n"
+    "  --paced      send every point at the log's own pace, its gaps divided by the zoom\n"
+    "  --max-gap S  with --paced, shorten longer gaps of the log to S seconds (default 60)\n"};
 
 const CliCommand kBluetoothCommand = {
     "bluetooth", "scan",

@@ -4,6 +4,7 @@
 #include "cli/JsonText.h"
 
 #include "cli/ConflictPrompts.h"
+#include "navigation/AutopilotSentences.h"
 #include "navigation/LegTable.h"
 #include "navigation/ListCommands.h"
 #include "navigation/NavigationDataBase.h"
@@ -462,6 +463,7 @@ struct GuideOptions {
     std::optional<DistanceUnit> unit;
     std::optional<int> kind;
     std::optional<bool> follow;
+    bool nmea = false;
 };
 
 // Nothing and a message when the command line is wrong.
@@ -530,6 +532,8 @@ std::optional<GuideOptions> ParseGuideOptions(std::span<const std::string> args,
                 return fail(OptionTakes(arg, "yes or no"));
             }
             ++i;
+        } else if (arg == "--nmea") {
+            options.nmea = true;
         } else if (arg.starts_with("-")) {
             return fail(UnknownOption(arg));
         } else {
@@ -601,6 +605,15 @@ int RunGuide(std::span<const std::string> args) {
     CRouteGuidance guidance(clock);
     guidance.SetSettings(settings);
     const GuidanceTarget target = store.CurrentGuidanceTarget();
+    if (options->nmea) {
+        const GuidanceValues values =
+            ComputeGuidanceValues(target, options->fix, settings.followTheRoute);
+        std::fputs(
+            ComposeAutopilotSentences(target, values, options->fix, RadiiForKind(settings.kind))
+                .c_str(),
+            stdout);
+        return kExitOk;
+    }
     const GuidanceDisplay display = guidance.Show(target, options->fix);
     std::printf("%s\n", display.destinationLabel.c_str());
     if (!display.hasDestination) {
@@ -645,8 +658,10 @@ const CliCommand kStoreCommand{
 const CliCommand kGuideCommand{
     "guide",
     "--store PATH (--to WAYPOINT | --along ROUTE [--active N]) --at LAT LON --speed KN "
-    "--course DEG [--units km|mi|nmi] [--kind walk|drive|flight] [--follow yes|no]",
-    "the route guidance values for a position, speed and course", RunGuide,
+    "--course DEG [--units km|mi|nmi] [--kind walk|drive|flight] [--follow yes|no] [--nmea]",
+    "the route guidance values for a position, speed and course, or with --nmea the RMB, APB and "
+    "XTE sentences an autopilot is sent for them",
+    RunGuide,
     "  --store PATH      the store file\n"
     "  --to WAYPOINT     guide to a waypoint\n"
     "  --along ROUTE     guide along a route; --active N: from the row N of its leg table (from "
@@ -656,7 +671,8 @@ const CliCommand kGuideCommand{
     "  --course DEG      the course over ground in degrees, from 0 to below 360\n"
     "  --units, --kind, --follow\n"
     "                    the units, the kind of guidance (its arrival radius) and whether to\n"
-    "                    follow the route; from the settings when not given\n"};
+    "                    follow the route; from the settings when not given\n"
+    "  --nmea            print $GPRMB, $GPAPB and $GPXTE (CR LF line ends) instead\n"};
 
 } // namespace
 

@@ -132,6 +132,7 @@ void ApplicationCore::ApplySettings(const Settings& settings) {
     };
     apply(m_document.Track(kEngineTrack1), settings.fromFile);
     apply(m_document.Track(kEngineTrack2), settings.fromDirect);
+    m_pacedPlayback.store(settings.pacedByLogTime);
 }
 
 StartupRegistration ApplicationCore::RegisterVirtualPort(IDeviceManager& devices) {
@@ -489,6 +490,15 @@ void ApplicationCore::SetSpeedZoom(int zoom) {
     m_document.Track(ShownEngine()).SetSpeedZoom(zoom);
     WritePlaybackSetting(settings_keys::kSpeedZoom, m_document.Track(kEngineTrack1).GetSpeedZoom(),
                          m_document.Track(kEngineTrack2).GetSpeedZoom());
+}
+
+void ApplicationCore::SetPacedPlayback(bool paced) {
+    m_pacedPlayback.store(paced);
+    CRegistryAccessor accessor(m_services.registry);
+    accessor.SetRoot(RegistryRoot::CurrentUser);
+    accessor.SetKey(settings_keys::kPlaybackControl);
+    accessor.SetValueName(settings_keys::kPacedByLogTime);
+    accessor.WriteDword(paced ? 1 : 0);
 }
 
 void ApplicationCore::GoToPoint(GoTo target) {

@@ -4,6 +4,7 @@
 #include "comm/BluetoothTransport.h"
 #include "comm/FileCommunication.h"
 #include "comm/Obrin2Doc.h"
+#include "comm/PlaybackPacer.h"
 #include "comm/SerialEndpoint.h"
 #include "comm/SystemCalls.h"
 #include "comm/ViewHost.h"
@@ -18,6 +19,7 @@
 #include "tracks/RecordLineReader.h"
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -97,6 +99,15 @@ public:
     void SetSpeedZoom(int zoom);
     enum class GoTo { Begin, End, MaxSpeed, MaxAltitude, MinAltitude, Next, Previous };
     void GoToPoint(GoTo target);
+    // Playback at the log's own pace instead of one burst a second, for both tracks: the menu's
+    // choice, written to the settings, or for this run only. The send thread reads it before
+    // every burst.
+    void SetPacedPlayback(bool paced);
+    void UsePacedPlayback(bool paced) { m_pacedPlayback.store(paced); }
+    bool IsPacedPlayback() const { return m_pacedPlayback.load(); }
+    // The longest silence a gap in the log becomes in paced playback (not kept).
+    void SetMaxLogGap(std::chrono::milliseconds gap) { m_maxLogGap.store(gap); }
+    std::chrono::milliseconds MaxLogGap() const { return m_maxLogGap.load(); }
 
     // After a device failure in run `run` of an endpoint: stops it as its command would, unless
     // it was stopped (or started anew) meanwhile.
@@ -177,6 +188,8 @@ private:
     CObrin2Doc m_document;
     DeviceFolder m_deviceFolder;
     std::atomic<int> m_virtualSerialPort{kNoVirtualPort};
+    std::atomic<bool> m_pacedPlayback{false};
+    std::atomic<std::chrono::milliseconds> m_maxLogGap{kDefaultMaxLogGap};
     BuiltInGpsSettings m_builtInGps;
     RecordLineReader m_playbackLines;
     // Counts the loads and imports into track 1 (user-interface thread only).

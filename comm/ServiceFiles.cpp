@@ -13,7 +13,7 @@ std::vector<fs::path> ServiceSearchFolders(const char* overrideDir, const fs::pa
         return {};
     }
     const fs::path parent = programDir.parent_path();
-    return {programDir, parent / "driver", parent / "lib", parent / "libexec"};
+    return {programDir, parent / "driver", parent / kInstalledServiceFolder};
 }
 
 std::vector<fs::path> DefaultServiceSearchFolders() {

@@ -13,9 +13,13 @@
 inline constexpr const char* kDriverDirVariable = "ZRV_DRIVER_DIR";
 inline constexpr const char* kDeviceHostProgram = "ppcZRV3DeviceHost";
 
+// Where an installation keeps both, below the programs' parent folder: files of the program's
+// own, named after its package.
+inline constexpr const char* kInstalledServiceFolder = "libexec/ppcobrin3";
+
 // The folders searched, in order. With an override, that folder alone (a folder named on
 // purpose must not be silently passed over); otherwise the program's own folder, then its
-// ../driver (the build tree), ../lib and ../libexec (an installation).
+// ../driver (the build tree) and ../libexec/ppcobrin3 (an installation).
 std::vector<std::filesystem::path> ServiceSearchFolders(const char* overrideDir,
                                                         const std::filesystem::path& programDir);
 

@@ -153,6 +153,23 @@ GuidanceValues ComputeGuidanceValues(const GuidanceTarget& target, const Guidanc
     return values;
 }
 
+CrossTrack CrossTrackOf(const GuidanceValues& values) {
+    CrossTrack crossTrack;
+    if (values.leg && values.legOffset >= 90.0) {
+        return crossTrack;
+    }
+    crossTrack.distance =
+        values.leg ? std::sin(values.legOffset * kDegreesToRadians) * values.distance : 0.0;
+    // Heading away from the destination, the way back to the leg is on the other hand.
+    const bool towards = !values.offCourse || *values.offCourse <= 90.0;
+    if (values.legSide == Side::Left) {
+        crossTrack.steer = towards ? Side::Left : Side::Right;
+    } else if (values.legSide == Side::Right) {
+        crossTrack.steer = towards ? Side::Right : Side::Left;
+    }
+    return crossTrack;
+}
+
 SteeringIndicator IndicatorFor(std::optional<double> offCourse, Side side) {
     SteeringIndicator indicator;
     if (!offCourse) {
@@ -265,23 +282,17 @@ std::string CRouteGuidance::FieldText(GuidanceField field, const GuidanceTarget&
         if (arrived) {
             return arrival;
         }
-        double crossTrack = 0.0;
-        if (values.leg) {
-            if (values.legOffset >= 90.0) {
-                return "Unknown";
-            }
-            crossTrack = std::sin(values.legOffset * kDegreesToRadians) * values.distance;
+        const CrossTrack crossTrack = CrossTrackOf(values);
+        if (!crossTrack.distance) {
+            return "Unknown";
         }
-        const double shown = ToDisplayUnit(crossTrack, unit);
-        if (shown < 0.001) {
+        if (ToDisplayUnit(*crossTrack.distance, unit) < 0.001) {
             return FormatDistance(0.0, unit);
         }
-        const bool towards = !values.offCourse || *values.offCourse <= 90.0;
-        const Side side = values.legSide;
-        const bool arrowLeft = towards ? side == Side::Left : side == Side::Right;
-        const bool arrowRight = towards ? side == Side::Right : side == Side::Left;
-        const std::string text = FormatDistance(crossTrack, unit);
-        return arrowLeft ? "<- " + text : arrowRight ? text + " ->" : text;
+        const std::string text = FormatDistance(*crossTrack.distance, unit);
+        return crossTrack.steer == Side::Left    ? "<- " + text
+               : crossTrack.steer == Side::Right ? text + " ->"
+                                                 : text;
     }
     case GuidanceField::VMG: {
         if (arrived) {

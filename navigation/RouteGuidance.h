@@ -63,6 +63,15 @@ struct GuidanceValues {
 GuidanceValues ComputeGuidanceValues(const GuidanceTarget& target, const GuidanceFix& fix,
                                      bool followTheRoute);
 
+// XTK: how far the position lies off the leg (nautical miles) and the side to steer back
+// towards it. No distance while the leg lies behind (|BRG - leg| of 90 degrees or more); 0
+// without a leg.
+struct CrossTrack {
+    std::optional<double> distance;
+    Side steer = Side::None;
+};
+CrossTrack CrossTrackOf(const GuidanceValues& values);
+
 // The steering indicator: a scale 270 units wide with the centre at 135.
 struct SteeringIndicator {
     std::optional<double> marker; // nothing when "turn back" is shown or there is no course

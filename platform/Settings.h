@@ -66,6 +66,7 @@ struct Settings {
     GeneralSettings general;
     PlaybackControlSettings fromFile;   // track 1
     PlaybackControlSettings fromDirect; // track 2
+    bool pacedByLogTime = false;        // playback at the log's own pace, for both tracks
 };
 
 // A driving view: engine 1 recorded or 2 live track; kind 1 track plot, 2 altitude profile,

@@ -15,6 +15,8 @@ inline constexpr const char* kSource = "Source"; // below kCommunication
 inline constexpr const char* kDestination = "Destination";
 inline constexpr const char* kBluetoothDevices = "BluetoothDevices";
 inline constexpr const char* kBluetoothDevicePrefix = "BluetoothDevice_"; // + decimal index
+inline constexpr const char* kPlaybackControl =
+    "Software\\Velmora Records2009\\Velmora Recorder3\\Settings\\PlaybackControl";
 inline constexpr const char* kPlaybackFromFile =
     "Software\\Velmora Records2009\\Velmora Recorder3\\Settings\\PlaybackControl\\FromFile";
 inline constexpr const char* kPlaybackFromDirect =
@@ -69,6 +71,8 @@ inline constexpr const char* kDeviceKindSerialPort = "SP";
 inline constexpr const char* kPlaybackMode = "PlaybackMode";
 inline constexpr const char* kPlaybackDirection = "PlaybackDirection";
 inline constexpr const char* kSpeedZoom = "SpeedZoom";
+// Below kPlaybackControl: 1 plays at the log's own pace, 0 or missing one burst a second.
+inline constexpr const char* kPacedByLogTime = "PacedByLogTime";
 
 // kVirtualSerialPort and the navigator keys (DWORD).
 inline constexpr const char* kServiceHandle = "ServiceHandle";

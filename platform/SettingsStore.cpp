@@ -151,6 +151,10 @@ Settings LoadSettings(RegistryStore& store) {
 
     settings.fromFile = LoadPlaybackControl(accessor, keys::kPlaybackFromFile);
     settings.fromDirect = LoadPlaybackControl(accessor, keys::kPlaybackFromDirect);
+    accessor.SetKey(keys::kPlaybackControl);
+    std::int32_t paced = 0;
+    ReadInt(accessor, keys::kPacedByLogTime, paced);
+    settings.pacedByLogTime = paced == 1;
 
     accessor.SetKey(keys::kGeneral);
     ReadInt(accessor, keys::kDistanceUnits, general.distanceUnits);

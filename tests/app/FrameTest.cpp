@@ -30,6 +30,7 @@ private slots:
     void MenuHoldsEveryCommandUnderItsPath();
     void SettingsAreAppliedOnceAtTheFirstActivation();
     void PlaybackControlsReachTheCoreAndTheirItemsShowIt();
+    void PacedByTheLogsTimeIsACheckKeptInTheSettings();
     void OpenLoadsARecordFileAndRemembersItsFolder();
     void RecordingFromAPortShowsItsStateAndAsksToKeepTheFile();
     void SaveWritesTheShownTrackAsKmzAndSaysSo();
@@ -193,6 +194,17 @@ void FrameTest::PlaybackControlsReachTheCoreAndTheirItemsShowIt() {
     QVERIFY(Frame().UpdateCommand(kNavigationFieldFirst + 2).checked);
     Frame().Action(kViewRecordingAltitude)->trigger();
     QVERIFY(Frame().UpdateCommand(kViewRecordingAltitude).checked);
+}
+
+void FrameTest::PacedByTheLogsTimeIsACheckKeptInTheSettings() {
+    WriteDword(settings_keys::kPlaybackControl, settings_keys::kPacedByLogTime, 1);
+    Start();
+    QVERIFY(Core().IsPacedPlayback());
+    QVERIFY(Frame().UpdateCommand(kPacedByLogTime).checked);
+    Frame().Action(kPacedByLogTime)->trigger();
+    QVERIFY(!Core().IsPacedPlayback());
+    QVERIFY(!Frame().UpdateCommand(kPacedByLogTime).checked);
+    QCOMPARE(ReadDword(settings_keys::kPlaybackControl, settings_keys::kPacedByLogTime), 0u);
 }
 
 void FrameTest::OpenLoadsARecordFileAndRemembersItsFolder() {

@@ -80,6 +80,9 @@ TEST_F(CommandLineTest, BadUsageSaysWhatWasWrongThenShowsTheUsage) {
                                     "50, 60, 70, 80, 90 or 100\n"},
         {"play drive.txt --from middle", "ppcObrin3-cli play: --from takes begin, end, "
                                          "max-speed, max-alt or min-alt\n"},
+        {"play drive.txt --max-gap 5", "ppcObrin3-cli play: --max-gap needs --paced\n"},
+        {"play drive.txt --paced --max-gap 0",
+         "ppcObrin3-cli play: --max-gap takes a number of seconds from 1\n"},
         {"source serial", "ppcObrin3-cli source: missing PORT\n"},
         {"destination builtin", "ppcObrin3-cli destination: unexpected argument builtin"},
         {"bluetooth", "ppcObrin3-cli bluetooth: missing scan\n"},

@@ -410,6 +410,23 @@ TEST(PlayCommandLine, PlaysOneBurstPerSecondAndStopsAtTheEndWithOnce) {
         << received.substr(0, 80);
 }
 
+TEST(PlayCommandLine, PacedPlaysEveryPointOfTheLogAtItsPaceTimesTheZoom) {
+    Companion companion;
+    PseudoTerminal consumer;
+    const auto file = companion.home / "drive.txt";
+    // Few enough bursts for the terminal to buffer them all unread.
+    testpaths::WriteFileBytes(file, testlogs::SyntheticDrive(40));
+    ChildProcess process = companion.Run({"play", file.string(), "--to", consumer.SlavePath(),
+                                          "--zoom", "100", "--paced", "--once"});
+    EXPECT_EQ(process.Wait(30s), 0) << process.Stderr();
+    const std::string out = process.Stdout();
+    std::size_t at = 0;
+    for (int index = 0; index < 40; ++index) {
+        at = out.find("sent " + std::to_string(index) + "/39", at);
+        ASSERT_NE(at, std::string::npos) << "point " << index << " in\n" << out;
+    }
+}
+
 TEST(PlayCommandLine, APlaybackEndedByADeviceErrorExitsWithOne) {
     Companion companion;
     PseudoTerminal consumer;

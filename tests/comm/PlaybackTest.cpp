@@ -1,6 +1,7 @@
 #include "nmea/Sentence.h"
 #include "platform/RegistryStore.h"
 #include "platform/SettingsKeys.h"
+#include "platform/SettingsStore.h"
 #include "tests/comm/AppFixture.h"
 #include "tests/comm/PseudoTerminal.h"
 #include "tests/comm/TestLogs.h"
@@ -142,6 +143,26 @@ TEST_F(Playback, BurstsOncePerSecondFollowTheCursorAndCarryGsvEveryFifthBurst) {
         const std::size_t end = sent.find('\n', at) + 1;
         EXPECT_TRUE(IsSingleSentence(std::string_view(sent).substr(at, end - at)));
         at = end;
+    }
+}
+
+TEST_F(Playback, PacedPlaybackSendsEveryPointInTurnAndIsKeptInTheSettings) {
+    f.view.Show(1, 1);
+    f.app->SetPlaybackMode(PlaybackMode::Play);
+    f.app->SetSpeedZoom(100);
+    f.app->SetPacedPlayback(true);
+    EXPECT_EQ(
+        RegistryDword(*f.registry, settings_keys::kPlaybackControl, settings_keys::kPacedByLogTime),
+        1u);
+    EXPECT_TRUE(LoadSettings(*f.registry).pacedByLogTime);
+    f.app->PlaybackToCommand();
+    ASSERT_TRUE(f.app->SerialDestination().IsRunning());
+    // One point a second of the log at x100: every point, none skipped.
+    const auto markers = f.view.WaitForMarkers(20, 20s);
+    ASSERT_GE(markers.size(), 20u);
+    const std::vector<TrackPoint> points = f.Points(1);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(markers[i].point.Time(), points[i].Time()) << "burst " << i;
     }
 }
 

@@ -125,6 +125,19 @@ TEST_F(StoreCommandsTest, GuidePrintsEveryValueOfTheGuidanceView) {
               1);
 }
 
+TEST_F(StoreCommandsTest, GuideNmeaPrintsTheAutopilotsSentencesWithTheViewsValues) {
+    ImportSample();
+    // North of the leg A -> B, heading east: 0.60 nm off it, steer right, as XTK says.
+    const std::string guide = "guide --store '" + (dir / "NaviStor.zrv").string() +
+                              "' --along R1 --active 2 --at 0.01 0.05 --speed 10 --course 90";
+    EXPECT_THAT(Cli(guide).out, HasSubstr("XTK: 0.601nmi ->\n"));
+    const testpaths::CommandRun run = Cli(guide + " --nmea");
+    EXPECT_EQ(run.exit, 0) << run.err;
+    EXPECT_EQ(run.out, "$GPRMB,A,0.60,R,A,B,0000.0000,N,00006.0000,E,3.1,101.3,9.8,V,A*46\r\n"
+                       "$GPAPB,A,A,0.60,R,N,V,V,90.0,T,B,101.3,T,101.3,T,A*2C\r\n"
+                       "$GPXTE,A,A,0.60,R,N,A*1B\r\n");
+}
+
 TEST_F(StoreCommandsTest, DistancesFollowTheSettingsUnlessAnOptionSaysOtherwise) {
     ImportSample();
     const std::string guide = "guide --store '" + (dir / "NaviStor.zrv").string() +
