@@ -161,6 +161,24 @@ TEST(StatisticsPanelText, WithoutSatellitesInUseOnlyTheTrackLinesChange) {
     EXPECT_EQ(panel.Texts()[1], "SPD: 20.0kn");
 }
 
+TEST(StatisticsPanelText, AnEmptiedTrackKeepsNothingOfItsLastPoint) {
+    // A recording that was stopped and not kept leaves track 2 empty.
+    CTrack track;
+    Fill(track, {{50.0, 10.0, 10.0, 100.0}, {50.01, 10.0, 12.0, 120.0}});
+    StatisticsPanelText panel;
+    panel.Configure(DistanceUnit::NauticalMiles, true, 1);
+    panel.Read(track, true);
+    ASSERT_EQ(panel.Texts()[1], "SPD: 12.0kn");
+    track.Reset();
+    panel.Read(track, true);
+    EXPECT_EQ(panel.Texts()[0], "TRIP: 0.0nmi");
+    EXPECT_EQ(panel.Texts()[1], "SPD: Unknown");
+    EXPECT_EQ(panel.Texts()[2], "TRK: Unknown");
+    EXPECT_EQ(panel.Texts()[3], "ALT: Unknown");
+    EXPECT_EQ(panel.Texts()[11], "Unknown");
+    EXPECT_EQ(panel.Texts()[12], "Unknown");
+}
+
 TEST(StatisticsPanelText, FullStatisticProgressAndUnknown) {
     StatisticsPanelText panel;
     panel.Configure(DistanceUnit::Kilometers, false, 6);
