@@ -97,6 +97,20 @@ TEST(TrackScreenPoints, StoredInThePointRecords) {
     EXPECT_EQ(track.PointAt(0).ProfilePoint(), ScreenPoint{}) << "before `from`: untouched";
 }
 
+TEST(TrackScreenPoints, EachKindIsKeyedByItsOwnScaleInputs) {
+    CTrack track;
+    Fill(track, {{50.0, 10.0, 10.0, 100.0}, {50.02, 10.02, 10.0, 150.0}});
+    const PlotScaleKey plot = TrackPlotKeyOf(track);
+    const PlotScaleKey profile = ProfileKeyOf(track);
+    // Back inside the box, higher than ever: the odometer and the altitude extremes move.
+    Fill(track, {{50.01, 10.01, 10.0, 900.0}}, 36010);
+    EXPECT_EQ(TrackPlotKeyOf(track), plot);
+    EXPECT_NE(ProfileKeyOf(track), profile);
+    // Out of the box.
+    Fill(track, {{50.03, 10.01, 10.0, 900.0}}, 36020);
+    EXPECT_NE(TrackPlotKeyOf(track), plot);
+}
+
 TEST(SpeedBands, BoundsAndLegendNames) {
     EXPECT_EQ(SpeedBandOfKnots(5.0 / 1.852), 0);
     EXPECT_EQ(SpeedBandOfKnots(5.01 / 1.852), 1);
