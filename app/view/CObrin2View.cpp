@@ -358,7 +358,6 @@ void CObrin2View::DrawTrackView(bool fromScratch) {
         } else {
             DrawAltitudeProfileFrame(m_image, m_trackRegion, *m_palette);
         }
-        m_statisticsPanel.Invalidate();
     } else {
         m_liveMarker.Erase(m_image);
         m_playbackMarker.Erase(m_image);
