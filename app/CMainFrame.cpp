@@ -430,6 +430,10 @@ void CMainFrame::OnNavigationField(int id) {
     m_view->SetNavigationField(id - kNavigationFieldFirst + 1);
 }
 
+void CMainFrame::OnNightColours(int) {
+    m_view->SetNightColours(!m_view->NightColours());
+}
+
 void CMainFrame::OnManOverboard(int) {
     // The place to store is the file of the receiving connection, Bluetooth first.
     const CommEndpoint* source = m_core.BluetoothSource().IsRunning()
@@ -590,6 +594,11 @@ void CMainFrame::UpdateTripDataField(int id, CommandUi& ui) {
 void CMainFrame::UpdateNavigationField(int id, CommandUi& ui) {
     ui.checkable = true;
     ui.checked = m_view->NavigationField() == id - kNavigationFieldFirst + 1;
+}
+
+void CMainFrame::UpdateNightColours(int, CommandUi& ui) {
+    ui.checkable = true;
+    ui.checked = m_view->NightColours();
 }
 
 void CMainFrame::UpdateManOverboard(int, CommandUi& ui) {

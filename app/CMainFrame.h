@@ -77,6 +77,7 @@ public:
     void OnSpeedZoom(int id);
     void OnTripDataField(int id);
     void OnNavigationField(int id);
+    void OnNightColours(int id);
     void OnManOverboard(int id);
     void OnRecalculateRoute(int id);
     void OnSaveChangesNow(int id);
@@ -99,6 +100,7 @@ public:
     void UpdateSpeedZoom(int id, CommandUi& ui);
     void UpdateTripDataField(int id, CommandUi& ui);
     void UpdateNavigationField(int id, CommandUi& ui);
+    void UpdateNightColours(int id, CommandUi& ui);
     void UpdateManOverboard(int id, CommandUi& ui);
     void UpdateRecalculateRoute(int id, CommandUi& ui);
     void UpdateDestinations(int id, CommandUi& ui);
