@@ -1,6 +1,7 @@
 #include "app/view/ViewPalette.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -10,13 +11,24 @@ QRgb DayBandColour(int band) {
                 static_cast<int>((bgr >> 16) & 0xFFu));
 }
 
-// The hue and saturation of the day colour, its brightness mapped linearly into 100..200:
-// dark enough not to glare, bright enough against the night background, and still in the
-// order of the day colours, so that bands that differ only in brightness stay apart.
+// The day colour brought to a brightness (relative luminance) between 85 and 145 of 255, in
+// the order of the day brightnesses: bright colours are darkened, dark ones (the deep blue of
+// walking speed, the deep reds of flying) mixed with white until they read on the dark
+// background. Bands of one hue that differ only in brightness stay apart.
 QRgb NightBandColour(int band) {
-    const QColor day = QColor::fromRgb(DayBandColour(band));
-    const int value = 100 + day.value() * 100 / 255;
-    return QColor::fromHsv(day.hsvHue(), day.hsvSaturation(), value).rgb();
+    const QRgb day = DayBandColour(band);
+    const double red = qRed(day);
+    const double green = qGreen(day);
+    const double blue = qBlue(day);
+    const double luminance = 0.2126 * red + 0.7152 * green + 0.0722 * blue;
+    const double target = 85.0 + luminance * 60.0 / 255.0;
+    const auto channel = [&](double value) {
+        const double night = target < luminance ? value * target / luminance
+                                                : value + (255.0 - value) * (target - luminance) /
+                                                              (255.0 - luminance);
+        return static_cast<int>(std::lround(night));
+    };
+    return qRgb(channel(red), channel(green), channel(blue));
 }
 
 template <typename Colour>
