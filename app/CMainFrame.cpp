@@ -351,6 +351,14 @@ void CMainFrame::RunDirectionCommand(Direction direction) {
     const SerialEndpoint& serial = record ? m_core.SerialSource() : m_core.SerialDestination();
     BluetoothEndpoint& bluetooth =
         record ? m_core.BluetoothSource() : m_core.BluetoothDestination();
+    if (!running && serial.OpensThroughGpsd()) {
+        // gpsd may take seconds to answer: the window keeps drawing meanwhile, and what the
+        // start reports reaches the user through the prompts.
+        RunWithBusyBox(this, QStringLiteral("Built-in GPS"),
+                       QStringLiteral("Connecting to gpsd..."), m_core.Prompts(), command,
+                       m_busyShown);
+        return;
+    }
     // The serial port goes first; only a Bluetooth start waits for a device.
     if (running || !serial.GetPortName().empty() || !bluetooth.HasDevice()) {
         command();
@@ -432,6 +440,10 @@ void CMainFrame::OnTripDataField(int id) {
 
 void CMainFrame::OnNavigationField(int id) {
     m_view->SetNavigationField(id - kNavigationFieldFirst + 1);
+}
+
+void CMainFrame::OnNightColours(int) {
+    m_view->SetNightColours(!m_view->NightColours());
 }
 
 void CMainFrame::OnManOverboard(int) {
@@ -599,6 +611,11 @@ void CMainFrame::UpdateTripDataField(int id, CommandUi& ui) {
 void CMainFrame::UpdateNavigationField(int id, CommandUi& ui) {
     ui.checkable = true;
     ui.checked = m_view->NavigationField() == id - kNavigationFieldFirst + 1;
+}
+
+void CMainFrame::UpdateNightColours(int, CommandUi& ui) {
+    ui.checkable = true;
+    ui.checked = m_view->NightColours();
 }
 
 void CMainFrame::UpdateManOverboard(int, CommandUi& ui) {

@@ -78,6 +78,7 @@ public:
     void OnPacedByLogTime(int id);
     void OnTripDataField(int id);
     void OnNavigationField(int id);
+    void OnNightColours(int id);
     void OnManOverboard(int id);
     void OnRecalculateRoute(int id);
     void OnSaveChangesNow(int id);
@@ -101,6 +102,7 @@ public:
     void UpdatePacedByLogTime(int id, CommandUi& ui);
     void UpdateTripDataField(int id, CommandUi& ui);
     void UpdateNavigationField(int id, CommandUi& ui);
+    void UpdateNightColours(int id, CommandUi& ui);
     void UpdateManOverboard(int id, CommandUi& ui);
     void UpdateRecalculateRoute(int id, CommandUi& ui);
     void UpdateDestinations(int id, CommandUi& ui);

@@ -49,6 +49,7 @@ inline constexpr int kSaveChangesNow = 32835;
 inline constexpr int kSave = 32891;
 inline constexpr int kHelpContents = 32843;
 inline constexpr int kWarnings = 32845;
+inline constexpr int kNightColours = 32893; // the views' night palette (not on the handheld)
 } // namespace command_ids
 
 // The speed zooms of the thirteen Speed Zoom items, in menu order.

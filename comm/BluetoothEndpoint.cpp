@@ -26,8 +26,10 @@ constexpr auto kConnectRetryPause = std::chrono::milliseconds(250);
 constexpr int kConnectRetries = 60;
 constexpr auto kOpenCleanUpPause = std::chrono::milliseconds(250);
 constexpr auto kClosePause = std::chrono::milliseconds(250);
-// How long Close waits for the device to close its end: 11 turns of 250 ms.
+// How long a closed connection waits for the device to close its end: 11 turns of 250 ms.
 constexpr auto kPeerCloseWait = std::chrono::milliseconds(11 * 250);
+// How often an Open looks whether the last connection is closed.
+constexpr auto kCloseLook = std::chrono::milliseconds(20);
 // A receive thread's wait when the stop event has no descriptor to poll.
 constexpr int kReceivePollMs = 250;
 // Bytes taken from the socket per read; each is assembled as it comes.
@@ -124,6 +126,7 @@ BluetoothEndpoint::BluetoothEndpoint(IBluetoothTransport& transport, ISystemCall
 BluetoothEndpoint::~BluetoothEndpoint() {
     m_receiveSlot.Stop();
     m_sendSlot.Stop();
+    m_closer.Stop();
     CloseSocket();
 }
 
@@ -151,6 +154,7 @@ bool BluetoothEndpoint::Open(ThreadProcedure receive, ThreadProcedure send, bool
         return false;
     }
     BeginRun();
+    FinishClosing();
     m_runningName = m_device.name;
     m_channel = FindChannel();
     if (m_channel == 0 || OpenCancelled()) {
@@ -266,10 +270,8 @@ std::string BluetoothEndpoint::Close() {
     if (m_socket >= 0) {
         // Only the sending side is shut first, so that the device's close can still be read.
         ::shutdown(m_socket, SHUT_WR);
-        WaitForPeerClose();
-        CloseSocket();
+        CloseAfterPeer(m_socket.exchange(-1));
     }
-    std::this_thread::sleep_for(kClosePause);
     const std::string kept = CloseRecordFile();
     m_channel = 0;
     ApplicationCore& application = *m_application;
@@ -285,14 +287,37 @@ std::string BluetoothEndpoint::Close() {
     return kept;
 }
 
-void BluetoothEndpoint::WaitForPeerClose() {
+void BluetoothEndpoint::CloseAfterPeer(int socket) {
+    // A close still waiting for the previous connection's device gives up now.
+    m_closer.Stop();
+    const auto wait = [this, socket] {
+        WaitForPeerClose(socket);
+        ::close(socket);
+        std::this_thread::sleep_for(kClosePause);
+        return 0;
+    };
+    if (!m_closer.Start(wait)) {
+        wait();
+    }
+}
+
+void BluetoothEndpoint::FinishClosing() {
+    // The next connection to the device waits until the last one is closed (Open runs off the
+    // window's thread), or until this Open is cancelled.
+    while (m_closer.IsAlive() && !OpenCancelled()) {
+        std::this_thread::sleep_for(kCloseLook);
+    }
+    m_closer.Stop();
+}
+
+void BluetoothEndpoint::WaitForPeerClose(int socket) {
     const auto deadline = std::chrono::steady_clock::now() + kPeerCloseWait;
     char scratch[kReadBlock];
     for (auto now = std::chrono::steady_clock::now(); now < deadline;
          now = std::chrono::steady_clock::now()) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
-        pollfd fd{m_socket, POLLIN, 0};
-        const int ready = ::poll(&fd, 1, static_cast<int>(left.count()) + 1);
+        pollfd fds[2] = {{socket, POLLIN, 0}, {m_closer.StopDescriptor(), POLLIN, 0}};
+        const int ready = ::poll(fds, 2, static_cast<int>(left.count()) + 1);
         if (ready < 0 && errno != EINTR) {
             m_application->Prompts().ShowError("WSAEnumNetworkEvents failed " + ErrorCode(errno) +
                                                " in the BTDeviceCommunication Object");
@@ -301,8 +326,11 @@ void BluetoothEndpoint::WaitForPeerClose() {
         if (ready <= 0) {
             continue;
         }
+        if (fds[1].revents != 0) {
+            return;
+        }
         // What the device still sends is dropped; its close (or a failure) ends the wait.
-        const ssize_t got = ::recv(m_socket, scratch, sizeof scratch, 0);
+        const ssize_t got = ::recv(socket, scratch, sizeof scratch, 0);
         if (got == 0 || (got < 0 && !IsTransient(errno))) {
             return;
         }

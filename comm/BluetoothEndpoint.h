@@ -38,6 +38,8 @@ public:
     bool Open(ThreadProcedure receive, ThreadProcedure send, bool record) override;
     std::string Close() override;
     bool IsRunning() const override;
+    // The last connection is still being closed (see CloseAfterPeer).
+    bool IsClosing() const { return m_closer.IsAlive(); }
 
     // Any thread: an Open running on another thread gives up at its next look (after the
     // service search, between connect retries, before the record file), silently and with
@@ -65,8 +67,12 @@ private:
     void ShowSocketError(const char* call, int error, std::string_view after = {});
     void CleanUpFailedOpen();
     void CloseSocket();
-    // Waits a short while for the device to close its end after ours was shut down.
-    void WaitForPeerClose();
+    // Closes a socket whose sending side is shut once the device has closed its end, or after
+    // a short while, on a thread of its own: the window never waits for a device.
+    void CloseAfterPeer(int socket);
+    // Waits for the last connection's close to end.
+    void FinishClosing();
+    void WaitForPeerClose(int socket);
 
     // Held for the whole of Open and of Close, so that a stop never runs against a half-made
     // connection (both write the connected name; one starts the threads the other joins).
@@ -81,6 +87,8 @@ private:
     std::atomic<int> m_socket{-1}; // read by the window while a worker opens the connection
     bool m_recording = false;
     std::atomic<bool> m_openCancelled{false};
+    // Closes the last connection's socket once its device let go of it.
+    WorkerThreadSlot m_closer;
 };
 
 // The four Bluetooth thread procedures.

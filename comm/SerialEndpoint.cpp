@@ -131,6 +131,11 @@ bool SerialEndpoint::IsComPort() const {
     return m_portName.starts_with("COM");
 }
 
+bool SerialEndpoint::OpensThroughGpsd() const {
+    return m_application != nullptr && !m_portName.empty() &&
+           ResolveForOpen(*m_application).kind == ResolvedDevice::Kind::Gpsd;
+}
+
 bool SerialEndpoint::IsRunning() const {
     return CommEndpoint::IsRunning() || m_port.IsOpen();
 }

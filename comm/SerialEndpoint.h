@@ -20,6 +20,9 @@ public:
     const std::string& GetPortName() const { return m_portName; }
     // The name begins with "COM": configured as a serial line, sent the keep-alive.
     bool IsComPort() const;
+    // Opening the stored name connects to gpsd, which may take up to
+    // SerialPort::kGpsdAnswerLimit to answer: a window opens it off its own thread.
+    bool OpensThroughGpsd() const;
 
     // The port name of the running threads, fixed when the endpoint opened: the stored name
     // may change while they run (a new port is chosen before the restart).

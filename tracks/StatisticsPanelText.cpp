@@ -26,7 +26,11 @@ void StatisticsPanelText::Configure(DistanceUnit units, bool fullStatistic, int 
 
 void StatisticsPanelText::Read(const CTrack& track, bool everything) {
     m_trackLines = TrackStatisticsLines(track, m_units);
-    if (track.PointCount() > 0 && (everything || track.SatellitesInUse() > 0)) {
+    if (track.PointCount() == 0) {
+        // A track emptied since the last read (a recording that was not kept): nothing of its
+        // last point may stay beside the empty track's lines.
+        ClearNewestPoint();
+    } else if (everything || track.SatellitesInUse() > 0) {
         const TrackPoint newest = track.PointAt(track.LastIndex());
         m_speed = FormatSpeed(newest.SpeedOverGround(), m_units);
         m_course = FormatCourse(newest.CourseOverGround());
@@ -49,13 +53,17 @@ void StatisticsPanelText::SetProgress(int percent, const std::string& trackName)
 
 void StatisticsPanelText::Clear() {
     m_trackLines.clear();
+    ClearNewestPoint();
+    m_progress.clear();
+    Layout();
+}
+
+void StatisticsPanelText::ClearNewestPoint() {
     m_speed.clear();
     m_course.clear();
     m_altitude.clear();
     m_latitude.clear();
     m_longitude.clear();
-    m_progress.clear();
-    Layout();
 }
 
 void StatisticsPanelText::Layout() {

@@ -22,7 +22,8 @@ public:
     // 7 ELPSD, 8 TTIME).
     void Configure(DistanceUnit units, bool fullStatistic, int selectedField);
     // Reads the track (the caller holds its lock). The newest point's SPD, TRK, ALT and
-    // position are taken only while the track has satellites in use, or with `everything`.
+    // position are taken only while the track has satellites in use, or with `everything`;
+    // a track without points has none ("Unknown").
     void Read(const CTrack& track, bool everything);
     // "file reading:%d" with the name of the track being loaded; an empty name clears it.
     void SetProgress(int percent, const std::string& trackName);
@@ -34,6 +35,7 @@ public:
 
 private:
     void Layout();
+    void ClearNewestPoint();
 
     DistanceUnit m_units = DistanceUnit::NauticalMiles;
     bool m_full = true;

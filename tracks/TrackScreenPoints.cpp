@@ -1,10 +1,17 @@
 #include "tracks/TrackScreenPoints.h"
 
-PlotScaleKey ScaleKeyOf(const CTrack& track) {
-    return {{track.West(), track.East(), track.South(), track.North()},
-            track.TripDistance(),
-            track.MaxAltitude(),
-            track.MinAltitude()};
+PlotScaleKey TrackPlotKeyOf(const CTrack& track) {
+    PlotScaleKey key;
+    key.box = {track.West(), track.East(), track.South(), track.North()};
+    return key;
+}
+
+PlotScaleKey ProfileKeyOf(const CTrack& track) {
+    PlotScaleKey key;
+    key.totalDistance = track.TripDistance();
+    key.maxAltitude = track.MaxAltitude();
+    key.minAltitude = track.MinAltitude();
+    return key;
 }
 
 void LayOutPlotPoints(CTrack& track, const PixelArea& area, int from,

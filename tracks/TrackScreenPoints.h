@@ -12,8 +12,10 @@ struct PlottedPoint {
     int band = 0;
 };
 
-// What a track plot or profile is drawn from: the scale's inputs, so that a view knows when it
-// must draw everything again.
+// What a track plot or profile is drawn from: the inputs of its scale, so that a view knows
+// when it must draw everything again. The plot's scale depends on the track's box alone (the
+// other fields stay 0), the profile's on the total distance and the altitude extremes alone
+// (the box stays 0): a live plot is not drawn anew for every step of the odometer.
 struct PlotScaleKey {
     TrackBox box;
     double totalDistance = 0.0;
@@ -21,7 +23,8 @@ struct PlotScaleKey {
     double minAltitude = 0.0;
     bool operator==(const PlotScaleKey&) const = default;
 };
-PlotScaleKey ScaleKeyOf(const CTrack& track);
+PlotScaleKey TrackPlotKeyOf(const CTrack& track);
+PlotScaleKey ProfileKeyOf(const CTrack& track);
 
 // The screen points of the track's points from index `from` on, stored in their point records
 // and appended to `out`. The caller holds the track's lock. The profile leaves out points

@@ -23,6 +23,8 @@ namespace {
 
 // The refresh of the live track and of route guidance.
 constexpr int kRefreshPeriodMs = 1000;
+// The palette of the views, in the General settings: 1 night, 0 or absent day.
+constexpr const char* kNightColoursValue = "NightColours";
 
 bool IsTrackKind(int kind) {
     return kind == kViewKindTrackPlot || kind == kViewKindAltitudeProfile;
@@ -37,9 +39,25 @@ CObrin2View::CObrin2View(ApplicationCore& core, QWidget* parent)
     setMinimumSize(160, 160);
     grabGesture(Qt::TapAndHoldGesture);
     ConfigurePanels();
+    m_core.Document().Store().SetObserver(this);
 }
 
-CObrin2View::~CObrin2View() = default;
+CObrin2View::~CObrin2View() {
+    m_core.Document().Store().SetObserver(nullptr);
+}
+
+void CObrin2View::NavigationChanged() {
+    // Called with the navigation lock held, possibly from a worker thread: the redraw, which
+    // takes the lock itself, runs later on the view's thread (and not at all once it is gone).
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (ShownKind() == kViewKindRouteGuidance) {
+                DrawView();
+            }
+        },
+        Qt::QueuedConnection);
+}
 
 int CObrin2View::ShownViewCommand() const {
     return DrivingViewCommand({m_engine.load(), m_kind.load()});
@@ -75,6 +93,7 @@ void CObrin2View::ApplySettings(const Settings& settings) {
     guidance.unit = m_units;
     guidance.field = static_cast<GuidanceField>(std::clamp(m_navigationField, 1, 7));
     m_guidance.SetSettings(guidance);
+    m_palette = &PaletteFor(ReadGeneralValue(kNightColoursValue) == 1);
     const DrivingViewChoice initial = InitialDrivingView(general);
     m_engine.store(initial.engine);
     m_kind.store(initial.kind);
@@ -115,6 +134,12 @@ void CObrin2View::RedrawWithOptions() {
     LayOutImage();
 }
 
+void CObrin2View::SetNightColours(bool night) {
+    WriteGeneralValue(kNightColoursValue, night ? 1 : 0);
+    m_palette = &PaletteFor(night);
+    RedrawWithOptions();
+}
+
 void CObrin2View::StartRefreshTimer() {
     if (m_refreshTimer != 0) {
         return;
@@ -149,23 +174,14 @@ void CObrin2View::MovePlaybackMarker(int engine, const TrackPoint& point) {
     if (!drawn) {
         return;
     }
-    // The live cross lies above the flag: take it off while the flag moves underneath.
-    const bool live = m_liveMarker.IsPlaced();
+    // The live cross lies above the flag: take it off while the flag moves underneath, and put
+    // it back where it was. A point recorded since the last refresh has no screen point yet.
+    const std::optional<ScreenPoint> liveAt = m_liveMarker.At();
     m_liveMarker.Erase(m_image);
     m_playbackMarker.Place(m_image, at);
     m_playbackShown = true;
-    if (live) {
-        bool liveDrawn = false;
-        TrackPoint newest;
-        {
-            std::lock_guard lock(m_core.TrackLock(kEngineTrack2));
-            const CTrack& track = m_core.Document().Track(kEngineTrack2);
-            newest = track.PointAt(track.LastIndex());
-        }
-        const ScreenPoint liveAt = MarkerPointOf(newest, liveDrawn);
-        if (liveDrawn) {
-            m_liveMarker.Place(m_image, liveAt);
-        }
+    if (liveAt) {
+        m_liveMarker.Place(m_image, *liveAt);
     }
     update();
 }
@@ -181,7 +197,9 @@ void CObrin2View::ShowLoadingProgress(int percent, const QString& trackName) {
 void CObrin2View::SetTripDataField(int field) {
     m_tripDataField = field;
     WriteGeneralValue(settings_keys::kDTUserSelectableField, field);
-    ConfigurePanels();
+    // Only the highlight moves: the lines keep their texts (a recorded track is not read
+    // again until something changes).
+    m_statisticsText.Configure(m_units, ShownFullStatistic(), m_tripDataField);
     if (IsTrackKind(ShownKind())) {
         update(m_statisticsPanel.Draw(m_image, m_statisticsText, Dpi()));
     }
@@ -193,6 +211,9 @@ void CObrin2View::SetNavigationField(int field) {
     GuidanceSettings guidance = m_guidance.Settings();
     guidance.field = static_cast<GuidanceField>(std::clamp(field, 1, 7));
     m_guidance.SetSettings(guidance);
+    if (ShownKind() == kViewKindRouteGuidance) {
+        DrawView();
+    }
 }
 
 void CObrin2View::SetOrientation(int degrees) {
@@ -213,6 +234,15 @@ int CObrin2View::Dpi() const {
     return std::max(logicalDpiY(), 1);
 }
 
+int CObrin2View::ReadGeneralValue(const char* name) const {
+    CRegistryAccessor accessor(m_core.Registry());
+    accessor.SetKey(settings_keys::kGeneral);
+    accessor.SetValueName(name);
+    std::uint32_t value = 0;
+    accessor.ReadDword(value);
+    return static_cast<int>(value);
+}
+
 void CObrin2View::WriteGeneralValue(const char* name, int value) {
     CRegistryAccessor accessor(m_core.Registry());
     accessor.SetKey(settings_keys::kGeneral);
@@ -220,12 +250,14 @@ void CObrin2View::WriteGeneralValue(const char* name, int value) {
     accessor.WriteDword(static_cast<std::uint32_t>(value));
 }
 
+bool CObrin2View::ShownFullStatistic() const {
+    return ShownEngine() == kEngineTrack1 ? m_fullRecordedStatistic : m_fullLiveStatistic;
+}
+
 void CObrin2View::ConfigurePanels() {
-    const bool full =
-        ShownEngine() == kEngineTrack1 ? m_fullRecordedStatistic : m_fullLiveStatistic;
     m_statisticsText.Clear();
-    m_statisticsText.Configure(m_units, full, m_tripDataField);
-    m_statisticsPanel.Invalidate();
+    m_statisticsText.Configure(m_units, ShownFullStatistic(), m_tripDataField);
+    m_statisticsPanel.SetPalette(*m_palette);
 }
 
 void CObrin2View::ForgetMarkers() {
@@ -293,7 +325,7 @@ void CObrin2View::DrawTrackView(bool fromScratch) {
     {
         std::lock_guard lock(m_core.TrackLock(engine));
         CTrack& track = m_core.Document().Track(engine);
-        key = ScaleKeyOf(track);
+        key = plot ? TrackPlotKeyOf(track) : ProfileKeyOf(track);
         count = track.PointCount();
         full = fromScratch || !m_drawn.valid || key != m_drawn.key || count < m_drawn.count;
         const int from = full ? 0 : m_drawn.count;
@@ -318,25 +350,22 @@ void CObrin2View::DrawTrackView(bool fromScratch) {
         return;
     }
     if (full) {
+        ++m_fullRedraws;
         ForgetMarkers();
         if (plot) {
-            DrawTrackPlotFrame(m_image, m_trackRegion, count > 0 ? fastest : -1, points, Dpi());
+            DrawTrackPlotFrame(m_image, m_trackRegion, count > 0 ? fastest : -1, points, *m_palette,
+                               Dpi());
         } else {
-            ProfileAxes axes;
-            axes.totalDistance = key.totalDistance;
-            axes.hasAltitude = key.maxAltitude > -kAbsentReal;
-            axes.baseAltitude = axes.hasAltitude ? std::min(0.0, key.minAltitude) : 0.0;
-            axes.topAltitude =
-                axes.hasAltitude ? std::max(key.maxAltitude, axes.baseAltitude) : 0.0;
-            axes.units = m_units;
-            DrawAltitudeProfileFrame(m_image, m_trackRegion, axes, Dpi());
+            DrawAltitudeProfileFrame(m_image, m_trackRegion, *m_palette);
         }
-        m_statisticsPanel.Invalidate();
     } else {
         m_liveMarker.Erase(m_image);
         m_playbackMarker.Erase(m_image);
     }
-    DrawTrackPoints(m_image, points);
+    DrawTrackPoints(m_image, points, *m_palette);
+    if (!plot && (full || !points.empty())) {
+        DrawAltitudeProfileLabels(m_image, m_trackRegion, AxesOf(key), *m_palette, Dpi());
+    }
     m_drawn = {true, count, key, fastest};
     bool drawn = false;
     if (m_playbackShown) {
@@ -355,8 +384,18 @@ void CObrin2View::DrawTrackView(bool fromScratch) {
     update();
 }
 
+ProfileAxes CObrin2View::AxesOf(const PlotScaleKey& key) const {
+    ProfileAxes axes;
+    axes.totalDistance = key.totalDistance;
+    axes.hasAltitude = key.maxAltitude > -kAbsentReal;
+    axes.baseAltitude = axes.hasAltitude ? std::min(0.0, key.minAltitude) : 0.0;
+    axes.topAltitude = axes.hasAltitude ? std::max(key.maxAltitude, axes.baseAltitude) : 0.0;
+    axes.units = m_units;
+    return axes;
+}
+
 void CObrin2View::DrawGuidanceView() {
-    DrawGuidancePanel(m_image, m_image.rect(), m_guidanceDisplay, m_units, Dpi());
+    DrawGuidancePanel(m_image, m_image.rect(), m_guidanceDisplay, m_units, *m_palette, Dpi());
     update();
 }
 
@@ -488,6 +527,12 @@ void CObrin2View::contextMenuEvent(QContextMenuEvent* event) {
 void CObrin2View::timerEvent(QTimerEvent* event) {
     if (event->timerId() == m_refreshTimer) {
         RefreshTick();
+        // The tick after the source stopped shows what it left (an emptied track 2, guidance
+        // without a fix); then there is nothing more to refresh.
+        if (m_core.RunningSource() == nullptr) {
+            killTimer(m_refreshTimer);
+            m_refreshTimer = 0;
+        }
         return;
     }
     QWidget::timerEvent(event);

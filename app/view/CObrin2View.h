@@ -2,6 +2,8 @@
 
 #include "app/view/PositionMarker.h"
 #include "app/view/StatisticsPanel.h"
+#include "app/view/TrackDrawing.h"
+#include "app/view/ViewPalette.h"
 #include "comm/ApplicationCore.h"
 #include "navigation/RouteGuidance.h"
 #include "platform/Settings.h"
@@ -17,8 +19,9 @@
 
 // The one view of the window: shows one of the five driving views (track plot or altitude
 // profile of track 1 or track 2, route guidance) with the statistics panel, draws into an
-// image that it paints from, and refreshes the live track once a second.
-class CObrin2View : public QWidget {
+// image that it paints from, and refreshes the live track once a second while a source runs.
+// It watches the navigation store: a new target redraws route guidance at once.
+class CObrin2View : public QWidget, private INavigationObserver {
     Q_OBJECT
 public:
     explicit CObrin2View(ApplicationCore& core, QWidget* parent = nullptr);
@@ -42,8 +45,12 @@ public:
     void SetShowFullStatistic(int engine, bool full);
     void SetFollowTheRoute(bool follow);
     void SetRouteGuidanceKind(int kind);
-    // Timer 14, 1000 ms.
+    // The night palette ("Night Colours"), saved as NightColours; the view is drawn again.
+    void SetNightColours(bool night);
+    bool NightColours() const { return m_palette == &NightPalette(); }
+    // Timer 14, 1000 ms; it stops itself after the first tick that finds no source running.
     void StartRefreshTimer();
+    bool IsRefreshing() const { return m_refreshTimer != 0; }
     // Redraws that track's plot or profile from scratch when it is shown.
     void RedrawTrack(int engine);
     void ClearStatistics();
@@ -70,6 +77,10 @@ public:
     // Where the track plot or profile and the statistics panel lie in the image.
     QRect TrackRegion() const { return m_trackRegion; }
     QRect PanelRegion() const { return m_statisticsPanel.Rect(); }
+    // What route guidance shows.
+    const GuidanceDisplay& Guidance() const { return m_guidanceDisplay; }
+    // How often a track view was drawn from scratch (the refresh draws only new points).
+    int FullRedraws() const { return m_fullRedraws; }
 
 signals:
     // The shown track changed.
@@ -95,6 +106,7 @@ private:
         int fastestBand = -1;
     };
 
+    void NavigationChanged() override;
     int Dpi() const;
     void LayOutImage();
     void DrawView();
@@ -105,9 +117,12 @@ private:
     void CycleView(int step);
     void RedrawFromScratch();
     void ForgetMarkers();
+    bool ShownFullStatistic() const;
     void ConfigurePanels();
+    ProfileAxes AxesOf(const PlotScaleKey& key) const;
     // Panels and drawing anew after an option changed.
     void RedrawWithOptions();
+    int ReadGeneralValue(const char* name) const;
     void WriteGeneralValue(const char* name, int value);
     ScreenPoint MarkerPointOf(const TrackPoint& point, bool& drawn) const;
 
@@ -120,6 +135,8 @@ private:
     DistanceUnit m_units = DistanceUnit::NauticalMiles;
     bool m_fullLiveStatistic = true;
     bool m_fullRecordedStatistic = true;
+    const ViewPalette* m_palette = &DayPalette();
+    int m_fullRedraws = 0;
 
     QImage m_image;
     QRect m_trackRegion;

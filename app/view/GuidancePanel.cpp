@@ -24,14 +24,14 @@ void DrawFitted(QPainter& painter, const QRect& box, const QString& text, int dp
 // The steering bar: the course to steer is at its centre, the marker where the destination
 // lies; "turn back" or "Unknown" instead when there is no marker.
 void DrawIndicator(QPainter& painter, const QRect& box, const SteeringIndicator& indicator,
-                   int dpi) {
+                   const ViewPalette& palette, int dpi) {
     if (!indicator.marker) {
-        painter.setPen(Qt::black);
+        painter.setPen(palette.text);
         DrawFitted(painter, box, QString::fromStdString(IndicatorText(indicator)), dpi);
         return;
     }
     const QRect bar = box.adjusted(0, box.height() / 4, 0, -box.height() / 4);
-    painter.setPen(QPen(Qt::black, 2));
+    painter.setPen(QPen(palette.axis, 2));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(bar);
     const int centre = bar.left() + bar.width() / 2;
@@ -39,41 +39,42 @@ void DrawIndicator(QPainter& painter, const QRect& box, const SteeringIndicator&
     const int x = bar.left() + static_cast<int>(*indicator.marker / kIndicatorScale * bar.width());
     painter.fillRect(
         QRect(x - bar.height() / 3, bar.top() - 4, 2 * (bar.height() / 3), bar.height() + 8),
-        QColor(0, 90, 200));
+        palette.indicator);
+}
+
+// A value with its unit; "Unknown" stands alone.
+QString WithUnit(const std::string& value, const char* unit) {
+    const QString text = QString::fromStdString(value);
+    return text == QStringLiteral("Unknown") ? text : text + QString::fromLatin1(unit);
 }
 
 } // namespace
 
 void DrawGuidancePanel(QImage& image, const QRect& rect, const GuidanceDisplay& display,
-                       DistanceUnit units, int dpi) {
+                       DistanceUnit units, const ViewPalette& palette, int dpi) {
     QPainter painter(&image);
-    painter.fillRect(rect, Qt::white);
-    painter.setPen(Qt::black);
+    painter.fillRect(rect, palette.background);
+    painter.setPen(palette.text);
     if (!display.hasDestination) {
         DrawFitted(painter, Rows(rect, 3, 2), QString::fromStdString(display.destinationLabel),
                    dpi);
         return;
     }
     DrawFitted(painter, Rows(rect, 0, 1), QString::fromStdString(display.destinationLabel), dpi);
-    const QString suffix = QString::fromLatin1(DistanceSuffix(units));
-    painter.setPen(display.distanceRed ? QColor(220, 0, 0) : QColor(Qt::black));
+    painter.setPen(display.distanceRed ? palette.nearDistance : palette.text);
     DrawFitted(painter, Rows(rect, 1, 2),
-               QStringLiteral("DST %1%2").arg(QString::fromStdString(display.distance), suffix),
-               dpi);
-    painter.setPen(Qt::black);
+               QStringLiteral("DST ") + WithUnit(display.distance, DistanceSuffix(units)), dpi);
+    painter.setPen(palette.text);
     DrawFitted(painter, Rows(rect, 3, 1),
                QStringLiteral("BRG %1").arg(QString::fromStdString(display.bearing)), dpi);
     DrawFitted(painter, Rows(rect, 4, 1),
                QStringLiteral("TRK %1").arg(QString::fromStdString(display.track)), dpi);
-    DrawFitted(
-        painter, Rows(rect, 5, 1),
-        QStringLiteral("SPD %1%2")
-            .arg(QString::fromStdString(display.speed), QString::fromLatin1(SpeedSuffix(units))),
-        dpi);
+    DrawFitted(painter, Rows(rect, 5, 1),
+               QStringLiteral("SPD ") + WithUnit(display.speed, SpeedSuffix(units)), dpi);
     DrawFitted(painter, Rows(rect, 6, 1),
                QString::fromStdString(display.fieldLabel + ": " + display.fieldText), dpi);
-    DrawIndicator(painter, Rows(rect, 7, 1), display.indicator, dpi);
+    DrawIndicator(painter, Rows(rect, 7, 1), display.indicator, palette, dpi);
     if (display.nextIndicator) {
-        DrawIndicator(painter, Rows(rect, 8, 1), *display.nextIndicator, dpi);
+        DrawIndicator(painter, Rows(rect, 8, 1), *display.nextIndicator, palette, dpi);
     }
 }

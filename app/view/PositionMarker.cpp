@@ -42,6 +42,7 @@ std::span<const QPoint> PositionMarker::Offsets(Shape shape) {
 
 void PositionMarker::Place(QImage& image, ScreenPoint at) {
     Erase(image);
+    m_at = at;
     const QPoint origin(at.x, at.y);
     for (const QPoint& offset : Offsets(m_shape)) {
         const QPoint pixel = origin + offset;
@@ -60,4 +61,5 @@ void PositionMarker::Erase(QImage& image) {
         }
     }
     m_saved.clear();
+    m_at.reset();
 }

@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QRgb>
 
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -25,8 +26,13 @@ public:
     // Restores the pixels the marker covered.
     void Erase(QImage& image);
     // The image was drawn anew: there is nothing to restore.
-    void Forget() { m_saved.clear(); }
-    bool IsPlaced() const { return !m_saved.empty(); }
+    void Forget() {
+        m_saved.clear();
+        m_at.reset();
+    }
+    bool IsPlaced() const { return m_at.has_value(); }
+    // Where the marker was last placed; nothing once erased or forgotten.
+    std::optional<ScreenPoint> At() const { return m_at; }
 
     // The marker's pixels relative to its point.
     static std::span<const QPoint> Offsets(Shape shape);
@@ -39,4 +45,5 @@ private:
 
     Shape m_shape;
     std::vector<SavedPixel> m_saved;
+    std::optional<ScreenPoint> m_at;
 };

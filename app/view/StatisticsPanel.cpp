@@ -35,10 +35,15 @@ QRect StatisticsPanel::TextRect(int slot) const {
     return {left, box.top(), right - left + 1, box.height()};
 }
 
+void StatisticsPanel::SetPalette(const ViewPalette& palette) {
+    m_palette = &palette;
+    Invalidate();
+}
+
 QRect StatisticsPanel::Draw(QImage& image, const StatisticsPanelText& text, int dpi) {
     QRect changed;
     if (!m_valid) {
-        QPainter(&image).fillRect(m_rect, Qt::white);
+        QPainter(&image).fillRect(m_rect, m_palette->background);
         m_drawn = {};
         m_drawnSelected = -1;
         changed = m_rect;
@@ -65,12 +70,12 @@ void StatisticsPanel::DrawSlot(QImage& image, int slot, const QString& text, boo
     QPainter painter(&image);
     const QRect box = SlotRect(slot);
     // The selected trip-data field is shown inverted, so that it is found at once.
-    painter.fillRect(box, selected ? Qt::black : Qt::white);
+    painter.fillRect(box, selected ? m_palette->selectedBackground : m_palette->background);
     if (text.isEmpty()) {
         return;
     }
     const QRect textBox = TextRect(slot);
     painter.setFont(FittingViewFont(text, textBox, kTextPercent, dpi));
-    painter.setPen(selected ? Qt::white : Qt::black);
+    painter.setPen(selected ? m_palette->selectedText : m_palette->text);
     painter.drawText(textBox, Qt::AlignCenter, text);
 }

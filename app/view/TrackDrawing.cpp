@@ -29,10 +29,11 @@ struct LegendLine {
 };
 
 // The heading and the band names up to the fastest, in columns as high as the area.
-std::vector<LegendLine> LayOutLegend(const QFontMetrics& metrics, int height, int fastestBand) {
+std::vector<LegendLine> LayOutLegend(const QFontMetrics& metrics, int height, int fastestBand,
+                                     const ViewPalette& palette) {
     const int line = metrics.height();
     const int columnWidth = metrics.horizontalAdvance(QStringLiteral("Legend:km/h "));
-    std::vector<LegendLine> lines{{{2, line}, QStringLiteral("Legend:km/h"), Qt::black}};
+    std::vector<LegendLine> lines{{{2, line}, QStringLiteral("Legend:km/h"), palette.text}};
     int x = 2;
     int y = line;
     for (int band = 0; band <= fastestBand; ++band) {
@@ -43,7 +44,7 @@ std::vector<LegendLine> LayOutLegend(const QFontMetrics& metrics, int height, in
         }
         lines.push_back({{x, y},
                          QString::fromStdString(SpeedBandLegendName(band)),
-                         QColor(SpeedBandColour(band))});
+                         QColor(palette.Band(band))});
     }
     return lines;
 }
@@ -74,10 +75,11 @@ QPoint LegendCorner(const QRect& area, const QSize& legend, std::span<const Plot
 }
 
 void DrawLegend(QPainter& painter, const QRect& area, int fastestBand,
-                std::span<const PlottedPoint> points, int dpi) {
+                std::span<const PlottedPoint> points, const ViewPalette& palette, int dpi) {
     painter.setFont(ViewFont(kLegendHeight, dpi));
     const QFontMetrics metrics(painter.font());
-    const std::vector<LegendLine> lines = LayOutLegend(metrics, area.height(), fastestBand);
+    const std::vector<LegendLine> lines =
+        LayOutLegend(metrics, area.height(), fastestBand, palette);
     QSize size;
     for (const LegendLine& line : lines) {
         size = size.expandedTo(QSize(line.at.x() + metrics.horizontalAdvance(line.text) + 2,
@@ -92,13 +94,8 @@ void DrawLegend(QPainter& painter, const QRect& area, int fastestBand,
 
 } // namespace
 
-QRgb SpeedBandColour(int band) {
-    const std::uint32_t bgr = SpeedBandAt(band).colour;
-    return qRgb(static_cast<int>(bgr & 0xFFu), static_cast<int>((bgr >> 8) & 0xFFu),
-                static_cast<int>((bgr >> 16) & 0xFFu));
-}
-
-void DrawTrackPoints(QImage& image, std::span<const PlottedPoint> points) {
+void DrawTrackPoints(QImage& image, std::span<const PlottedPoint> points,
+                     const ViewPalette& palette) {
     const int width = image.width();
     const int height = image.height();
     uchar* bits = image.bits();
@@ -106,7 +103,7 @@ void DrawTrackPoints(QImage& image, std::span<const PlottedPoint> points) {
     // A point is a dot of 3 x 3 pixels centred on its pixel: one pixel alone cannot be seen
     // at a glance while driving.
     for (const PlottedPoint& point : points) {
-        const QRgb colour = SpeedBandColour(point.band);
+        const QRgb colour = palette.Band(point.band);
         for (int y = std::max(point.at.y - 1, 0); y <= std::min(point.at.y + 1, height - 1); ++y) {
             auto* line = reinterpret_cast<QRgb*>(bits + stride * y);
             for (int x = std::max(point.at.x - 1, 0); x <= std::min(point.at.x + 1, width - 1);
@@ -124,13 +121,13 @@ PixelArea TrackPlotArea(const QRect& region, int dpi) {
 }
 
 void DrawTrackPlotFrame(QImage& image, const QRect& region, int fastestBand,
-                        std::span<const PlottedPoint> points, int dpi) {
+                        std::span<const PlottedPoint> points, const ViewPalette& palette, int dpi) {
     QPainter painter(&image);
-    painter.fillRect(region, Qt::white);
+    painter.fillRect(region, palette.background);
     const QRect area = AreaRect(TrackPlotArea(region, dpi));
-    painter.setPen(QColor(200, 200, 200));
+    painter.setPen(palette.plotFrame);
     painter.drawRect(area.adjusted(-1, -1, 0, 0));
-    painter.setPen(Qt::black);
+    painter.setPen(palette.text);
     painter.setFont(ViewFont(kLetterHeight, dpi));
     const QRect top(region.left(), region.top(), region.width(), area.top() - region.top());
     const QRect bottom(region.left(), area.bottom() + 1, region.width(),
@@ -143,7 +140,7 @@ void DrawTrackPlotFrame(QImage& image, const QRect& region, int fastestBand,
     painter.drawText(left, Qt::AlignCenter, QStringLiteral("W"));
     painter.drawText(right, Qt::AlignCenter, QStringLiteral("E"));
     if (fastestBand >= 0) {
-        DrawLegend(painter, area, fastestBand, points, dpi);
+        DrawLegend(painter, area, fastestBand, points, palette, dpi);
     }
 }
 
@@ -152,42 +149,66 @@ PixelArea AltitudeProfileArea(const QRect& region) {
     return {area.left(), area.top(), std::max(area.width(), 1), std::max(area.height(), 1)};
 }
 
-void DrawAltitudeProfileFrame(QImage& image, const QRect& region, const ProfileAxes& axes,
-                              int dpi) {
+void DrawAltitudeProfileFrame(QImage& image, const QRect& region, const ViewPalette& palette) {
     QPainter painter(&image);
-    painter.fillRect(region, Qt::white);
+    painter.fillRect(region, palette.background);
     const QRect area = AreaRect(AltitudeProfileArea(region));
     const int across = GridDivisions(area.width(), kMinimumDivisionPixels);
     const int down = GridDivisions(area.height(), kMinimumDivisionPixels);
-    const QPen grid(QColor(190, 190, 190), 1, Qt::DotLine);
-    // The middle division stands out so that half the distance and half the height read at
-    // a glance.
-    const QPen middle(QColor(90, 90, 90), 1, Qt::DashLine);
+    const QPen grid(palette.grid, 1, Qt::DotLine);
+    // The middle lines stand out so that half the distance and half the height read at a
+    // glance; with an odd number of divisions they run through the middle division.
+    const QPen middle(palette.middle, 1, Qt::DashLine);
+    const int middleX = area.left() + (area.width() - 1) / 2;
+    const int middleY = area.bottom() - (area.height() - 1) / 2;
+    painter.setPen(grid);
     for (int i = 1; i < across; ++i) {
-        painter.setPen(across % 2 == 0 && i == across / 2 ? middle : grid);
         const int x = area.left() + (area.width() - 1) * i / across;
-        painter.drawLine(x, area.top(), x, area.bottom());
+        if (x != middleX) {
+            painter.drawLine(x, area.top(), x, area.bottom());
+        }
     }
     for (int i = 1; i < down; ++i) {
-        painter.setPen(down % 2 == 0 && i == down / 2 ? middle : grid);
         const int y = area.bottom() - (area.height() - 1) * i / down;
-        painter.drawLine(area.left(), y, area.right(), y);
+        if (y != middleY) {
+            painter.drawLine(area.left(), y, area.right(), y);
+        }
     }
-    painter.setPen(QPen(Qt::black, 2));
+    painter.setPen(middle);
+    painter.drawLine(middleX, area.top(), middleX, area.bottom());
+    painter.drawLine(area.left(), middleY, area.right(), middleY);
+    painter.setPen(QPen(palette.axis, 2));
     painter.drawLine(area.left() - 1, area.top(), area.left() - 1, area.bottom() + 1);
     painter.drawLine(area.left() - 1, area.bottom() + 1, area.right(), area.bottom() + 1);
+}
+
+void DrawAltitudeProfileLabels(QImage& image, const QRect& region, const ProfileAxes& axes,
+                               const ViewPalette& palette, int dpi) {
     if (!axes.hasAltitude) {
         return;
     }
+    QPainter painter(&image);
     painter.setFont(ViewFont(kLabelHeight, dpi));
-    painter.setPen(Qt::black);
-    const int line = QFontMetrics(painter.font()).ascent();
-    painter.drawText(area.left() + 3, area.top() + line,
-                     QString::fromStdString(AltitudeAxisLabel(axes.topAltitude, axes.units)));
-    painter.drawText(area.left() + 3, area.bottom() - 3,
-                     QString::fromStdString(AltitudeAxisLabel(axes.baseAltitude, axes.units)));
-    const QString distance =
-        QString::fromStdString(DistanceAxisLabel(axes.totalDistance, axes.units));
-    const QRect labelBox(area.left(), area.bottom() - 3 - 2 * line, area.width() - 3, line + 2);
-    painter.drawText(labelBox, Qt::AlignRight | Qt::AlignVCenter, distance);
+    const QFontMetrics metrics(painter.font());
+    const QRect area = AreaRect(AltitudeProfileArea(region));
+    const int line = metrics.ascent();
+    const int labelHeight = metrics.height();
+    // Each label on a plate of the background, so that it reads over the points beneath.
+    const auto draw = [&](const QRect& box, Qt::Alignment alignment, const QString& text) {
+        const QRect plate =
+            metrics.boundingRect(box, static_cast<int>(alignment), text).adjusted(-1, 0, 1, 0);
+        painter.fillRect(plate & area, palette.background);
+        painter.setPen(palette.text);
+        painter.drawText(box, static_cast<int>(alignment), text);
+    };
+    const QRect top(area.left() + 3, area.top(), area.width() - 6, labelHeight);
+    draw(top, Qt::AlignLeft | Qt::AlignTop,
+         QString::fromStdString(AltitudeAxisLabel(axes.topAltitude, axes.units)));
+    const QRect base(area.left() + 3, area.bottom() - 3 - labelHeight, area.width() - 6,
+                     labelHeight);
+    draw(base, Qt::AlignLeft | Qt::AlignBottom,
+         QString::fromStdString(AltitudeAxisLabel(axes.baseAltitude, axes.units)));
+    const QRect distance(area.left(), area.bottom() - 3 - 2 * line, area.width() - 3, line + 2);
+    draw(distance, Qt::AlignRight | Qt::AlignVCenter,
+         QString::fromStdString(DistanceAxisLabel(axes.totalDistance, axes.units)));
 }

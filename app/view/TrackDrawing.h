@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/view/ViewPalette.h"
 #include "navigation/DistanceUnits.h"
 #include "tracks/TrackScreenPoints.h"
 
@@ -10,18 +11,18 @@
 
 // The drawing of the track plot and the altitude profile into the view's image: their frames
 // (compass letters, legend, grid, axis labels) and their points in the colour of their speed
-// bands.
+// bands, in the colours of a palette.
 
-QRgb SpeedBandColour(int band);
 // Draws each point as a dot around its pixel, clipped to the image.
-void DrawTrackPoints(QImage& image, std::span<const PlottedPoint> points);
+void DrawTrackPoints(QImage& image, std::span<const PlottedPoint> points,
+                     const ViewPalette& palette);
 
 // The track plot inside `region`: the area of its points, less the margin of the compass
 // letters, and its frame with the legend of the bands up to `fastestBand` (-1: no legend) in
 // the corner where it covers the fewest of `points`.
 PixelArea TrackPlotArea(const QRect& region, int dpi);
 void DrawTrackPlotFrame(QImage& image, const QRect& region, int fastestBand,
-                        std::span<const PlottedPoint> points, int dpi);
+                        std::span<const PlottedPoint> points, const ViewPalette& palette, int dpi);
 
 // The altitude profile inside `region`: a border of 3 pixels, 15 at the axes.
 PixelArea AltitudeProfileArea(const QRect& region);
@@ -32,4 +33,8 @@ struct ProfileAxes {
     bool hasAltitude = false;
     DistanceUnit units = DistanceUnit::NauticalMiles;
 };
-void DrawAltitudeProfileFrame(QImage& image, const QRect& region, const ProfileAxes& axes, int dpi);
+// The background, the grid with its middle lines, and the axes.
+void DrawAltitudeProfileFrame(QImage& image, const QRect& region, const ViewPalette& palette);
+// The axis labels, drawn over the points after every batch of them.
+void DrawAltitudeProfileLabels(QImage& image, const QRect& region, const ProfileAxes& axes,
+                               const ViewPalette& palette, int dpi);

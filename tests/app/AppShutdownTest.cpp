@@ -4,6 +4,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CObrin2App.h"
+#include "app/CommandIds.h"
 #include "app/QtPrompts.h"
 #include "comm/PseudoTerminal.h"
 #include "comm/TestLogs.h"
@@ -27,6 +28,7 @@ private slots:
     void init();
     void cleanup();
     void RecordWithASilentGpsdSaysSoInAnErrorBox();
+    void AGpsdThatDoesNotAnswerIsWaitedForBehindABusyBox();
     void EndingWithoutQuestionsClosesTheOpenDialogAndKeepsTheRecording();
     void EndingWithoutQuestionsAnswersAnOpenQuestionWithItsDefault();
 
@@ -87,6 +89,31 @@ void AppShutdownTest::RecordWithASilentGpsdSaysSoInAnErrorBox() {
     QCOMPARE(m_asked[0].caption, std::string(kCaptionError));
     QVERIFY(m_app->Core().RunningSource() == nullptr);
     close(silent);
+}
+
+void AppShutdownTest::AGpsdThatDoesNotAnswerIsWaitedForBehindABusyBox() {
+    // Listening, so the connection is accepted, but never greeting: a gpsd that is stuck.
+    const int stuck = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(bind(stuck, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    QCOMPARE(listen(stuck, 1), 0);
+    socklen_t length = sizeof address;
+    getsockname(stuck, reinterpret_cast<sockaddr*>(&address), &length);
+    PlatformPaths paths = PlatformPaths::Below(m_dir->Path());
+    paths.gpsd.port = ntohs(address.sin_port);
+    Start(paths);
+    m_app->Core().SerialSource().SetPortName("GPD0:");
+    bool boxShown = false;
+    m_app->Frame().OnBusyBoxShown([&](QDialog&) { boxShown = true; });
+    m_app->Frame().ExecuteCommand(command_ids::kRecordFrom);
+    QVERIFY(boxShown);
+    QCOMPARE(m_asked.size(), std::size_t{1});
+    // gpsd did not greet within its time: the open timed out.
+    QCOMPARE(m_asked[0].text.rfind("CreateFile failed, error 110", 0), std::size_t{0});
+    QVERIFY(m_app->Core().RunningSource() == nullptr);
+    close(stuck);
 }
 
 void AppShutdownTest::EndingWithoutQuestionsClosesTheOpenDialogAndKeepsTheRecording() {

@@ -192,6 +192,9 @@ void FrameTest::PlaybackControlsReachTheCoreAndTheirItemsShowIt() {
     QCOMPARE(Frame().View().TripDataField(), 8);
     Frame().Action(kNavigationFieldFirst + 2)->trigger();
     QVERIFY(Frame().UpdateCommand(kNavigationFieldFirst + 2).checked);
+    Frame().Action(kNightColours)->trigger();
+    QVERIFY(Frame().UpdateCommand(kNightColours).checked && Frame().View().NightColours());
+    QCOMPARE(ReadDword(settings_keys::kGeneral, "NightColours"), 1u);
     Frame().Action(kViewRecordingAltitude)->trigger();
     QVERIFY(Frame().UpdateCommand(kViewRecordingAltitude).checked);
 }

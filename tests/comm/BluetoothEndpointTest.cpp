@@ -173,6 +173,25 @@ TEST_F(Bluetooth, PlaybackSendsOneBurstPerSecondToTheDevice) {
     EXPECT_NE(sent.find("$GPGGA,", 1), std::string::npos); // a second burst
 }
 
+TEST_F(Bluetooth, StoppingDoesNotWaitForTheDeviceToCloseItsEnd) {
+    StartRecording();
+    transport.peer->StayAfterEnd();
+    f.app->RecordCommand();
+    // Stopped, its sending side shut, and not yet closed while the device holds on: the wait
+    // for the device's close goes on behind the caller's back.
+    EXPECT_FALSE(f.app->BluetoothSource().IsRunning());
+    ASSERT_TRUE(WaitUntil([&] { return transport.peer->SawEnd(); }));
+    EXPECT_FALSE(transport.peer->OtherEndClosed());
+    EXPECT_TRUE(f.app->BluetoothSource().IsClosing());
+    // The device lets go: the socket is closed, and the next start connects anew.
+    transport.peer->HangUp();
+    ASSERT_TRUE(WaitUntil([&] { return !f.app->BluetoothSource().IsClosing(); }));
+    EXPECT_TRUE(transport.peer->OtherEndClosed());
+    f.app->RecordCommand();
+    EXPECT_TRUE(f.app->BluetoothSource().IsRunning());
+    EXPECT_TRUE(f.prompts.Texts().empty());
+}
+
 TEST_F(Bluetooth, ARouteUploadGoesOverTheConnection) {
     CNavigationDataBase& store = f.app->Document().Store();
     store.StoreWaypoint(CWaypoint("HOME", CLatLong::FromDecimalDegrees(48.1, 11.5)), true, "t");

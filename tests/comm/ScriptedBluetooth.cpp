@@ -67,7 +67,14 @@ void Peer::Read() {
         m_received.append(buffer, static_cast<std::size_t>(got));
     }
     m_sawEnd = true;
-    ::shutdown(m_fd, SHUT_WR);
+    if (!m_stayAfterEnd) {
+        ::shutdown(m_fd, SHUT_WR);
+    }
+}
+
+bool Peer::OtherEndClosed() const {
+    pollfd fd{m_fd, POLLIN, 0};
+    return ::poll(&fd, 1, 0) == 1 && (fd.revents & POLLHUP) != 0;
 }
 
 ScriptedTransport::~ScriptedTransport() {

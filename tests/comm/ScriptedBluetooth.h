@@ -39,6 +39,11 @@ public:
     void Write(const std::string& bytes);
     // The device goes away in the middle of the connection.
     void HangUp();
+    // From now on the device keeps its end open after the endpoint shut its side, until
+    // HangUp, as a device slow to close the link.
+    void StayAfterEnd() { m_stayAfterEnd = true; }
+    // The endpoint has closed its socket.
+    bool OtherEndClosed() const;
     std::string Received() const;
     bool SawEnd() const { return m_sawEnd.load(); }
 
@@ -49,6 +54,7 @@ private:
     mutable std::mutex m_mutex;
     std::string m_received;
     std::atomic<bool> m_sawEnd{false};
+    std::atomic<bool> m_stayAfterEnd{false};
     std::thread m_reader;
 };
 

@@ -97,6 +97,20 @@ TEST(TrackScreenPoints, StoredInThePointRecords) {
     EXPECT_EQ(track.PointAt(0).ProfilePoint(), ScreenPoint{}) << "before `from`: untouched";
 }
 
+TEST(TrackScreenPoints, EachKindIsKeyedByItsOwnScaleInputs) {
+    CTrack track;
+    Fill(track, {{50.0, 10.0, 10.0, 100.0}, {50.02, 10.02, 10.0, 150.0}});
+    const PlotScaleKey plot = TrackPlotKeyOf(track);
+    const PlotScaleKey profile = ProfileKeyOf(track);
+    // Back inside the box, higher than ever: the odometer and the altitude extremes move.
+    Fill(track, {{50.01, 10.01, 10.0, 900.0}}, 36010);
+    EXPECT_EQ(TrackPlotKeyOf(track), plot);
+    EXPECT_NE(ProfileKeyOf(track), profile);
+    // Out of the box.
+    Fill(track, {{50.03, 10.01, 10.0, 900.0}}, 36020);
+    EXPECT_NE(TrackPlotKeyOf(track), plot);
+}
+
 TEST(SpeedBands, BoundsAndLegendNames) {
     EXPECT_EQ(SpeedBandOfKnots(5.0 / 1.852), 0);
     EXPECT_EQ(SpeedBandOfKnots(5.01 / 1.852), 1);
@@ -159,6 +173,24 @@ TEST(StatisticsPanelText, WithoutSatellitesInUseOnlyTheTrackLinesChange) {
     EXPECT_EQ(panel.Texts()[4], "MXSPD: 20.0kn");
     panel.Read(track, true);
     EXPECT_EQ(panel.Texts()[1], "SPD: 20.0kn");
+}
+
+TEST(StatisticsPanelText, AnEmptiedTrackKeepsNothingOfItsLastPoint) {
+    // A recording that was stopped and not kept leaves track 2 empty.
+    CTrack track;
+    Fill(track, {{50.0, 10.0, 10.0, 100.0}, {50.01, 10.0, 12.0, 120.0}});
+    StatisticsPanelText panel;
+    panel.Configure(DistanceUnit::NauticalMiles, true, 1);
+    panel.Read(track, true);
+    ASSERT_EQ(panel.Texts()[1], "SPD: 12.0kn");
+    track.Reset();
+    panel.Read(track, true);
+    EXPECT_EQ(panel.Texts()[0], "TRIP: 0.0nmi");
+    EXPECT_EQ(panel.Texts()[1], "SPD: Unknown");
+    EXPECT_EQ(panel.Texts()[2], "TRK: Unknown");
+    EXPECT_EQ(panel.Texts()[3], "ALT: Unknown");
+    EXPECT_EQ(panel.Texts()[11], "Unknown");
+    EXPECT_EQ(panel.Texts()[12], "Unknown");
 }
 
 TEST(StatisticsPanelText, FullStatisticProgressAndUnknown) {
