@@ -155,10 +155,7 @@ void CGpxWriter::Flush() {
     m_buffer.clear();
 }
 
-void CGpxWriter::AppendPointStart(const char* element, const CLatLong& position) {
-    double latitude = 0.0;
-    double longitude = 0.0;
-    InRange(position, latitude, longitude);
+void CGpxWriter::AppendPointStart(const char* element, double latitude, double longitude) {
     m_buffer += element;
     AppendNumber(m_buffer, " lat=\"%.7f\"", latitude);
     AppendNumber(m_buffer, " lon=\"%.7f\">\n", longitude);
@@ -172,7 +169,7 @@ void CGpxWriter::AddWaypoint(const CWaypoint& waypoint) {
         return;
     }
     const ClassicLocaleScope classic;
-    AppendPointStart("  <wpt", waypoint.Position());
+    AppendPointStart("  <wpt", latitude, longitude);
     AppendNamed(m_buffer, "    ", waypoint.Name());
     m_buffer += "  </wpt>\n";
     if (m_buffer.size() >= kFlushBytes) {
@@ -195,7 +192,7 @@ void CGpxWriter::AddRoutePoint(const CWaypoint& waypoint) {
         return;
     }
     const ClassicLocaleScope classic;
-    AppendPointStart("    <rtept", waypoint.Position());
+    AppendPointStart("    <rtept", latitude, longitude);
     AppendNamed(m_buffer, "      ", waypoint.Name());
     m_buffer += "    </rtept>\n";
     if (m_buffer.size() >= kFlushBytes) {
@@ -225,7 +222,7 @@ void CGpxWriter::AddTrackPoint(const TrackPoint& point) {
         return;
     }
     const ClassicLocaleScope classic;
-    AppendPointStart("      <trkpt", point.Position());
+    AppendPointStart("      <trkpt", latitude, longitude);
     // The elements in the order of the GPX schema.
     if (point.HasAltitude() && std::isfinite(point.Altitude())) {
         AppendNumber(m_buffer, "        <ele>%.2f</ele>\n", point.Altitude());

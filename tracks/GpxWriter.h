@@ -52,7 +52,7 @@ public:
     std::size_t TrackPointsWritten() const { return m_trackPoints; }
 
 private:
-    void AppendPointStart(const char* element, const CLatLong& position);
+    void AppendPointStart(const char* element, double latitude, double longitude);
     void Flush();
     void Fail(const char* what);
 
