@@ -19,6 +19,8 @@
 #include "navigation/TextFormat.h"
 #include "platform/DocumentsFolder.h"
 #include "platform/Prompts.h"
+#include "tracks/GpxExport.h"
+#include "tracks/GpxImport.h"
 #include "tracks/KmlExport.h"
 #include "tracks/KmlImport.h"
 
@@ -57,8 +59,9 @@ QString SaveWithDialog(QWidget* owner, const QString& title, const QString& prop
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(QStringLiteral("kmz"));
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
-        dialog.setDefaultSuffix(filter.contains(QLatin1String("*.kml")) ? QStringLiteral("kml")
-                                                                        : QStringLiteral("kmz"));
+        dialog.setDefaultSuffix(filter.contains(QLatin1String("*.kml"))   ? QStringLiteral("kml")
+                                : filter.contains(QLatin1String("*.gpx")) ? QStringLiteral("gpx")
+                                                                          : QStringLiteral("kmz"));
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
@@ -233,6 +236,23 @@ void CMainFrame::OpenPath(const QString& path) {
         }
         return;
     }
+    if (extension == QLatin1String("GPX")) {
+        const std::string gpxPath = path.toStdString();
+        std::optional<GpxData> data;
+        RunWithBusyBox(
+            this, QStringLiteral("Open"),
+            QStringLiteral("Reading ") + file.fileName() + QStringLiteral("..."), m_core.Prompts(),
+            [&] { data = ReadGpxFile(gpxPath, m_core.Prompts()); }, m_busyShown);
+        if (data) {
+            const GpxStoreResult stored = m_core.ImportGpxData(*data, gpxPath);
+            if (stored.routes > 0) {
+                ExecuteCommand(kRouteList);
+            } else if (stored.waypoints > 0) {
+                ExecuteCommand(kWaypointList);
+            }
+        }
+        return;
+    }
     m_core.LoadRecordFile(path.toStdString(), file.fileName().toStdString());
 }
 
@@ -254,9 +274,10 @@ void CMainFrame::OnOpen(int) {
     }
     const QString path =
         m_dialogs.open(this, QStringLiteral("Open File"), folder,
-                       QStringLiteral("All Files (*.txt *.kmz *.kml *.log *.nmea);;"
+                       QStringLiteral("All Files (*.txt *.kmz *.kml *.gpx *.log *.nmea);;"
                                       "Record files (*.txt *.log *.nmea);;"
                                       "KML/KMZ files (*.kml *.kmz);;"
+                                      "GPS Exchange (*.gpx);;"
                                       "All files (*)"));
     if (path.isEmpty()) {
         return;
@@ -273,13 +294,16 @@ void CMainFrame::OnSave(int) {
     const int engine = TrackEngine(*m_view);
     const CTrack& track = m_core.Document().Track(engine);
     QString title;
+    std::string trackName;
     {
         std::lock_guard lock(m_core.TrackLock(engine));
         title = QFileInfo(FromUtf8(track.FileName())).completeBaseName();
+        trackName = track.DisplayName();
     }
     const QString path = m_dialogs.save(
         this, QStringLiteral("Save Velmora"), QDir(folder).filePath(title),
-        {QStringLiteral("Google Earth (*.kmz)"), QStringLiteral("Google Earth (*.kml)")});
+        {QStringLiteral("Google Earth (*.kmz)"), QStringLiteral("Google Earth (*.kml)"),
+         QStringLiteral("GPS Exchange (*.gpx)")});
     if (path.isEmpty()) {
         return;
     }
@@ -308,7 +332,10 @@ void CMainFrame::OnSave(int) {
         m_core.Prompts(),
         [&] {
             try {
-                error = ExportPointsToFile(points, file, options, modified);
+                error =
+                    QFileInfo(path).suffix().compare(QLatin1String("gpx"), Qt::CaseInsensitive) == 0
+                        ? ExportPointsToGpx(points, trackName, file).error
+                        : ExportPointsToFile(points, file, options, modified);
             } catch (const std::bad_alloc&) {
                 error = "Out of memory";
             }

@@ -1,6 +1,6 @@
 // ppcObrin3: the window of the recorder.
 //   ppcObrin3 [--record] [FILE]
-// FILE (a record file or a KML/KMZ file) is opened as Open... would; --record starts
+// FILE (a record file or a KML/KMZ/GPX file) is opened as Open... would; --record starts
 // recording from the configured source as the Record from command would.
 #include "app/CMainFrame.h"
 #include "app/CObrin2App.h"
@@ -47,8 +47,8 @@ bool AnswerInformationOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::printf("%s\n"
-                        "  FILE       a record file, or a KML or KMZ file, opened as Open... "
-                        "would\n"
+                        "  FILE       a record file, or a KML, KMZ or GPX file, opened as "
+                        "Open... would\n"
                         "  --record   starts recording from the configured source, as Record "
                         "from would\n\n"
                         "SIGTERM, SIGHUP, SIGINT and the end of the desktop session end the "

@@ -2,6 +2,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/CommCommands.h"
+#include "cli/GpxCommands.h"
 #include "cli/KmlCommands.h"
 #include "cli/SettingsCommands.h"
 #include "cli/StoreCommands.h"
@@ -14,5 +15,6 @@
 // The command groups, each defined in its own file of cli/.
 using CommandGroup = std::vector<CliCommand> (*)();
 
-inline constexpr std::array<CommandGroup, 6> kCommandGroups = {
-    SettingsCommands, TrackCommands, StoreCommands, CommCommands, VportCommands, KmlCommands};
+inline constexpr std::array<CommandGroup, 7> kCommandGroups = {
+    SettingsCommands, TrackCommands, StoreCommands, CommCommands,
+    VportCommands,    KmlCommands,   GpxCommands};

@@ -2,6 +2,7 @@
 
 #include "cli/CommonOptions.h"
 #include "cli/ConflictPrompts.h"
+#include "cli/GpxCommands.h"
 #include "cli/TrackOutput.h"
 #include "navigation/DefaultNames.h"
 #include "navigation/NavigationDataBase.h"
@@ -43,14 +44,15 @@ const CliCommand kKml = {
     "                    (each of these from the settings when not given)\n"};
 const CliCommand kImport = {
     "import",
-    "FILE.kml|FILE.kmz [--store PATH] [--kind walk|drive|flight] [--points] "
+    "FILE.kml|FILE.kmz|FILE.gpx [--store PATH] [--kind walk|drive|flight] [--points] "
     "[--replace|--rename|--skip]",
     "imports point placemarks into a new route of the navigation store and lines into a "
-    "track, and prints its statistics",
+    "track, and prints its statistics; a GPX file's waypoints and routes go to the store, its "
+    "tracks to the track",
     RunImport,
     "  --store PATH      the store file (default: NaviStor.zrv in the documents folder)\n"
     "  --kind KIND       walk, drive or flight: the kind of guidance of the new route (default:\n"
-    "                    the \"KindOfRouteGuidance\" setting)\n"
+    "                    the \"KindOfRouteGuidance\" setting; not used for GPX)\n"
     "  --points          the track's points as CSV instead of its statistics\n"
     "  --replace, --rename, --skip\n"
     "                    what a waypoint name that exists already does (default: --skip)\n"};
@@ -265,8 +267,11 @@ int RunImport(std::span<const std::string> args) {
 
 // Imports what the file holds; a failure when anything was left out (the message says why).
 int ImportFile(const ImportOptions& options) {
-    TerminalPrompts prompts;
     const std::filesystem::path path = std::filesystem::absolute(options.file);
+    if (HasGpxExtension(path)) {
+        return ImportGpxFile(path, options.store, options.conflicts, options.points);
+    }
+    TerminalPrompts prompts;
     const auto geometry = ReadKmlGeometry(path, prompts);
     if (!geometry) {
         return kExitFailure;

@@ -1,5 +1,6 @@
 #include "cli/StoreCommands.h"
 
+#include "cli/CliStore.h"
 #include "cli/CommonOptions.h"
 #include "cli/JsonText.h"
 
@@ -152,48 +153,6 @@ const char* UsageProblem(const std::vector<std::string>& words) {
     return "unknown subcommand (waypoints, routes, legs, nearest, add-waypoint, import or "
            "export-route)";
 }
-
-// The store and what it needs, opened from the command line's file or the documents folder.
-class CliStore {
-public:
-    CliStore(Conflicts conflicts)
-        : m_paths(PlatformPaths::FromEnvironment()), m_prompts(conflicts),
-          m_registry(m_paths, &m_prompts), m_settings(m_registry), m_store(m_prompts, m_settings) {}
-
-    // Opens and reads the store; false (with the reason on stderr) when it cannot be read.
-    bool Open(const std::optional<std::string>& file, bool forWriting) {
-        std::filesystem::path path;
-        if (file) {
-            path = *file;
-        } else {
-            const auto documents = FindDocumentsFolder(m_paths, m_prompts);
-            if (!documents) {
-                return false;
-            }
-            path = *documents / CNavigationDataBase::kStoreFileName;
-        }
-        m_file.emplace(std::filesystem::absolute(path));
-        const auto access = forWriting ? StoreFile::Access::ReadWrite : StoreFile::Access::ReadOnly;
-        if (const auto error = m_file->Open(access)) {
-            std::fprintf(stderr, "ppcObrin3-cli: cannot open %s: %s\n", error->context.c_str(),
-                         std::strerror(error->error));
-            return false;
-        }
-        return m_store.Load(*m_file);
-    }
-
-    bool Save() { return !m_store.Save(*m_file).has_value(); }
-
-    CNavigationDataBase& Store() { return m_store; }
-
-private:
-    PlatformPaths m_paths;
-    ConflictPrompts m_prompts;
-    RegistryStore m_registry;
-    RegistryNavigationSettings m_settings;
-    CNavigationDataBase m_store;
-    std::optional<StoreFile> m_file;
-};
 
 int ListWaypoints(CNavigationDataBase& store, const Options& options) {
     if (options.json) {

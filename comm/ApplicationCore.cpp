@@ -343,6 +343,38 @@ bool ApplicationCore::ImportKmlGeometry(const KmlGeometry& geometry, const std::
     return routeStored;
 }
 
+GpxStoreResult ApplicationCore::ImportGpxData(const GpxData& data, const std::string& path) {
+    IViewHost& view = m_services.view;
+    GpxStoreResult stored;
+    if (!data.waypoints.empty() || !data.routes.empty()) {
+        m_document.Store().ResetLastImportKind();
+        stored =
+            StoreGpxItems(data, path, m_document.Store(), m_navigationSettings, MillisecondTicks());
+        if (const std::string renamed = RenamedNamesMessage(stored); !renamed.empty()) {
+            m_services.prompts.ShowInformation(renamed);
+        }
+    }
+    if (!data.track.empty()) {
+        m_playbackReader.Stop();
+        ++m_trackLoad;
+        bool complete = false;
+        {
+            std::lock_guard lock(m_track1Lock);
+            complete = FillTrackFromGpx(data.track, path, m_document.Track(kEngineTrack1));
+        }
+        if (!complete) {
+            m_services.prompts.ShowError("Out of memory");
+        }
+        view.SelectView(command_ids::kViewRecordedTrack);
+        view.RedrawTrack(kEngineTrack1);
+        if (ShownEngine() == kEngineTrack1) {
+            view.RefreshTitle();
+        }
+    }
+    view.StartAlert(AlertKind::Short);
+    return stored;
+}
+
 FileCommunication::ReadEnd ApplicationCore::ReadPlaybackFile(WorkerThreadSlot& slot,
                                                              const std::string& path) {
     CTrack& track1 = m_document.Track(kEngineTrack1);

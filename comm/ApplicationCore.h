@@ -16,6 +16,7 @@
 #include "platform/DeviceName.h"
 #include "platform/PlatformPaths.h"
 #include "platform/Settings.h"
+#include "tracks/GpxImport.h"
 #include "tracks/RecordLineReader.h"
 
 #include <atomic>
@@ -91,6 +92,10 @@ public:
     // radius of `guidanceKind`), its lines track 1, which the view then shows as the recorded
     // track plot. True when a route was stored.
     bool ImportKmlGeometry(const KmlGeometry& geometry, const std::string& path, int guidanceKind);
+    // Imports what a GPX file held (read beforehand, off this thread): its waypoints and routes
+    // go to the navigation store (the user is told of names it could not keep), its track
+    // points to track 1, shown as the recorded track plot. What was stored.
+    GpxStoreResult ImportGpxData(const GpxData& data, const std::string& path);
 
     // Playback controls of the track the view shows; each change is written to the settings
     // for both tracks.

@@ -128,6 +128,13 @@ int CTrack::AddPoint(const TrackPoint& fix, bool& outOfMemory) {
     return index;
 }
 
+void CTrack::HandOnSettledPoints(const std::function<void(const TrackPoint&)>& take) {
+    while (m_points.size() > 1) {
+        take(m_points.front());
+        m_points.pop_front();
+    }
+}
+
 void CTrack::CompleteLastPoint(const TrackPoint& fix) {
     TrackPoint& last = m_points.back();
     last.SetTime(fix.Time());

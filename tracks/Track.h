@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -82,6 +83,11 @@ public:
     bool SetCurrentIndex(int index);
     TrackPoint CurrentPoint() const { return PointAt(m_currentIndex); }
     const CFixRecord& CurrentFix() const { return m_fix; }
+    // For a track read only to be written out point by point: hands every stored point but
+    // the last to `take`, oldest first, and forgets it, so that the track holds a point or two
+    // however long the file. The last stays, as a fix at its position may still complete it.
+    // The statistics go on; their point indices then name points that are no longer held.
+    void HandOnSettledPoints(const std::function<void(const TrackPoint&)>& take);
 
     PlaybackMode GetPlaybackMode() const { return m_playbackMode.load(); }
     void SetPlaybackMode(PlaybackMode mode) { m_playbackMode.store(mode); }

@@ -322,6 +322,10 @@ bool CXmlMarkup::Parse() {
             m_elements[parent.lastChild].nextSibling = index;
         }
         parent.lastChild = index;
+        // `open` holds the document too: its size is the depth of the new element.
+        if (open.size() > m_maxDepth) {
+            return Fail(kTooDeep);
+        }
         if (m_text[close - 1] != u'/') {
             open.push_back({index, 0});
         }
@@ -374,6 +378,31 @@ std::u16string CXmlMarkup::GetElementText() const {
         return true;
     });
     return out;
+}
+
+std::optional<std::u16string> CXmlMarkup::GetTagValue(std::u16string_view name,
+                                                      std::size_t maxLength) const {
+    std::size_t valueStart = 0;
+    std::size_t valueEnd = 0;
+    if (m_current == 0 || !FindTagValue(m_elements[m_current], name, valueStart, valueEnd)) {
+        return std::nullopt;
+    }
+    if (valueEnd > valueStart && IsQuote(m_text[valueStart])) {
+        ++valueStart;
+        if (valueEnd > valueStart && m_text[valueEnd - 1] == m_text[valueStart - 1]) {
+            --valueEnd;
+        }
+    }
+    if (valueEnd - valueStart > maxLength) {
+        return std::nullopt;
+    }
+    std::u16string value;
+    VisitDecoded(std::u16string_view(m_text).substr(valueStart, valueEnd - valueStart),
+                 [&value](std::u16string_view piece) {
+                     value.append(piece);
+                     return true;
+                 });
+    return value;
 }
 
 bool CXmlMarkup::VisitElementText(const TextVisitor& visit) const {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,11 @@ public:
     static constexpr std::size_t kMaxElements = 2'000'000;
     static constexpr std::u16string_view kTooManyElements =
         u"The document holds more than 2000000 elements";
+
+    // A reader may bound the nesting of elements: a document that nests deeper is refused with
+    // kTooDeep. Unbounded unless set.
+    static constexpr std::u16string_view kTooDeep = u"Elements are nested too deeply";
+    void LimitDepth(std::size_t levels) { m_maxDepth = levels; }
 
     // Receives the pieces of an element's text in order; returns false to stop.
     using TextVisitor = std::function<bool(std::u16string_view piece)>;
@@ -57,6 +63,11 @@ public:
     bool VisitElementText(const TextVisitor& visit) const;
     // The name of the current element; empty when there is none.
     std::u16string GetElementName() const;
+    // The value of name="value" in the start tag of the current element, the five entities
+    // replaced. Nothing when there is no such value or it is longer than `maxLength` as it
+    // stands in the document, so that a hostile value costs no copy of itself.
+    std::optional<std::u16string> GetTagValue(std::u16string_view name,
+                                              std::size_t maxLength) const;
 
     // Writing escapes "<", "&" and ">" in text, and also the apostrophe and the quotation
     // mark in values of start tags.
@@ -104,4 +115,5 @@ private:
     std::u16string m_lastError;
     Index m_parent = 0;
     Index m_current = 0;
+    std::size_t m_maxDepth = SIZE_MAX;
 };

@@ -12,11 +12,13 @@
 #include "platform/SettingsKeys.h"
 #include "platform/SettingsStore.h"
 #include "support/TestPaths.h"
+#include "tracks/KmlExport.h"
 
 #include <QAction>
 #include <QDialog>
 #include <QMenu>
 
+#include <cmath>
 #include <memory>
 #include <mutex>
 
@@ -35,6 +37,7 @@ private slots:
     void RecordingFromAPortShowsItsStateAndAsksToKeepTheFile();
     void SaveWritesTheShownTrackAsKmzAndSaysSo();
     void SaveAndKmlOpenWorkBehindABusyBoxWithTheTracksFree();
+    void SaveAsGpxAndOpenItGiveTheSamePoints();
     void WorkerQuestionLeavesEveryLockFreeWhileItIsShown();
     void ShutdownSavesTheKnownBluetoothDevices();
 
@@ -218,8 +221,8 @@ void FrameTest::OpenLoadsARecordFileAndRemembersItsFolder() {
     QCOMPARE(m_openFolders.value(0),
              QString::fromStdString(PlatformPaths::Below(m_dir->Path()).documentsDir.string()));
     // Receiver logs come as .log and .nmea too, and any other name can still be chosen.
-    for (const char* offered :
-         {"Record files (*.txt *.log *.nmea)", "KML/KMZ files (*.kml *.kmz)", "All files (*)"}) {
+    for (const char* offered : {"Record files (*.txt *.log *.nmea)", "KML/KMZ files (*.kml *.kmz)",
+                                "GPS Exchange (*.gpx)", "All files (*)"}) {
         QVERIFY2(m_openFilters.value(0).split(";;").contains(QString(offered)), offered);
     }
     QVERIFY(PointCount(kEngineTrack1) > 20);
@@ -291,8 +294,9 @@ void FrameTest::SaveWritesTheShownTrackAsKmzAndSaysSo() {
                             }});
     Frame().Action(kSave)->trigger();
     const std::string documents = PlatformPaths::Below(m_dir->Path()).documentsDir.string();
-    QCOMPARE(asked, (QStringList{"Save Velmora", QString::fromStdString(documents + "/trip"),
-                                 "Google Earth (*.kmz)", "Google Earth (*.kml)"}));
+    QCOMPARE(asked,
+             (QStringList{"Save Velmora", QString::fromStdString(documents + "/trip"),
+                          "Google Earth (*.kmz)", "Google Earth (*.kml)", "GPS Exchange (*.gpx)"}));
     QVERIFY(testpaths::ReadFileBytes(out).starts_with("PK"));
     QCOMPARE(m_asked.size(), std::size_t{1});
     QCOMPARE(m_asked[0].text, "The file '" + out.string() +
@@ -360,6 +364,47 @@ void FrameTest::SaveAndKmlOpenWorkBehindABusyBoxWithTheTracksFree() {
     QTRY_COMPARE_WITH_TIMEOUT(m_asked.size(), std::size_t{1}, kThreadWaitMs);
     QCOMPARE(m_asked[0].text, std::string("Xml parse failed or empty document"));
     QCOMPARE(Frame().windowTitle(), QStringLiteral("out.kmz"));
+}
+
+void FrameTest::SaveAsGpxAndOpenItGiveTheSamePoints() {
+    Start();
+    OpenAndWait(WriteDrive("trip.txt"));
+    std::vector<TrackPoint> saved;
+    {
+        std::lock_guard lock(Core().TrackLock(kEngineTrack1));
+        saved = CopyTrackPoints(Core().Document().Track(kEngineTrack1));
+    }
+    const std::filesystem::path out = m_dir->Path() / "out.GPX";
+    Frame().SetFileDialogs(
+        {[this](QWidget*, const QString&, const QString&, const QString&) { return m_openPath; },
+         [&](QWidget*, const QString&, const QString&, const QStringList&) {
+             return QString::fromStdString(out.string());
+         }});
+    QStringList boxes;
+    Frame().OnBusyBoxShown([&](QDialog& box) { boxes << box.windowTitle(); });
+    Frame().Action(kSave)->trigger();
+    QVERIFY(testpaths::ReadFileBytes(out).find("<gpx version=\"1.1\"") != std::string::npos);
+    QCOMPARE(m_asked.size(), std::size_t{1});
+    QCOMPARE(m_asked[0].icon, PromptIcon::Information);
+
+    m_asked.clear();
+    m_openPath = QString::fromStdString(out.string());
+    Frame().Action(kOpen)->trigger();
+    QCOMPARE(boxes, (QStringList{"Save Velmora", "Open"}));
+    QVERIFY(m_asked.empty());
+    QCOMPARE(Frame().View().ShownViewCommand(), kViewRecordedTrack);
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("out.GPX"));
+    std::lock_guard lock(Core().TrackLock(kEngineTrack1));
+    const CTrack& opened = Core().Document().Track(kEngineTrack1);
+    QCOMPARE(opened.PointCount(), static_cast<int>(saved.size()));
+    for (int i = 0; i < opened.PointCount(); ++i) {
+        const TrackPoint& a = saved[static_cast<std::size_t>(i)];
+        const TrackPoint b = opened.PointAt(i);
+        QVERIFY(std::fabs(a.Position().Latitude().DecimalDegrees() -
+                          b.Position().Latitude().DecimalDegrees()) < 1e-6);
+        QCOMPARE(b.Time(), a.Time());
+        QVERIFY(std::fabs(a.SpeedOverGround() - b.SpeedOverGround()) < 0.001);
+    }
 }
 
 // The reader thread asks whether to replace a waypoint of the store while the window's timer
