@@ -78,6 +78,7 @@ void CObrin2App::ExitInstance() {
         SaveRememberedDevices(m_registry, devices);
     }
     m_core.CloseDocument();
+    m_frame->SavePlacement();
     m_viewHost.Attach(nullptr, nullptr);
 }
 

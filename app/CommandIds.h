@@ -47,6 +47,9 @@ inline constexpr int kSaveChangesNow = 32835;
 inline constexpr int kSave = 32891;
 inline constexpr int kHelpContents = 32843;
 inline constexpr int kWarnings = 32845;
+// Beyond the handheld's menu: the desktop's full screen, since a window can be smaller than
+// its screen here.
+inline constexpr int kFullScreen = 32900;
 } // namespace command_ids
 
 // The speed zooms of the thirteen Speed Zoom items, in menu order.

@@ -83,6 +83,7 @@ constexpr FrameCommand kCommands[] = {
      &F::UpdateOrientation},
     {kOrientation270, "&View / Screen Orientation / 270\u00B0", &F::OnOrientation,
      &F::UpdateOrientation},
+    {kFullScreen, "&View / Full Screen", &F::OnFullScreen, &F::UpdateFullScreen},
     {kWaypointList, "&Destinations / &Waypoints / Waypoint &List...", &F::OnDestinations, nullptr},
     {kNearestWaypointsFirst + 0, "&Destinations / &Waypoints / &Nearest Waypoints / &10",
      &F::OnDestinations, nullptr},

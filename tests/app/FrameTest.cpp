@@ -5,6 +5,7 @@
 #include "app/CMainFrame.h"
 #include "app/CObrin2App.h"
 #include "app/CommandIds.h"
+#include "app/FramePlacement.h"
 #include "app/view/CObrin2View.h"
 #include "comm/PseudoTerminal.h"
 #include "comm/TestLogs.h"
@@ -37,6 +38,7 @@ private slots:
     void SaveAndKmlOpenWorkBehindABusyBoxWithTheTracksFree();
     void WorkerQuestionLeavesEveryLockFreeWhileItIsShown();
     void ShutdownSavesTheKnownBluetoothDevices();
+    void FrameOpensFilledOrPlacedAsTheScreenAsks();
 
 private:
     void Start();
@@ -504,6 +506,62 @@ void FrameTest::ShutdownSavesTheKnownBluetoothDevices() {
     QCOMPARE(settings.rememberedDevices.size(), std::size_t{1});
     QCOMPARE(settings.rememberedDevices[0].deviceName, std::string("Receiver"));
     QCOMPARE(settings.rememberedDevices[0].remoteDeviceAddress, 0x0012345678ABULL);
+}
+
+void FrameTest::FrameOpensFilledOrPlacedAsTheScreenAsks() {
+    struct Case {
+        const char* label;
+        QSize screen;
+        std::optional<QRect> stored;
+        bool fullScreenAsked;
+        bool windowManager;
+        FrameState state;
+        QRect normal;
+    };
+    const QRect firstTime(0, 0, 480, 640);
+    const Case cases[] = {
+        {"320x240 bare", {320, 240}, {}, false, false, FrameState::FullScreen, {0, 0, 320, 240}},
+        {"800x480 managed", {800, 480}, {}, false, true, FrameState::Maximized, {0, 0, 480, 480}},
+        {"768x1024 upright", {768, 1024}, {}, false, true, FrameState::Maximized, firstTime},
+        {"1024x768 bare", {1024, 768}, {}, false, false, FrameState::FullScreen, firstTime},
+        {"1280x720 first time", {1280, 720}, {}, false, true, FrameState::Normal, {0, 0, 480, 640}},
+        {"1920x1080 stored",
+         {1920, 1080},
+         QRect(100, 50, 600, 500),
+         false,
+         true,
+         FrameState::Normal,
+         {100, 50, 600, 500}},
+        {"1920x1080 stored beyond",
+         {1920, 1080},
+         QRect(1800, -20, 600, 1500),
+         false,
+         false,
+         FrameState::Normal,
+         {1320, 0, 600, 1080}},
+        {"1920x1080 asked", {1920, 1080}, {}, true, true, FrameState::FullScreen, firstTime},
+        {"1920x1080 asked bare", {1920, 1080}, {}, true, false, FrameState::FullScreen, firstTime},
+    };
+    for (const Case& c : cases) {
+        const QRect screen(QPoint(0, 0), c.screen);
+        const FrameShowing showing =
+            ChooseFrameShowing(screen, screen, c.stored, c.fullScreenAsked, c.windowManager);
+        QVERIFY2(showing.state == c.state, c.label);
+        QCOMPARE(showing.normal, c.normal);
+        QCOMPARE(showing.placed, c.stored.has_value());
+    }
+    // The available area leaves out the panels of the desktop.
+    QCOMPARE(ChooseFrameShowing({0, 0, 1920, 1080}, {0, 30, 1920, 1000}, QRect(0, 0, 480, 640),
+                                false, true)
+                 .normal,
+             QRect(0, 30, 480, 640));
+
+    RegistryStore registry(PlatformPaths::Below(m_dir->Path()), nullptr);
+    QVERIFY(!LoadFramePlacement(registry));
+    QCOMPARE(SaveFramePlacement(registry, {-1200, -30, 640, 480}), 0); // a screen to the left
+    QCOMPARE(LoadFramePlacement(registry), std::optional<QRect>(QRect(-1200, -30, 640, 480)));
+    QCOMPARE(SaveFramePlacement(registry, {0, 0, 0, 480}), 0);
+    QVERIFY(!LoadFramePlacement(registry)); // a damaged size is not used
 }
 
 ZRV_QTEST_MAIN(FrameTest)
