@@ -6,6 +6,7 @@
 #include "app/CommandIds.h"
 #include "app/DestinationCommands.h"
 #include "app/OptionUsers.h"
+#include "app/TouchGestures.h"
 #include "app/dialogs/CSelectBluetoothDeviceDlg.h"
 #include "app/dialogs/CSelectSerialPortDlg.h"
 #include "app/dialogs/CWarningsDlg.h"
@@ -82,6 +83,7 @@ CMainFrame::CMainFrame(ApplicationCore& core)
       m_view(new CObrin2View(core, this)), m_dialogs{&OpenWithDialog, &SaveWithDialog},
       m_fit(*this, core.Registry()) {
     setCentralWidget(m_view);
+    new TouchGestures(*m_view, [this] { return m_view->Orientation(); });
     BuildMenu();
     connect(m_view, &CObrin2View::TitleChanged, this, &CMainFrame::RefreshTitle);
     connect(m_view, &CObrin2View::ContextMenuRequested, this, &CMainFrame::ShowContextMenu);

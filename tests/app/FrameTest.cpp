@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QMenu>
+#include <QPointingDevice>
 #include <QSet>
 
 #include <memory>
@@ -39,6 +40,7 @@ private slots:
     void WorkerQuestionLeavesEveryLockFreeWhileItIsShown();
     void ShutdownSavesTheKnownBluetoothDevices();
     void FrameOpensFilledOrPlacedAsTheScreenAsks();
+    void TouchDrivesTheViewAsTheKeysDo();
 
 private:
     void Start();
@@ -562,6 +564,51 @@ void FrameTest::FrameOpensFilledOrPlacedAsTheScreenAsks() {
     QCOMPARE(LoadFramePlacement(registry), std::optional<QRect>(QRect(-1200, -30, 640, 480)));
     QCOMPARE(SaveFramePlacement(registry, {0, 0, 0, 480}), 0);
     QVERIFY(!LoadFramePlacement(registry)); // a damaged size is not used
+}
+
+// Real touch sequences of a touch screen on the view: swipes change the view as the Left and
+// Right keys do, a tap is the action key (here: one playback step), tap and hold the menu.
+void FrameTest::TouchDrivesTheViewAsTheKeysDo() {
+    Start();
+    OpenAndWait(WriteDrive("trip.txt"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_app->Timers().IsActive(kTimerKeepAwakePlayback),
+                             kThreadWaitMs); // the reader's end is handled
+    Core().Document().Store().ManOverboard(CLatLong::FromDecimalDegrees(10.0, 10.0), "here");
+    CObrin2View& view = Frame().View();
+    QTRY_COMPARE_WITH_TIMEOUT(view.ShownViewCommand(), kViewRecordedTrack, kThreadWaitMs);
+    QPointingDevice* finger = QTest::createTouchDevice(QInputDevice::DeviceType::TouchScreen);
+    const QPoint middle = view.rect().center();
+    const auto stroke = [&](QPoint from, QPoint to) {
+        QTest::touchEvent(&view, finger).press(0, from);
+        QTest::touchEvent(&view, finger).move(0, (from + to) / 2);
+        QTest::touchEvent(&view, finger).release(0, to);
+    };
+    const QPoint across(view.width() / 3, 0);
+    stroke(middle + across, middle - across);              // to the left: the previous view
+    QCOMPARE(view.ShownViewCommand(), kViewRouteGuidance); // guidance to the point just stored
+    stroke(middle - across, middle + across);
+    QCOMPARE(view.ShownViewCommand(), kViewRecordedTrack);
+    stroke(middle - across, middle + across);
+    QCOMPARE(view.ShownViewCommand(), kViewRecordedAltitude);
+    const QPoint down(0, view.height() / 3);
+    stroke(middle - down, middle + down); // up and down is no swipe
+    QCOMPARE(view.ShownViewCommand(), kViewRecordedAltitude);
+
+    const int first = Core().Document().Track(kEngineTrack1).CurrentIndex();
+    stroke(middle, middle + QPoint(2, 1)); // a tap
+    QCOMPARE(Core().Document().Track(kEngineTrack1).CurrentIndex(), first + 1);
+
+    QTest::touchEvent(&view, finger).press(0, middle);
+    QTRY_VERIFY_WITH_TIMEOUT(Frame().MainMenu()->isVisible(), kThreadWaitMs);
+    QTest::touchEvent(&view, finger).release(0, middle);
+    Frame().MainMenu()->hide();
+    QCOMPARE(Core().Document().Track(kEngineTrack1).CurrentIndex(), first + 1); // no tap
+    QCOMPARE(view.ShownViewCommand(), kViewRecordedAltitude);
+
+    // With the drawing turned by 90 degrees its horizontal runs down the screen.
+    Frame().Action(kOrientation90)->trigger();
+    stroke(middle - down, middle + down);
+    QCOMPARE(view.ShownViewCommand(), kViewRouteGuidance);
 }
 
 ZRV_QTEST_MAIN(FrameTest)
