@@ -6,6 +6,7 @@
 #include "app/CommandIds.h"
 #include "app/DestinationCommands.h"
 #include "app/OptionUsers.h"
+#include "app/TouchGestures.h"
 #include "app/dialogs/CSelectBluetoothDeviceDlg.h"
 #include "app/dialogs/CSelectSerialPortDlg.h"
 #include "app/dialogs/CWarningsDlg.h"
@@ -82,8 +83,10 @@ QString FromUtf8(const std::string& text) {
 
 CMainFrame::CMainFrame(ApplicationCore& core)
     : m_core(core),
-      m_view(new CObrin2View(core, this)), m_dialogs{&OpenWithDialog, &SaveWithDialog} {
+      m_view(new CObrin2View(core, this)), m_dialogs{&OpenWithDialog, &SaveWithDialog},
+      m_fit(*this, core.Registry()) {
     setCentralWidget(m_view);
+    new TouchGestures(*m_view, [this] { return m_view->Orientation(); });
     BuildMenu();
     connect(m_view, &CObrin2View::TitleChanged, this, &CMainFrame::RefreshTitle);
     connect(m_view, &CObrin2View::ContextMenuRequested, this, &CMainFrame::ShowContextMenu);
@@ -113,6 +116,8 @@ void CMainFrame::BuildMenu() {
         connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
         m_actions[id] = action;
     }
+    // F11 as the desktops have it; the bare X server's key scheme has no full-screen key.
+    m_actions.at(kFullScreen)->setShortcut(QKeySequence(Qt::Key_F11));
     // Beyond the handheld's menu: the desktop's way to end the program.
     m_mainMenu->addSeparator();
     QAction* exit = m_mainMenu->addAction(QStringLiteral("E&xit"));
@@ -353,6 +358,10 @@ void CMainFrame::OnOrientation(int id) {
     m_view->SetOrientation((id - kOrientation0) * 90);
 }
 
+void CMainFrame::OnFullScreen(int) {
+    m_fit.ToggleFullScreen();
+}
+
 void CMainFrame::OnSelectView(int id) {
     m_view->SelectView(id);
 }
@@ -556,6 +565,11 @@ void CMainFrame::UpdateOrientation(int id, CommandUi& ui) {
     ui.enabled = !m_view->IsScreenSquare();
     ui.checkable = true;
     ui.checked = m_view->Orientation() == (id - kOrientation0) * 90;
+}
+
+void CMainFrame::UpdateFullScreen(int, CommandUi& ui) {
+    ui.checkable = true;
+    ui.checked = m_fit.IsFullScreen();
 }
 
 void CMainFrame::UpdateView(int id, CommandUi& ui) {

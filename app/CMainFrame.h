@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CommandTable.h"
+#include "app/FrameFit.h"
 #include "comm/DeviceSelection.h"
 #include "platform/Settings.h"
 
@@ -42,6 +43,12 @@ public:
     QAction* Action(int id) const;
     QMenu* MainMenu() const { return m_mainMenu; }
 
+    // The first show: filling a small screen, or the screen when `fullScreen`; elsewhere at the
+    // size and place of the last run.
+    void ShowFitted(bool fullScreen) { m_fit.Show(fullScreen); }
+    // The size and place for the next run.
+    void SavePlacement() { m_fit.Save(); }
+
     // The title: the name of the track the view shows.
     void RefreshTitle();
     // Opens a record file or a KML/KMZ file as Open... does after its dialog.
@@ -68,6 +75,7 @@ public:
     void OnOpen(int id);
     void OnSave(int id);
     void OnOrientation(int id);
+    void OnFullScreen(int id);
     void OnSelectView(int id);
     void OnRecordFrom(int id);
     void OnPlaybackTo(int id);
@@ -92,6 +100,7 @@ public:
 
     // --- Update handlers --------------------------------------------------------------------
     void UpdateOrientation(int id, CommandUi& ui);
+    void UpdateFullScreen(int id, CommandUi& ui);
     void UpdateView(int id, CommandUi& ui);
     void UpdateRecordFrom(int id, CommandUi& ui);
     void UpdatePlaybackTo(int id, CommandUi& ui);
@@ -132,6 +141,7 @@ private:
     Settings m_settings;
     FileDialogs m_dialogs;
     IDeviceManager* m_devices = nullptr;
+    FrameFit m_fit;
     QString m_openFolder; // the folder Open... used last
     bool m_activated = false;
     std::function<void()> m_firstActivation;

@@ -2,6 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
+#include "app/FingerSize.h"
 #include "app/view/CObrin2View.h"
 #include "comm/ServiceFiles.h"
 #include "platform/BuiltInGpsReach.h"
@@ -26,6 +27,9 @@ CObrin2App::~CObrin2App() {
 
 bool CObrin2App::InitInstance() {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    // Before the first widget, so that the menus and dialogs are made for the screen.
+    UseFingerSizes();
+    qApp->installEventFilter(&m_dialogFit);
     // The handheld's COM and socket libraries have nothing to start here; endpoints and
     // readers were given the application when the core was made.
     m_frame = std::make_unique<CMainFrame>(m_core);
@@ -78,6 +82,7 @@ void CObrin2App::ExitInstance() {
         SaveRememberedDevices(m_registry, devices);
     }
     m_core.CloseDocument();
+    m_frame->SavePlacement();
     m_viewHost.Attach(nullptr, nullptr);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DialogFit.h"
 #include "app/FrameViewHost.h"
 #include "app/QtPrompts.h"
 #include "app/QtTimers.h"
@@ -56,6 +57,7 @@ private:
 
     PlatformPaths m_paths;
     UiThreadCall m_ui;
+    DialogFit m_dialogFit;
     QtPrompts m_prompts;
     TerminalPrompts m_unattendedPrompts;
     QtTimers m_timers;

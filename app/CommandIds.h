@@ -50,6 +50,9 @@ inline constexpr int kSave = 32891;
 inline constexpr int kHelpContents = 32843;
 inline constexpr int kWarnings = 32845;
 inline constexpr int kNightColours = 32893; // the views' night palette (not on the handheld)
+// Beyond the handheld's menu: the desktop's full screen, since a window can be smaller than
+// its screen here.
+inline constexpr int kFullScreen = 32900;
 } // namespace command_ids
 
 // The speed zooms of the thirteen Speed Zoom items, in menu order.

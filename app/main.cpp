@@ -1,7 +1,8 @@
 // ppcObrin3: the window of the recorder.
-//   ppcObrin3 [--record] [FILE]
+//   ppcObrin3 [--record] [--fullscreen] [FILE]
 // FILE (a record file or a KML/KMZ/GPX file) is opened as Open... would; --record starts
-// recording from the configured source as the Record from command would.
+// recording from the configured source as the Record from command would; --fullscreen opens
+// the window full screen, as it opens anyway on a screen no larger than 1024x768.
 #include "app/CMainFrame.h"
 #include "app/CObrin2App.h"
 #include "app/ShutdownSignals.h"
@@ -16,11 +17,12 @@
 namespace {
 
 constexpr int kExitUsage = 2;
-constexpr const char* kUsage = "usage: ppcObrin3 [--record] [FILE]\n"
+constexpr const char* kUsage = "usage: ppcObrin3 [--record] [--fullscreen] [FILE]\n"
                                "       ppcObrin3 --help | --version\n";
 
 struct CommandLine {
     bool record = false;
+    bool fullScreen = false;
     QString file;
 };
 
@@ -30,6 +32,8 @@ QString ParseCommandLine(const QStringList& arguments, CommandLine& out) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--record")) {
             out.record = true;
+        } else if (argument == QLatin1String("--fullscreen")) {
+            out.fullScreen = true;
         } else if (argument.startsWith(QLatin1Char('-'))) {
             return QStringLiteral("unknown option ") + argument;
         } else if (!out.file.isEmpty()) {
@@ -47,10 +51,13 @@ bool AnswerInformationOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::printf("%s\n"
-                        "  FILE       a record file, or a KML, KMZ or GPX file, opened as "
-                        "Open... would\n"
-                        "  --record   starts recording from the configured source, as Record "
-                        "from would\n\n"
+                        "  FILE          a record file, or a KML, KMZ or GPX file, opened "
+                        "as Open... would\n"
+                        "  --record      starts recording from the configured source, as "
+                        "Record from would\n"
+                        "  --fullscreen  opens the window full screen, as it opens anyway on a "
+                        "screen\n"
+                        "                no larger than 1024x768 (View / Full Screen, F11)\n\n"
                         "SIGTERM, SIGHUP, SIGINT and the end of the desktop session end the "
                         "program as Exit\n"
                         "does, without questions: a recording keeps its file, the navigation "
@@ -88,8 +95,7 @@ int main(int argc, char** argv) {
     }
     const ShutdownSignals shutdownSignals([&app](int) { app.ExitWithoutQuestions(); });
     CMainFrame& frame = app.Frame();
-    frame.resize(480, 640);
-    frame.show();
+    frame.ShowFitted(commandLine.fullScreen);
     // After the first activation, whose settings choose the initial view and the source.
     QTimer::singleShot(0, &frame, [&app, &frame, commandLine] {
         if (!commandLine.file.isEmpty()) {

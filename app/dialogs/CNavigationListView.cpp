@@ -1,11 +1,14 @@
 #include "app/dialogs/CNavigationListView.h"
 
+#include "app/FingerSize.h"
 #include "platform/ListLayouts.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
+
+#include <algorithm>
 
 CNavigationListView::CNavigationListView(QWidget* parent) : QTableView(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -16,7 +19,8 @@ CNavigationListView::CNavigationListView(QWidget* parent) : QTableView(parent) {
     verticalHeader()->hide();
     // Every row has the same height, so that a store of any size scrolls without measuring.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setDefaultSectionSize(
+        std::max(fontMetrics().height() + 6, FingerHeight(screen())));
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
 }

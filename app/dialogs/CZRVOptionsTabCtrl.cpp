@@ -20,8 +20,8 @@ constexpr struct {
 
 CZRVOptionsTabCtrl::CZRVOptionsTabCtrl(std::function<void()> cancel, QWidget* parent)
     : QTabWidget(parent), m_cancel(std::move(cancel)) {
-    // The four names fit a small screen's width; the dialog is never narrower than they are.
-    tabBar()->setUsesScrollButtons(false);
+    // On a screen narrower than the four names the strip scrolls, so that the pages fit.
+    tabBar()->setUsesScrollButtons(true);
     tabBar()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tabBar(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         QMenu* menu = CreatePageMenu(this);

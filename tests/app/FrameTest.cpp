@@ -5,6 +5,7 @@
 #include "app/CMainFrame.h"
 #include "app/CObrin2App.h"
 #include "app/CommandIds.h"
+#include "app/FramePlacement.h"
 #include "app/view/CObrin2View.h"
 #include "comm/PseudoTerminal.h"
 #include "comm/TestLogs.h"
@@ -17,6 +18,8 @@
 #include <QAction>
 #include <QDialog>
 #include <QMenu>
+#include <QPointingDevice>
+#include <QSet>
 
 #include <cmath>
 #include <memory>
@@ -40,6 +43,8 @@ private slots:
     void SaveAsGpxAndOpenItGiveTheSamePoints();
     void WorkerQuestionLeavesEveryLockFreeWhileItIsShown();
     void ShutdownSavesTheKnownBluetoothDevices();
+    void FrameOpensFilledOrPlacedAsTheScreenAsks();
+    void TouchDrivesTheViewAsTheKeysDo();
 
 private:
     void Start();
@@ -126,22 +131,137 @@ void FrameTest::OpenAndWait(const std::filesystem::path& path) {
     QTRY_VERIFY_WITH_TIMEOUT(!Core().PlaybackReader().IsRunning(), kThreadWaitMs);
 }
 
+namespace {
+
+// The commands of the handheld's menu with their ids and paths, mnemonics included, written out
+// here so that a wrong row of the command table is caught.
+struct ExpectedCommand {
+    int id;
+    const char* path;
+};
+constexpr ExpectedCommand kHandheldMenu[] = {
+    {32785, "Record &from"},
+    {32787, "&Record / Bluetooth..."},
+    {32789, "&Record / Serial..."},
+    {32846, "&Record / Built-in GPS"},
+    {32786, "Playback &to"},
+    {32788, "&Playback / Bluetooth..."},
+    {32790, "&Playback / Serial..."},
+    {32791, "&Playback / Go to / Begin"},
+    {32792, "&Playback / Go to / End"},
+    {32829, "&Playback / Go to / Max Speed Point"},
+    {32830, "&Playback / Go to / Max Altitude Point"},
+    {32831, "&Playback / Go to / Min Altitude Point"},
+    {32841, "&Playback / Go to / Next track point"},
+    {32842, "&Playback / Go to / Previous track point"},
+    {32793, "&Playback / Play"},
+    {32794, "&Playback / Pause"},
+    {32795, "&Playback / Forward"},
+    {32796, "&Playback / Reverse"},
+    {32797, "&Playback / Speed Zoom / x1"},
+    {32798, "&Playback / Speed Zoom / x3"},
+    {32799, "&Playback / Speed Zoom / x5"},
+    {32800, "&Playback / Speed Zoom / x10"},
+    {32801, "&Playback / Speed Zoom / x20"},
+    {32802, "&Playback / Speed Zoom / x30"},
+    {32803, "&Playback / Speed Zoom / x40"},
+    {32804, "&Playback / Speed Zoom / x50"},
+    {32805, "&Playback / Speed Zoom / x60"},
+    {32806, "&Playback / Speed Zoom / x70"},
+    {32807, "&Playback / Speed Zoom / x80"},
+    {32808, "&Playback / Speed Zoom / x90"},
+    {32809, "&Playback / Speed Zoom / x100"},
+    {32780, "&View / Route Guidance"},
+    {32781, "&View / Recorded / Track"},
+    {32782, "&View / Recorded / Altitude"},
+    {32783, "&View / Recording / Track"},
+    {32784, "&View / Recording / Altitude"},
+    {32813, "&View / User-Selectable Field (trip data) / TRIP"},
+    {32814, "&View / User-Selectable Field (trip data) / SPD"},
+    {32815, "&View / User-Selectable Field (trip data) / MXSPD"},
+    {32816, "&View / User-Selectable Field (trip data) / AVSPD"},
+    {32817, "&View / User-Selectable Field (trip data) / TRK"},
+    {32818, "&View / User-Selectable Field (trip data) / ALT"},
+    {32819, "&View / User-Selectable Field (trip data) / ELPSD"},
+    {32820, "&View / User-Selectable Field (trip data) / TTIME"},
+    {32822, "&View / User-Selectable Field (navigation) / ETE"},
+    {32823, "&View / User-Selectable Field (navigation) / ETA"},
+    {32824, "&View / User-Selectable Field (navigation) / ERD"},
+    {32825, "&View / User-Selectable Field (navigation) / CTS"},
+    {32826, "&View / User-Selectable Field (navigation) / XTK"},
+    {32827, "&View / User-Selectable Field (navigation) / VMG"},
+    {32828, "&View / User-Selectable Field (navigation) / TRN"},
+    {32775, "&View / Screen Orientation / 0\u00B0"},
+    {32776, "&View / Screen Orientation / 90\u00B0"},
+    {32777, "&View / Screen Orientation / 180\u00B0"},
+    {32778, "&View / Screen Orientation / 270\u00B0"},
+    {32832, "&Destinations / &Waypoints / Waypoint &List..."},
+    {32879, "&Destinations / &Waypoints / &Nearest Waypoints / &10"},
+    {32880, "&Destinations / &Waypoints / &Nearest Waypoints / &20"},
+    {32881, "&Destinations / &Waypoints / &Nearest Waypoints / &30"},
+    {32882, "&Destinations / &Waypoints / &Nearest Waypoints / &40"},
+    {32883, "&Destinations / &Waypoints / &Nearest Waypoints / &50"},
+    {32884, "&Destinations / &Waypoints / &Nearest Waypoints / 1&00"},
+    {32885, "&Destinations / &Waypoints / &Nearest Waypoints / &All"},
+    {32833, "&Destinations / &Marking a Position..."},
+    {32892, "&Destinations / Man &Overboard(MOB)"},
+    {32837, "&Destinations / &Routes / &Current Route..."},
+    {32838, "&Destinations / &Routes / &Recalculate the Route"},
+    {32839, "&Destinations / &Routes / Route &List..."},
+    {32835, "&Destinations / &Save Changes Now"},
+    {32774, "&Open..."},
+    {32891, "&Save..."},
+    {32821, "Options..."},
+    {32843, "&Help / Contents"},
+    {32845, "&Help / Warnings..."},
+    {32773, "&Help / About..."},
+};
+
+// The titles of the menus from the main menu down to the one that holds `action`.
+QStringList MenuPathOf(const QAction* action) {
+    QStringList titles;
+    for (QObject* parent = action->parent(); parent != nullptr; parent = parent->parent()) {
+        if (const auto* menu = qobject_cast<QMenu*>(parent)) {
+            titles.prepend(menu->title());
+        }
+    }
+    return titles;
+}
+
+} // namespace
+
 void FrameTest::MenuHoldsEveryCommandUnderItsPath() {
     Start();
+    for (const auto& [id, path] : kHandheldMenu) {
+        QStringList levels = QString::fromUtf8(path).split(" / ");
+        const QAction* action = Frame().Action(id);
+        QVERIFY2(action != nullptr, path);
+        QCOMPARE(action->text(), levels.takeLast());
+        levels.prepend("&Menu");
+        QCOMPARE(MenuPathOf(action), levels);
+    }
+    // Commands beyond the handheld's sit in a menu too; a command without an update handler is
+    // always enabled.
     for (const FrameCommand& command : FrameCommands()) {
-        const QStringList levels = QString::fromUtf8(command.menuPath).split(" / ");
-        QAction* action = Frame().Action(command.id);
-        QVERIFY2(action != nullptr, command.menuPath);
-        QCOMPARE(action->text(), levels.constLast());
-        // The item sits in the menu of its path, below the main menu.
-        QMenu* menu = nullptr;
-        for (QObject* parent = action->parent(); parent; parent = parent->parent()) {
-            if (auto* found = qobject_cast<QMenu*>(parent); found && !menu) {
-                menu = found;
-            }
-        }
-        QCOMPARE(menu->title(), levels.size() > 1 ? levels[levels.size() - 2] : "&Menu");
+        const QAction* action = Frame().Action(command.id);
+        QVERIFY2(action != nullptr && !MenuPathOf(action).isEmpty(), command.menuPath);
         QVERIFY(Frame().UpdateCommand(command.id).enabled || command.update != nullptr);
+    }
+    // Mnemonics lead through Destinations to a dialog's command.
+    QMenu* destinations = nullptr;
+    for (QAction* item : Frame().MainMenu()->actions()) {
+        if (item->text() == "&Destinations") {
+            destinations = item->menu();
+        }
+    }
+    QVERIFY(destinations != nullptr);
+    QSet<QChar> keys;
+    for (const QAction* item : destinations->actions()) {
+        const QString text = item->text();
+        const qsizetype mark = text.indexOf('&');
+        QVERIFY2(mark >= 0 && mark + 1 < text.size(), qPrintable(text));
+        QVERIFY2(!keys.contains(text[mark + 1].toLower()), qPrintable(text));
+        keys.insert(text[mark + 1].toLower());
     }
 }
 
@@ -174,6 +294,11 @@ void FrameTest::PlaybackControlsReachTheCoreAndTheirItemsShowIt() {
     QVERIFY(!Frame().UpdateCommand(kPause).checked);
     QCOMPARE(ReadDword(settings_keys::kPlaybackFromDirect, settings_keys::kPlaybackMode), 2u);
     QCOMPARE(ReadDword(settings_keys::kPlaybackFromFile, settings_keys::kPlaybackMode), 1u);
+    // The opened menu shows it.
+    auto* playback = qobject_cast<QMenu*>(Frame().Action(kPlay)->parent());
+    playback->popup({});
+    QVERIFY(Frame().Action(kPlay)->isChecked() && !Frame().Action(kPause)->isChecked());
+    playback->hide();
 
     Frame().Action(kReverse)->trigger();
     QCOMPARE(live.GetPlaybackDirection(), PlaybackDirection::Reverse);
@@ -443,6 +568,107 @@ void FrameTest::ShutdownSavesTheKnownBluetoothDevices() {
     QCOMPARE(settings.rememberedDevices.size(), std::size_t{1});
     QCOMPARE(settings.rememberedDevices[0].deviceName, std::string("Receiver"));
     QCOMPARE(settings.rememberedDevices[0].remoteDeviceAddress, 0x0012345678ABULL);
+}
+
+void FrameTest::FrameOpensFilledOrPlacedAsTheScreenAsks() {
+    struct Case {
+        const char* label;
+        QSize screen;
+        std::optional<QRect> stored;
+        bool fullScreenAsked;
+        bool windowManager;
+        FrameState state;
+        QRect normal;
+    };
+    const QRect firstTime(0, 0, 480, 640);
+    const Case cases[] = {
+        {"320x240 bare", {320, 240}, {}, false, false, FrameState::FullScreen, {0, 0, 320, 240}},
+        {"800x480 managed", {800, 480}, {}, false, true, FrameState::Maximized, {0, 0, 480, 480}},
+        {"768x1024 upright", {768, 1024}, {}, false, true, FrameState::Maximized, firstTime},
+        {"1024x768 bare", {1024, 768}, {}, false, false, FrameState::FullScreen, firstTime},
+        {"1280x720 first time", {1280, 720}, {}, false, true, FrameState::Normal, {0, 0, 480, 640}},
+        {"1920x1080 stored",
+         {1920, 1080},
+         QRect(100, 50, 600, 500),
+         false,
+         true,
+         FrameState::Normal,
+         {100, 50, 600, 500}},
+        {"1920x1080 stored beyond",
+         {1920, 1080},
+         QRect(1800, -20, 600, 1500),
+         false,
+         false,
+         FrameState::Normal,
+         {1320, 0, 600, 1080}},
+        {"1920x1080 asked", {1920, 1080}, {}, true, true, FrameState::FullScreen, firstTime},
+        {"1920x1080 asked bare", {1920, 1080}, {}, true, false, FrameState::FullScreen, firstTime},
+    };
+    for (const Case& c : cases) {
+        const QRect screen(QPoint(0, 0), c.screen);
+        const FrameShowing showing =
+            ChooseFrameShowing(screen, screen, c.stored, c.fullScreenAsked, c.windowManager);
+        QVERIFY2(showing.state == c.state, c.label);
+        QCOMPARE(showing.normal, c.normal);
+        QCOMPARE(showing.placed, c.stored.has_value());
+    }
+    // The available area leaves out the panels of the desktop.
+    QCOMPARE(ChooseFrameShowing({0, 0, 1920, 1080}, {0, 30, 1920, 1000}, QRect(0, 0, 480, 640),
+                                false, true)
+                 .normal,
+             QRect(0, 30, 480, 640));
+
+    RegistryStore registry(PlatformPaths::Below(m_dir->Path()), nullptr);
+    QVERIFY(!LoadFramePlacement(registry));
+    QCOMPARE(SaveFramePlacement(registry, {-1200, -30, 640, 480}), 0); // a screen to the left
+    QCOMPARE(LoadFramePlacement(registry), std::optional<QRect>(QRect(-1200, -30, 640, 480)));
+    QCOMPARE(SaveFramePlacement(registry, {0, 0, 0, 480}), 0);
+    QVERIFY(!LoadFramePlacement(registry)); // a damaged size is not used
+}
+
+// Real touch sequences of a touch screen on the view: swipes change the view as the Left and
+// Right keys do, a tap is the action key (here: one playback step), tap and hold the menu.
+void FrameTest::TouchDrivesTheViewAsTheKeysDo() {
+    Start();
+    OpenAndWait(WriteDrive("trip.txt"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_app->Timers().IsActive(kTimerKeepAwakePlayback),
+                             kThreadWaitMs); // the reader's end is handled
+    Core().Document().Store().ManOverboard(CLatLong::FromDecimalDegrees(10.0, 10.0), "here");
+    CObrin2View& view = Frame().View();
+    QTRY_COMPARE_WITH_TIMEOUT(view.ShownViewCommand(), kViewRecordedTrack, kThreadWaitMs);
+    QPointingDevice* finger = QTest::createTouchDevice(QInputDevice::DeviceType::TouchScreen);
+    const QPoint middle = view.rect().center();
+    const auto stroke = [&](QPoint from, QPoint to) {
+        QTest::touchEvent(&view, finger).press(0, from);
+        QTest::touchEvent(&view, finger).move(0, (from + to) / 2);
+        QTest::touchEvent(&view, finger).release(0, to);
+    };
+    const QPoint across(view.width() / 3, 0);
+    stroke(middle + across, middle - across);              // to the left: the previous view
+    QCOMPARE(view.ShownViewCommand(), kViewRouteGuidance); // guidance to the point just stored
+    stroke(middle - across, middle + across);
+    QCOMPARE(view.ShownViewCommand(), kViewRecordedTrack);
+    stroke(middle - across, middle + across);
+    QCOMPARE(view.ShownViewCommand(), kViewRecordedAltitude);
+    const QPoint down(0, view.height() / 3);
+    stroke(middle - down, middle + down); // up and down is no swipe
+    QCOMPARE(view.ShownViewCommand(), kViewRecordedAltitude);
+
+    const int first = Core().Document().Track(kEngineTrack1).CurrentIndex();
+    stroke(middle, middle + QPoint(2, 1)); // a tap
+    QCOMPARE(Core().Document().Track(kEngineTrack1).CurrentIndex(), first + 1);
+
+    QTest::touchEvent(&view, finger).press(0, middle);
+    QTRY_VERIFY_WITH_TIMEOUT(Frame().MainMenu()->isVisible(), kThreadWaitMs);
+    QTest::touchEvent(&view, finger).release(0, middle);
+    Frame().MainMenu()->hide();
+    QCOMPARE(Core().Document().Track(kEngineTrack1).CurrentIndex(), first + 1); // no tap
+    QCOMPARE(view.ShownViewCommand(), kViewRecordedAltitude);
+
+    // With the drawing turned by 90 degrees its horizontal runs down the screen.
+    Frame().Action(kOrientation90)->trigger();
+    stroke(middle - down, middle + down);
+    QCOMPARE(view.ShownViewCommand(), kViewRouteGuidance);
 }
 
 ZRV_QTEST_MAIN(FrameTest)

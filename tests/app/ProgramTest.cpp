@@ -24,6 +24,7 @@ private slots:
     void OpensALogFromTheCommandLineAndExitsCleanly();
     void HelpAndVersionAnswerWithoutADisplay();
     void ShutdownSignalsEndTheRecordingAsExitDoes();
+    void WindowFillsASmallScreenAndOpensAtItsSizeElsewhere();
 };
 
 void ProgramTest::OpensALogFromTheCommandLineAndExitsCleanly() {
@@ -66,8 +67,10 @@ void ProgramTest::HelpAndVersionAnswerWithoutADisplay() {
                                   "\"" ZRV_PROGRAM "\" ";
     const testpaths::CommandRun help = testpaths::RunCommand(noDisplay + "--help", dir.Path());
     QCOMPARE(help.exit, 0);
-    QVERIFY2(help.out.rfind("usage: ppcObrin3 [--record] [FILE]\n", 0) == 0, help.out.c_str());
+    QVERIFY2(help.out.rfind("usage: ppcObrin3 [--record] [--fullscreen] [FILE]\n", 0) == 0,
+             help.out.c_str());
     QVERIFY2(help.out.find("  --record ") != std::string::npos, help.out.c_str());
+    QVERIFY2(help.out.find("  --fullscreen ") != std::string::npos, help.out.c_str());
     const testpaths::CommandRun version =
         testpaths::RunCommand(noDisplay + "--version", dir.Path());
     QCOMPARE(version.exit, 0);
@@ -130,6 +133,52 @@ void ProgramTest::ShutdownSignalsEndTheRecordingAsExitDoes() {
         QVERIFY2(testpaths::ReadFileBytes(documents / "NaviStor.zrv").find("SIGNALWPT") !=
                      std::string::npos,
                  program.Stderr().c_str());
+    }
+}
+
+// On a bare X server (no window manager): filling a screen no larger than 1024x768, or any
+// screen with --fullscreen; elsewhere 480x640 the first time.
+void ProgramTest::WindowFillsASmallScreenAndOpensAtItsSizeElsewhere() {
+    for (const char* tool : {"xvfb-run", "xdotool"}) {
+        if (QStandardPaths::findExecutable(tool).isEmpty()) {
+            QSKIP(qPrintable(QStringLiteral("%1 not found: the program is not started").arg(tool)));
+        }
+    }
+    const struct {
+        const char* screen;
+        const char* options;
+        const char* geometry;
+    } cases[] = {
+        {"320x240", "", "320x240"},
+        {"800x480", "", "800x480"},
+        {"1280x1024", "", "480x640"},
+        {"1280x1024", "--fullscreen", "1280x1024"},
+    };
+    for (const auto& c : cases) {
+        testpaths::TempDir dir;
+        const std::string script =
+            "unset QT_QPA_PLATFORM; export LSAN_OPTIONS=suppressions=" ZRV_LSAN_SUPPRESSIONS "; "
+            "export HOME=\"$PWD\" XDG_CONFIG_HOME=\"$PWD/config\" "
+            "XDG_DOCUMENTS_DIR=\"$PWD/Documents\" ZRV_GPSD=127.0.0.1:1; "
+            "\"" ZRV_PROGRAM "\" " +
+            std::string(c.options) +
+            " 2>program-err & pid=$!; "
+            "for i in $(seq 150); do w=$(xdotool search --onlyvisible --name Velmora | tail -1); "
+            "[ -n \"$w\" ] && break; sleep 0.2; done; "
+            "xdotool getwindowgeometry \"$w\"; "
+            "xdotool windowfocus --sync \"$w\"; xdotool key ctrl+q; "
+            "wait $pid; echo \"exit=$?\"";
+        testpaths::WriteFileBytes(dir / "run.sh", script);
+        const testpaths::CommandRun run = testpaths::RunCommand(
+            "cd '" + dir.Path().string() + "' && timeout 60 xvfb-run -a -s '-screen 0 " + c.screen +
+                "x24' bash run.sh",
+            dir.Path());
+        const std::string said = std::string(c.screen) + " " + c.options + ": " + run.out +
+                                 testpaths::ReadFileBytes(dir / "program-err");
+        QVERIFY2(run.out.find("Position: 0,0") != std::string::npos, said.c_str());
+        QVERIFY2(run.out.find(std::string("Geometry: ") + c.geometry + "\n") != std::string::npos,
+                 said.c_str());
+        QVERIFY2(run.out.find("exit=0") != std::string::npos, said.c_str());
     }
 }
 
