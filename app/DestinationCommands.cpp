@@ -19,13 +19,10 @@ NavigationDialogContext ContextOf(ApplicationCore& core, CMainFrame& frame) {
     return {core, [&frame] { frame.View().SelectView(kViewRouteGuidance); }};
 }
 
-// Mark Position's source: the recording connection (Bluetooth first) with the live track, or
+// Mark Position's source: the recording connection with the live track, or
 // else the playback with the played track; nothing is stored without either.
 void MarkPosition(ApplicationCore& core, CMainFrame& frame) {
-    CommEndpoint* source = core.BluetoothSource().IsRunning()
-                               ? static_cast<CommEndpoint*>(&core.BluetoothSource())
-                           : core.SerialSource().IsRunning() ? &core.SerialSource()
-                                                             : nullptr;
+    CommEndpoint* source = core.RunningSource();
     std::optional<std::string> trackFile;
     int engine = kEngineTrack2;
     if (source != nullptr) {
