@@ -113,13 +113,17 @@ std::optional<NetworkAddress> ParseNetworkAddress(std::string_view text, Directi
     return address;
 }
 
-std::string NetworkAddressText(const NetworkAddress& address) {
-    std::string_view prefix;
+std::string_view NetworkScheme(NetworkProtocol protocol) {
     for (const Scheme& scheme : kSchemes) {
-        if (scheme.protocol == address.protocol) {
-            prefix = scheme.prefix;
+        if (scheme.protocol == protocol) {
+            return scheme.prefix;
         }
     }
+    return {};
+}
+
+std::string NetworkAddressText(const NetworkAddress& address) {
+    const std::string_view prefix = NetworkScheme(address.protocol);
     const bool v6 = address.host.find(':') != std::string::npos;
     return std::string(prefix) + (v6 ? "[" + address.host + "]" : address.host) + ":" +
            std::to_string(address.port);

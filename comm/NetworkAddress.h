@@ -37,5 +37,8 @@ bool LooksLikeNetworkUrl(std::string_view text);
 std::optional<NetworkAddress> ParseNetworkAddress(std::string_view text, Direction direction,
                                                   std::string& problem);
 
+// The beginning of the URLs of a protocol: "tcp://", "udp://", "tcp-server://".
+std::string_view NetworkScheme(NetworkProtocol protocol);
+
 // The URL of an address, as stored and shown: "tcp://127.0.0.1:10110", "udp://[::1]:10110".
 std::string NetworkAddressText(const NetworkAddress& address);
