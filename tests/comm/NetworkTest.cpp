@@ -2,6 +2,7 @@
 #include "comm/NetworkAddress.h"
 #include "comm/NetworkReaders.h"
 #include "nmea/ProprietarySentences.h"
+#include "platform/SettingsStore.h"
 #include "tests/comm/AppFixture.h"
 #include "tests/comm/Loopback.h"
 #include "tests/comm/TestLogs.h"
@@ -281,6 +282,31 @@ TEST(NetworkAddresses, UrlsOfEachDirectionAreReadAndWrittenBack) {
             EXPECT_EQ(NetworkAddressText(*address), c.written);
         }
     }
+}
+
+// A network choice survives a restart, names the idle items, and gives way to a serial one.
+TEST(NetworkSelection, IsStoredRestoredAndReplacedByAnotherKindOfDevice) {
+    AppFixture f;
+    f.app->SerialSource().SetPortName("COM1:");
+    const NetworkAddress source{NetworkProtocol::Tcp, "192.168.1.20", 10110};
+    const NetworkAddress destination{NetworkProtocol::TcpServer, "0.0.0.0", 10110};
+    EXPECT_TRUE(SelectNetworkAddress(*f.app, Direction::Record, source));
+    EXPECT_FALSE(SelectNetworkAddress(*f.app, Direction::Record, source));
+    SelectNetworkAddress(*f.app, Direction::Playback, destination);
+    EXPECT_TRUE(f.app->SerialSource().GetPortName().empty());
+
+    ApplicationCore restarted(
+        ApplicationServices{f.paths, *f.registry, f.prompts, f.view, f.timers, f.clock});
+    restarted.ApplySettings(LoadSettings(*f.registry));
+    EXPECT_EQ(restarted.NetworkSource().Address(), source);
+    EXPECT_EQ(restarted.NetworkDestination().Address(), destination);
+    EXPECT_EQ(RecordItemText(restarted), "Record &from tcp://192.168.1.20:10110");
+    EXPECT_EQ(PlaybackItemText(restarted), "Playback &to tcp-server://0.0.0.0:10110");
+
+    EXPECT_TRUE(SelectSerialPort(restarted, Direction::Record, "COM2:"));
+    EXPECT_FALSE(restarted.NetworkSource().HasAddress());
+    EXPECT_EQ(LoadSettings(*f.registry).source.kind, DeviceKind::SerialPort);
+    EXPECT_EQ(LoadSettings(*f.registry).destination.networkAddress, "tcp-server://0.0.0.0:10110");
 }
 
 // Datagrams are listened for at the address; a sentence that ends a datagram without its line
