@@ -122,14 +122,17 @@ bool NetworkReaders::Flush(Reader& reader) {
     return true;
 }
 
-bool NetworkReaders::Drain(const Reader& reader) {
+bool NetworkReaders::Drain(Reader& reader) {
     char scratch[4096];
     for (;;) {
         const ssize_t got = recv(reader.fd, scratch, sizeof scratch, MSG_DONTWAIT);
         if (got > 0) {
             continue;
         }
-        return got < 0 && IsTransientSocketError(errno);
+        // A reader that has nothing more to say (netcat with its input at an end) still
+        // reads; one that went away altogether is found by the next send.
+        reader.inputEnded = got == 0;
+        return got == 0 || IsTransientSocketError(errno);
     }
 }
 
@@ -151,7 +154,7 @@ void NetworkReaders::Accept() {
         const int on = 1;
         // A burst is written whole and is wanted now, not with the next one.
         setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        m_readers.push_back(Reader{fd, {}, 0, false});
+        m_readers.push_back(Reader{fd, {}, 0, false, false});
     }
 }
 
@@ -186,7 +189,9 @@ int NetworkReaders::Serve(WorkerThreadSlot& slot) {
             CloseGone();
             for (const Reader& reader : m_readers) {
                 const bool waiting = reader.sent < reader.queue.size();
-                fds.push_back({reader.fd, static_cast<short>(POLLIN | (waiting ? POLLOUT : 0)), 0});
+                const short events =
+                    static_cast<short>((reader.inputEnded ? 0 : POLLIN) | (waiting ? POLLOUT : 0));
+                fds.push_back({reader.fd, events, 0});
             }
         }
         const int timeout = stopFd < 0 || !accepting ? kStopLookMs : -1;

@@ -54,15 +54,16 @@ private:
     struct Reader {
         int fd = -1;
         std::string queue;
-        std::size_t sent = 0; // bytes of `queue` already sent
-        bool dropped = false; // to be closed by the serving thread
+        std::size_t sent = 0;    // bytes of `queue` already sent
+        bool dropped = false;    // to be closed by the serving thread
+        bool inputEnded = false; // it closed its sending side; it may still read
     };
     // Sends what the reader takes of its queue; false when it went away.
     static bool Flush(Reader& reader);
     void Queue(Reader& reader, std::string_view burst);
     void Accept();
-    // Reads and drops what the reader sent; false when it went away.
-    static bool Drain(const Reader& reader);
+    // Reads and drops what the reader sent, noting the end of its input; false after an error.
+    static bool Drain(Reader& reader);
     void CloseGone();
     void Wake();
 

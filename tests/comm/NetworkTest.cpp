@@ -128,11 +128,13 @@ TEST_F(NetworkPlayback, ALateReaderGetsWholeBurstsAndWhatReadersSendIsDropped) {
     const int late = ConnectLoopback(port);
     ASSERT_GE(late, 0);
     // A waypoint and bytes that are no sentence: neither is taken, nor does either end the
-    // playback or the reader's bursts.
+    // playback or the reader's bursts, nor does the end of what it sends.
     const std::string input =
         nmealines::Line("GPWPL,4916.4500,N,12311.1200,W,NETWPT") + "stop\r\n\x01\xff";
     ASSERT_EQ(send(late, input.data(), input.size(), MSG_NOSIGNAL),
               static_cast<ssize_t>(input.size()));
+    // Nothing more to say (netcat with its input at an end): it still reads.
+    shutdown(late, SHUT_WR);
     const std::string lateStream =
         FirstBursts(ReadUntil(late, [](const std::string& s) { return Count(s, "GLL,") >= 3; }), 3);
     ASSERT_EQ(Count(lateStream, "GLL,"), 3u);
