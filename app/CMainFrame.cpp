@@ -7,6 +7,7 @@
 #include "app/DestinationCommands.h"
 #include "app/OptionUsers.h"
 #include "app/TouchGestures.h"
+#include "app/dialogs/CNetworkDlg.h"
 #include "app/dialogs/CSelectBluetoothDeviceDlg.h"
 #include "app/dialogs/CSelectSerialPortDlg.h"
 #include "app/dialogs/CWarningsDlg.h"
@@ -437,6 +438,18 @@ void CMainFrame::OnSelectBluetoothDevice(int id) {
     StartOrRestart(direction, SelectBluetoothDevice(m_core, direction, *dialog.Choice()));
 }
 
+void CMainFrame::OnSelectNetwork(int id) {
+    const Direction direction = id == kRecordNetwork ? Direction::Record : Direction::Playback;
+    CNetworkDlg dialog(direction,
+                       direction == Direction::Record ? m_core.NetworkSource().Address()
+                                                      : m_core.NetworkDestination().Address(),
+                       this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    StartOrRestart(direction, SelectNetworkAddress(m_core, direction, *dialog.Choice()));
+}
+
 void CMainFrame::OnBuiltInGps(int) {
     StartOrRestart(Direction::Record, ToggleBuiltInGps(m_core));
 }
@@ -483,11 +496,8 @@ void CMainFrame::OnNightColours(int) {
 }
 
 void CMainFrame::OnManOverboard(int) {
-    // The place to store is the file of the receiving connection, Bluetooth first.
-    const CommEndpoint* source = m_core.BluetoothSource().IsRunning()
-                                     ? static_cast<CommEndpoint*>(&m_core.BluetoothSource())
-                                 : m_core.SerialSource().IsRunning() ? &m_core.SerialSource()
-                                                                     : nullptr;
+    // The place to store is the file of the receiving connection.
+    const CommEndpoint* source = m_core.RunningSource();
     if (source == nullptr) {
         return;
     }

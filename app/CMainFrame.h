@@ -96,6 +96,7 @@ public:
     void OnOptions(int id);
     void OnSelectSerialPort(int id);
     void OnSelectBluetoothDevice(int id);
+    void OnSelectNetwork(int id);
     void OnBuiltInGps(int id);
 
     // --- Update handlers --------------------------------------------------------------------

@@ -19,6 +19,8 @@ inline constexpr int kPlaybackBluetooth = 32788;
 inline constexpr int kRecordSerial = 32789;
 inline constexpr int kPlaybackSerial = 32790;
 inline constexpr int kRecordBuiltInGps = 32846;
+inline constexpr int kRecordNetwork = 32893;
+inline constexpr int kPlaybackNetwork = 32894;
 inline constexpr int kGoToBegin = 32791;
 inline constexpr int kGoToEnd = 32792;
 inline constexpr int kGoToMaxSpeed = 32829;
@@ -49,7 +51,7 @@ inline constexpr int kSaveChangesNow = 32835;
 inline constexpr int kSave = 32891;
 inline constexpr int kHelpContents = 32843;
 inline constexpr int kWarnings = 32845;
-inline constexpr int kNightColours = 32893; // the views' night palette (not on the handheld)
+inline constexpr int kNightColours = 32901; // the views' night palette (not on the handheld)
 // Beyond the handheld's menu: the desktop's full screen, since a window can be smaller than
 // its screen here.
 inline constexpr int kFullScreen = 32900;

@@ -5,6 +5,7 @@
 #include "comm/DeviceManager.h"
 #include "comm/DeviceSelection.h"
 #include "comm/HeadlessViewHost.h"
+#include "comm/NetworkAddress.h"
 #include "comm/PlaybackCursor.h"
 #include "comm/ServiceFiles.h"
 #include "platform/BuiltInGpsReach.h"
@@ -204,6 +205,16 @@ int RunRecord(std::span<const std::string> args) {
     if (!options) {
         return UsageError(kRecordCommand, problem);
     }
+    std::optional<NetworkAddress> network;
+    if (options->port && LooksLikeNetworkUrl(*options->port)) {
+        network = ParseNetworkAddress(*options->port, Direction::Record, problem);
+        if (!network) {
+            return UsageError(kRecordCommand, problem);
+        }
+        if (options->baud) {
+            return UsageError(kRecordCommand, "--baud is for a serial line, not " + *options->port);
+        }
+    }
     RecordPrompts prompts(options->keep);
     Session session(prompts);
     ApplicationCore& app = session.app;
@@ -211,7 +222,11 @@ int RunRecord(std::span<const std::string> args) {
         return kExitFailure;
     }
     session.ApplySettings();
-    if (options->port) {
+    if (network) {
+        // The serial port of the settings would be tried first.
+        app.SerialSource().SetPortName({});
+        app.NetworkSource().SetAddress(network);
+    } else if (options->port) {
         app.SerialSource().SetPortName(*options->port);
     } else if (!app.HasSource()) {
         if (const auto silent = SilentBuiltInGps(session.registry, session.paths.gpsd)) {
@@ -236,11 +251,18 @@ int RunRecord(std::span<const std::string> args) {
     const DistanceUnit units = DistanceUnitOfSetting(session.settings.general.distanceUnits);
     auto nextReport = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     std::string rateShown;
+    unsigned noticeShown = 0;
     while (g_interrupted == 0 && source.IsRunning()) {
         // Each change of the line rate is told once: the detection, then the rate it found.
         if (const std::string rate = app.SerialSource().LineRateText(); rate != rateShown) {
             rateShown = rate;
             status.Print(source.ConnectedName() + ": " + rate);
+        }
+        // So is each drop of a network connection and each connection made again.
+        if (const auto notice = app.NetworkSource().LatestNotice();
+            notice.sequence != noticeShown) {
+            noticeShown = notice.sequence;
+            status.Print(notice.text);
         }
         session.view.RunPosted(std::chrono::milliseconds(100));
         if (std::chrono::steady_clock::now() < nextReport) {
@@ -388,6 +410,13 @@ int RunPlay(std::span<const std::string> args) {
     if (!options) {
         return UsageError(kPlayCommand, problem);
     }
+    std::optional<NetworkAddress> network;
+    if (LooksLikeNetworkUrl(options->port)) {
+        network = ParseNetworkAddress(options->port, Direction::Playback, problem);
+        if (!network) {
+            return UsageError(kPlayCommand, problem);
+        }
+    }
     TerminalPrompts prompts;
     Session session(prompts);
     ApplicationCore& app = session.app;
@@ -448,7 +477,11 @@ int RunPlay(std::span<const std::string> args) {
             reachedEnd = true;
         }
     });
-    if (!options->port.empty()) {
+    if (network) {
+        // The serial port of the settings would be tried first.
+        app.SerialDestination().SetPortName({});
+        app.NetworkDestination().SetAddress(network);
+    } else if (!options->port.empty()) {
         app.SerialDestination().SetPortName(options->port);
     }
     CatchInterrupts();
@@ -458,6 +491,10 @@ int RunPlay(std::span<const std::string> args) {
         return kExitFailure;
     }
     CommEndpoint& destination = *running;
+    if (running == &app.NetworkDestination()) {
+        std::printf("playing to %s\n", destination.ConnectedName().c_str());
+        std::fflush(stdout);
+    }
     while (g_interrupted == 0 && destination.IsRunning() && !(options->once && reachedEnd)) {
         session.view.RunPosted(std::chrono::milliseconds(100));
     }
@@ -531,15 +568,21 @@ std::string SelectionProblem(Direction direction, std::span<const std::string> a
     if (kind == "builtin" && record) {
         return args.size() == 1 ? std::string() : UnexpectedArgument(args[1]);
     }
-    if (kind != "serial" && kind != "bluetooth") {
-        return UnexpectedArgument(kind) +
-               (record ? " (serial, bluetooth or builtin)" : " (serial or bluetooth)");
+    if (kind != "serial" && kind != "bluetooth" && kind != "network") {
+        return UnexpectedArgument(kind) + (record ? " (serial, network, bluetooth or builtin)"
+                                                  : " (serial, network or bluetooth)");
     }
     if (args.size() == 1) {
-        return kind == "serial" ? "missing PORT" : "missing ADDRESS";
+        return kind == "serial"    ? "missing PORT"
+               : kind == "network" ? "missing URL"
+                                   : "missing ADDRESS";
     }
     if (args.size() > 2) {
         return UnexpectedArgument(args[2]);
+    }
+    if (std::string problem;
+        kind == "network" && !ParseNetworkAddress(args[1], direction, problem)) {
+        return problem;
     }
     if (kind == "bluetooth" && !ParseBluetoothAddress(args[1])) {
         return args[1] + " is not a Bluetooth ADDRESS (12 hexadecimal digits, with or without "
@@ -564,10 +607,14 @@ int RunSelection(Direction direction, const CliCommand& command,
     const bool serial = !args.empty() && args[0] == "serial";
     const bool bluetooth = !args.empty() && args[0] == "bluetooth";
     const bool builtIn = !args.empty() && args[0] == "builtin";
+    const bool network = !args.empty() && args[0] == "network";
     ApplicationCore& app = session.app;
     app.ApplySettings(session.settings);
     if (serial) {
         SelectSerialPort(app, direction, args[1]);
+    } else if (network) {
+        std::string problem;
+        SelectNetworkAddress(app, direction, *ParseNetworkAddress(args[1], direction, problem));
     } else if (bluetooth) {
         const std::uint64_t address = *ParseBluetoothAddress(args[1]);
         BluetoothDevice device{kUnknownDeviceName, address};
@@ -607,8 +654,9 @@ int RunDestination(std::span<const std::string> args) {
 }
 
 const CliCommand kRecordCommand = {
-    "record", "[PORT] [--baud N | --baud detect] [--keep | --discard]",
-    "record from PORT, or without PORT from the configured source, into a record file of the "
+    "record", "[PORT | URL] [--baud N | --baud detect] [--keep | --discard]",
+    "record from PORT or URL, or without either from the configured source, into a record file "
+    "of the "
     "documents folder, printing the live fix once per second until Ctrl-C, SIGTERM or SIGHUP, "
     "which stop the recording in order: the file is kept (unless --discard) and the "
     "navigation store saved; exits 1 when the device fails, saying whether the file was kept, "
@@ -616,6 +664,10 @@ const CliCommand kRecordCommand = {
     RunRecord,
     "  PORT        a device-folder name such as COM1:, GPD0: for gpsd, or a path; a port is\n"
     "              held for this program alone (the virtual port excepted)\n"
+    "  URL         tcp://HOST:PORT connects to a TCP server that sends NMEA (a phone app,\n"
+    "              a multiplexer, gpsd's raw port) and connects again every 3 s after a\n"
+    "              drop, the recording going on in the same file; udp://HOST:PORT listens\n"
+    "              there for datagrams. Without HOST (tcp://:10110): 127.0.0.1\n"
     "  --baud N    read a serial line at N baud (4800, 9600, 19200, 38400, 57600, 115200)\n"
     "  --baud detect\n"
     "              try those rates until whole sentences arrive (the default, unless the\n"
@@ -625,8 +677,8 @@ const CliCommand kRecordCommand = {
 
 const CliCommand kPlayCommand = {
     "play",
-    "FILE [--to PORT] [--zoom N] [--reverse] [--from begin|end|max-speed|max-alt|min-alt] "
-    "[--once] [--paced [--max-gap S]]",
+    "FILE [--to PORT | --to URL] [--zoom N] [--reverse] "
+    "[--from begin|end|max-speed|max-alt|min-alt] [--once] [--paced [--max-gap S]]",
     "play a record file to PORT, or without --to to the configured destination, one burst of "
     "GGA, GSA, GSV, RMC, VTG and GLL per second (with --paced, one per point when the log's "
     "times say), printing each point sent, until Ctrl-C, SIGTERM or SIGHUP; exits 1 when the "
@@ -634,6 +686,11 @@ const CliCommand kPlayCommand = {
     RunPlay,
     "  FILE         the record file\n"
     "  --to PORT    a device-folder name such as COM2:, or a path\n"
+    "  --to URL     tcp-server://HOST:PORT listens there and sends every burst to each\n"
+    "               reader that connects (a reader too slow to keep up is disconnected);\n"
+    "               udp://HOST:PORT sends each burst as datagrams there. Without HOST\n"
+    "               (tcp-server://:10110): 127.0.0.1 only; 0.0.0.0 listens on every\n"
+    "               interface\n"
     "  --zoom N     the speed zoom: 1, 3, 5, 10, 20 ... 100 (points per burst)\n"
     "  --reverse    play backwards\n"
     "  --from WHERE begin, end, max-speed, max-alt or min-alt\n"
@@ -650,22 +707,26 @@ const CliCommand kBluetoothCommand = {
     "         `destination bluetooth ADDRESS`\n"};
 
 const CliCommand kSourceCommand = {
-    "source", "[serial PORT | bluetooth ADDRESS | builtin]",
+    "source", "[serial PORT | network URL | bluetooth ADDRESS | builtin]",
     "show or choose the device that `record` without PORT records from; the choice is kept in "
     "the settings",
     RunSource,
     "  serial PORT         a serial port: COMn:, GPDn:, a device-folder name or an absolute\n"
     "                      path\n"
+    "  network URL         tcp://HOST:PORT (a TCP server to connect to) or\n"
+    "                      udp://HOST:PORT (datagrams to listen for)\n"
     "  bluetooth ADDRESS   a Bluetooth device by the 12 hexadecimal digits `bluetooth scan`\n"
     "                      lists (00:11:22:33:44:55 too)\n"
     "  builtin             the built-in GPS (gpsd, at $ZRV_GPSD or 127.0.0.1:2947)\n"};
 
 const CliCommand kDestinationCommand = {
-    "destination", "[serial PORT | bluetooth ADDRESS]",
+    "destination", "[serial PORT | network URL | bluetooth ADDRESS]",
     "show or choose the device that `play` without --to plays to; the choice is kept in the "
     "settings",
     RunDestination,
     "  serial PORT         a serial port: COMn:, a device-folder name or an absolute path\n"
+    "  network URL         tcp-server://HOST:PORT (readers connect here) or\n"
+    "                      udp://HOST:PORT (datagrams are sent there)\n"
     "  bluetooth ADDRESS   a Bluetooth device by the 12 hexadecimal digits `bluetooth scan`\n"
     "                      lists (00:11:22:33:44:55 too)\n"};
 

@@ -39,11 +39,14 @@ ApplicationCore::ApplicationCore(const ApplicationServices& services)
       m_document(services.prompts, m_navigationSettings, m_navigationLock, services.clock),
       m_deviceFolder(services.paths), m_serialSource(services.calls),
       m_serialDestination(services.calls), m_bluetoothSource(services.bluetooth, services.calls),
-      m_bluetoothDestination(services.bluetooth, services.calls) {
+      m_bluetoothDestination(services.bluetooth, services.calls), m_networkSource(services.calls),
+      m_networkDestination(services.calls) {
     m_serialSource.SetApplication(this);
     m_serialDestination.SetApplication(this);
     m_bluetoothSource.SetApplication(this);
     m_bluetoothDestination.SetApplication(this);
+    m_networkSource.SetApplication(this);
+    m_networkDestination.SetApplication(this);
     m_inquirySlot.SetPrompts(&services.prompts);
     m_playbackReader.SetPrompts(&services.prompts);
     m_storeReader.SetPrompts(&services.prompts);
@@ -70,6 +73,9 @@ void ApplicationCore::StopWorkers() {
     m_bluetoothSource.SendSlot().Stop();
     m_bluetoothDestination.ReceiveSlot().Stop();
     m_bluetoothDestination.SendSlot().Stop();
+    m_networkSource.ReceiveSlot().Stop();
+    m_networkDestination.ReceiveSlot().Stop();
+    m_networkDestination.SendSlot().Stop();
     m_inquirySlot.Stop();
 }
 
@@ -113,16 +119,21 @@ void ApplicationCore::ApplySettings(const Settings& settings) {
             m_bluetoothDevices.push_back({device.deviceName, device.remoteDeviceAddress});
         }
     }
-    const auto select = [](const DeviceSelection& selection, SerialEndpoint& serial,
-                           BluetoothEndpoint& bluetooth) {
+    const auto select = [](const DeviceSelection& selection, Direction direction,
+                           SerialEndpoint& serial, BluetoothEndpoint& bluetooth, auto& network) {
         if (selection.kind == DeviceKind::SerialPort) {
             serial.SetPortName(selection.serialPort);
         } else if (selection.kind == DeviceKind::Bluetooth) {
             bluetooth.SetDevice({selection.deviceName, selection.remoteDeviceAddress});
+        } else if (selection.kind == DeviceKind::Network) {
+            // A stored address that is no longer valid counts as none chosen.
+            std::string problem;
+            network.SetAddress(ParseNetworkAddress(selection.networkAddress, direction, problem));
         }
     };
-    select(settings.destination, m_serialDestination, m_bluetoothDestination);
-    select(settings.source, m_serialSource, m_bluetoothSource);
+    select(settings.destination, Direction::Playback, m_serialDestination, m_bluetoothDestination,
+           m_networkDestination);
+    select(settings.source, Direction::Record, m_serialSource, m_bluetoothSource, m_networkSource);
     m_builtInGps = settings.builtInGps;
     SetVirtualSerialPortIndex(settings.general.vSerialPort);
     const auto apply = [](CTrack& track, const PlaybackControlSettings& control) {
@@ -179,6 +190,9 @@ CommEndpoint* ApplicationCore::RunningSource() {
     if (m_serialSource.IsRunning()) {
         return &m_serialSource;
     }
+    if (m_networkSource.IsRunning()) {
+        return &m_networkSource;
+    }
     return m_bluetoothSource.IsRunning() ? &m_bluetoothSource : nullptr;
 }
 
@@ -186,15 +200,20 @@ CommEndpoint* ApplicationCore::RunningDestination() {
     if (m_serialDestination.IsRunning()) {
         return &m_serialDestination;
     }
+    if (m_networkDestination.IsRunning()) {
+        return &m_networkDestination;
+    }
     return m_bluetoothDestination.IsRunning() ? &m_bluetoothDestination : nullptr;
 }
 
 bool ApplicationCore::HasSource() const {
-    return !m_serialSource.GetPortName().empty() || m_bluetoothSource.HasDevice();
+    return !m_serialSource.GetPortName().empty() || m_networkSource.HasAddress() ||
+           m_bluetoothSource.HasDevice();
 }
 
 bool ApplicationCore::HasDestination() const {
-    return !m_serialDestination.GetPortName().empty() || m_bluetoothDestination.HasDevice();
+    return !m_serialDestination.GetPortName().empty() || m_networkDestination.HasAddress() ||
+           m_bluetoothDestination.HasDevice();
 }
 
 void ApplicationCore::RecordCommand() {
@@ -215,10 +234,14 @@ void ApplicationCore::RecordCommand() {
         }
         return;
     }
-    const bool started =
-        !m_serialSource.GetPortName().empty()
-            ? m_serialSource.Open(SourceSerialRecvProc, SourceSerialSendProc, true)
-            : m_bluetoothSource.Open(SourceSocketRecvProc, SourceSocketSendProc, true);
+    bool started = false;
+    if (!m_serialSource.GetPortName().empty()) {
+        started = m_serialSource.Open(SourceSerialRecvProc, SourceSerialSendProc, true);
+    } else if (m_networkSource.HasAddress()) {
+        started = m_networkSource.Open(SourceNetworkRecvProc, nullptr, true);
+    } else {
+        started = m_bluetoothSource.Open(SourceSocketRecvProc, SourceSocketSendProc, true);
+    }
     if (!started) {
         return;
     }
@@ -242,6 +265,8 @@ void ApplicationCore::PlaybackToCommand() {
     }
     if (!m_serialDestination.GetPortName().empty()) {
         m_serialDestination.Open(DestinationSerialRecvProc, DestinationSerialSendProc, false);
+    } else if (m_networkDestination.HasAddress()) {
+        m_networkDestination.Open(DestinationNetworkRecvProc, DestinationNetworkSendProc, false);
     } else {
         m_bluetoothDestination.Open(DestinationSocketRecvProc, DestinationSocketSendProc, false);
     }
@@ -251,9 +276,11 @@ void ApplicationCore::StopAfterDeviceFailure(CommEndpoint& endpoint, unsigned ru
     if (endpoint.RunNumber() != run || !endpoint.IsRunning()) {
         return;
     }
-    if (&endpoint == &m_serialSource || &endpoint == &m_bluetoothSource) {
+    if (&endpoint == &m_serialSource || &endpoint == &m_bluetoothSource ||
+        &endpoint == &m_networkSource) {
         RecordCommand();
-    } else if (&endpoint == &m_serialDestination || &endpoint == &m_bluetoothDestination) {
+    } else if (&endpoint == &m_serialDestination || &endpoint == &m_bluetoothDestination ||
+               &endpoint == &m_networkDestination) {
         PlaybackToCommand();
     }
 }

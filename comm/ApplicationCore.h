@@ -3,6 +3,8 @@
 #include "comm/BluetoothEndpoint.h"
 #include "comm/BluetoothTransport.h"
 #include "comm/FileCommunication.h"
+#include "comm/NetworkDestination.h"
+#include "comm/NetworkSource.h"
 #include "comm/Obrin2Doc.h"
 #include "comm/PlaybackPacer.h"
 #include "comm/SerialEndpoint.h"
@@ -81,9 +83,10 @@ public:
 
     // Record from: stops a running source (keeping or deleting its file, loading a kept one as
     // track 1, emptying track 2), or starts the configured source: the serial port when it has
-    // a name, else the Bluetooth device.
+    // a name, else the network address, else the Bluetooth device.
     void RecordCommand();
-    // Playback to: stops a running destination, or starts the configured one (serial first).
+    // Playback to: stops a running destination, or starts the configured one (serial first,
+    // then network, then Bluetooth).
     void PlaybackToCommand();
     // Loads a record file as track 1 with the playback reader.
     void LoadRecordFile(const std::string& path, const std::string& title);
@@ -125,14 +128,17 @@ public:
     SerialEndpoint& SerialDestination() { return m_serialDestination; }
     BluetoothEndpoint& BluetoothSource() { return m_bluetoothSource; }
     BluetoothEndpoint& BluetoothDestination() { return m_bluetoothDestination; }
+    NetworkSourceEndpoint& NetworkSource() { return m_networkSource; }
+    NetworkDestinationEndpoint& NetworkDestination() { return m_networkDestination; }
     FileCommunication& PlaybackReader() { return m_playbackReader; }
     bool IsDestinationRunning() const {
-        return m_serialDestination.IsRunning() || m_bluetoothDestination.IsRunning();
+        return m_serialDestination.IsRunning() || m_bluetoothDestination.IsRunning() ||
+               m_networkDestination.IsRunning();
     }
     // The endpoint of that direction that runs, or null.
     CommEndpoint* RunningSource();
     CommEndpoint* RunningDestination();
-    // A serial port or a Bluetooth device is configured for that direction.
+    // A serial port, a network address or a Bluetooth device is configured for that direction.
     bool HasSource() const;
     bool HasDestination() const;
 
@@ -205,6 +211,8 @@ private:
     SerialEndpoint m_serialDestination;
     BluetoothEndpoint m_bluetoothSource;
     BluetoothEndpoint m_bluetoothDestination;
+    NetworkSourceEndpoint m_networkSource;
+    NetworkDestinationEndpoint m_networkDestination;
     mutable std::mutex m_bluetoothDevicesLock;
     std::vector<BluetoothDevice> m_bluetoothDevices;
     WorkerThreadSlot m_inquirySlot;

@@ -28,6 +28,21 @@ BluetoothEndpoint& BluetoothOf(ApplicationCore& application, Direction direction
                                           : application.BluetoothDestination();
 }
 
+// The network endpoint of the direction loses its address.
+void ClearNetworkAddress(ApplicationCore& application, Direction direction) {
+    if (direction == Direction::Record) {
+        application.NetworkSource().SetAddress(std::nullopt);
+    } else {
+        application.NetworkDestination().SetAddress(std::nullopt);
+    }
+}
+
+// The configured network address of the direction, as its URL; empty for none.
+std::string NetworkAddressOf(ApplicationCore& application, Direction direction) {
+    return direction == Direction::Record ? application.NetworkSource().AddressText()
+                                          : application.NetworkDestination().AddressText();
+}
+
 void StoreUseOfBuiltInGps(ApplicationCore& application, bool use) {
     application.SetUseBuiltInGps(use);
     CRegistryAccessor accessor(application.Registry());
@@ -39,6 +54,18 @@ void StoreUseOfBuiltInGps(ApplicationCore& application, bool use) {
 // The item's text: the command word, one space, and the device named.
 std::string ItemText(const char* word, const std::string& device) {
     return device.empty() ? std::string(word) : std::string(word) + " " + device;
+}
+
+// The configured device in the order the commands try them: serial port, network address,
+// Bluetooth device.
+std::string ConfiguredName(ApplicationCore& application, Direction direction) {
+    if (const std::string& port = SerialOf(application, direction).GetPortName(); !port.empty()) {
+        return PortDisplayName(port);
+    }
+    if (std::string address = NetworkAddressOf(application, direction); !address.empty()) {
+        return address;
+    }
+    return BluetoothOf(application, direction).Device().name;
 }
 
 } // namespace
@@ -61,6 +88,7 @@ bool SelectSerialPort(ApplicationCore& application, Direction direction, const s
     SaveDeviceSelection(application.Registry(), DirectionKey(direction),
                         {DeviceKind::SerialPort, serial.GetPortName(), {}, 0});
     BluetoothOf(application, direction).SetDevice({});
+    ClearNetworkAddress(application, direction);
     if (direction == Direction::Record) {
         StoreUseOfBuiltInGps(application, false);
     }
@@ -81,6 +109,22 @@ bool SelectBluetoothDevice(ApplicationCore& application, Direction direction,
     SaveDeviceSelection(application.Registry(), DirectionKey(direction),
                         {DeviceKind::Bluetooth, {}, device.name, device.address});
     SerialOf(application, direction).SetPortName({});
+    ClearNetworkAddress(application, direction);
+    if (direction == Direction::Record) {
+        StoreUseOfBuiltInGps(application, false);
+    }
+    return changed;
+}
+
+bool SelectNetworkAddress(ApplicationCore& application, Direction direction,
+                          const NetworkAddress& address) {
+    const bool changed = direction == Direction::Record
+                             ? application.NetworkSource().SetAddress(address)
+                             : application.NetworkDestination().SetAddress(address);
+    SaveDeviceSelection(application.Registry(), DirectionKey(direction),
+                        {DeviceKind::Network, {}, {}, 0, NetworkAddressText(address)});
+    SerialOf(application, direction).SetPortName({});
+    BluetoothOf(application, direction).SetDevice({});
     if (direction == Direction::Record) {
         StoreUseOfBuiltInGps(application, false);
     }
@@ -95,11 +139,13 @@ bool ToggleBuiltInGps(ApplicationCore& application) {
         changed = serial.SetPortName({});
         SaveDeviceSelection(application.Registry(), keys::kSource, {});
         application.BluetoothSource().SetDevice({});
+        changed = application.NetworkSource().SetAddress(std::nullopt) || changed;
     } else if (const std::optional<std::string> port = BuiltInGpsPort(application)) {
         changed = serial.SetPortName(*port);
         SaveDeviceSelection(application.Registry(), keys::kSource,
                             {DeviceKind::SerialPort, serial.GetPortName(), {}, 0});
         application.BluetoothSource().SetDevice({});
+        application.NetworkSource().SetAddress(std::nullopt);
     }
     StoreUseOfBuiltInGps(application, use);
     return changed;
@@ -151,15 +197,16 @@ std::string RecordItemText(ApplicationCore& application) {
             if (const std::string rate = application.SerialSource().LineRateText(); !rate.empty()) {
                 device += " (" + rate + ")";
             }
+        } else if (running == &application.NetworkSource() &&
+                   application.NetworkSource().IsReconnecting()) {
+            device += " (connecting again)";
         }
         return ItemText("Recording &from", device);
     }
     if (builtIn) {
         return ItemText("Record &from", kBuiltInGpsName);
     }
-    const std::string& port = application.SerialSource().GetPortName();
-    return ItemText("Record &from", !port.empty() ? PortDisplayName(port)
-                                                  : application.BluetoothSource().Device().name);
+    return ItemText("Record &from", ConfiguredName(application, Direction::Record));
 }
 
 std::string PlaybackItemText(ApplicationCore& application) {
@@ -168,8 +215,5 @@ std::string PlaybackItemText(ApplicationCore& application) {
                                                 ? PortDisplayName(running->ConnectedName())
                                                 : running->ConnectedName());
     }
-    const std::string& port = application.SerialDestination().GetPortName();
-    return ItemText("Playback &to", !port.empty()
-                                        ? PortDisplayName(port)
-                                        : application.BluetoothDestination().Device().name);
+    return ItemText("Playback &to", ConfiguredName(application, Direction::Playback));
 }

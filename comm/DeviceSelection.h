@@ -7,9 +7,11 @@
 #include <string>
 
 class ApplicationCore;
+struct NetworkAddress;
 
 // Choosing the device to record from (the source) and the device to play back to (the
-// destination): a serial port, a Bluetooth device, or for recording the built-in GPS (gpsd).
+// destination): a serial port, a network address, a Bluetooth device, or for recording the
+// built-in GPS (gpsd).
 // Exactly one transport per direction is configured: choosing one clears the other. Each
 // choice is stored in the settings at once and survives restarts.
 
@@ -30,6 +32,11 @@ bool SelectSourceBaudRate(ApplicationCore& application, int baud);
 bool SelectBluetoothDevice(ApplicationCore& application, Direction direction,
                            const BluetoothDevice& device);
 
+// The same for a network address ("NET" with its URL); the serial port and the Bluetooth device
+// of that direction are cleared. True when the address differs from the one configured before.
+bool SelectNetworkAddress(ApplicationCore& application, Direction direction,
+                          const NetworkAddress& address);
+
 // The port that gpsd serves as the built-in GPS ("DriverInterface"), when it can be read.
 std::optional<std::string> BuiltInGpsPort(ApplicationCore& application);
 
@@ -48,9 +55,10 @@ void StartOrRestartAfterChoice(ApplicationCore& application, Direction direction
 void StartOrRestartAfterChoice(ApplicationCore& application, Direction direction, bool changed);
 
 // The texts of the record and playback menu items: "Record &from" and the source (the
-// built-in GPS, the serial port or the Bluetooth device) while idle, "Recording &from" and the
-// running endpoint's connected name while it runs, with the line rate of a serial line in
-// brackets ("COM1: (4800 baud)"); "Playback &to" and "Playing back &to" the
+// built-in GPS, the serial port, the network URL or the Bluetooth device) while idle,
+// "Recording &from" and the running endpoint's connected name while it runs, with the line rate
+// of a serial line in brackets ("COM1: (4800 baud)") and "(connecting again)" after a network
+// connection that dropped; "Playback &to" and "Playing back &to" the
 // same for the destination. Only the command word when nothing is configured.
 std::string RecordItemText(ApplicationCore& application);
 std::string PlaybackItemText(ApplicationCore& application);

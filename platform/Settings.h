@@ -8,14 +8,16 @@
 // Every setting loaded at start-up, with its default. The objects that use a value take it
 // from here when the application applies the settings.
 
-enum class DeviceKind { None, Bluetooth, SerialPort };
+enum class DeviceKind { None, Bluetooth, SerialPort, Network };
 
-// The configured source or destination: a serial port or a Bluetooth device, or nothing.
+// The configured source or destination: a serial port, a Bluetooth device, a network address,
+// or nothing.
 struct DeviceSelection {
     DeviceKind kind = DeviceKind::None;
     std::string serialPort; // as stored, e.g. "COM3:" or "$device\COM12:"
     std::string deviceName;
     std::uint64_t remoteDeviceAddress = 0;
+    std::string networkAddress = {}; // a URL, e.g. "tcp://192.168.1.20:10110"
 
     bool operator==(const DeviceSelection&) const = default;
 };

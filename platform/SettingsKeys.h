@@ -60,12 +60,14 @@ inline constexpr const char* kDeviceKind = "DeviceKind";                        
 inline constexpr const char* kDeviceName = "DeviceName";                             // string
 inline constexpr const char* kRemoteDeviceAddress = "RemoteDeviceAddress";           // 64-bit
 inline constexpr const char* kSerialPort = "SerialPort";                             // string
+inline constexpr const char* kNetworkAddress = "NetworkAddress";                     // string
 // The line rate of the configured serial source; 0 or missing: detected.
 inline constexpr const char* kSourceBaudRate = "SourceBaudRate"; // DWORD
 // Below kCommunication: the rate last detected on each port, the value named like the port.
 inline constexpr const char* kDetectedBaudRates = "DetectedBaudRates";
 inline constexpr const char* kDeviceKindBluetooth = "BT";
 inline constexpr const char* kDeviceKindSerialPort = "SP";
+inline constexpr const char* kDeviceKindNetwork = "NET";
 
 // Values of the playback keys (DWORD).
 inline constexpr const char* kPlaybackMode = "PlaybackMode";

@@ -69,6 +69,11 @@ DeviceSelection LoadDeviceSelection(CRegistryAccessor& accessor, const char* dir
             selection.kind = DeviceKind::SerialPort;
             return selection;
         }
+    } else if (kind == keys::kDeviceKindNetwork) {
+        if (ReadText(accessor, keys::kNetworkAddress, selection.networkAddress)) {
+            selection.kind = DeviceKind::Network;
+            return selection;
+        }
     }
     return DeviceSelection{};
 }
@@ -203,6 +208,10 @@ int SaveDeviceSelection(RegistryStore& store, const char* direction,
             edit.SetValue(key, keys::kDeviceName, RegistryValue::String(selection.deviceName));
             return edit.SetValue(key, keys::kRemoteDeviceAddress,
                                  RegistryValue::Qword(selection.remoteDeviceAddress));
+        case DeviceKind::Network:
+            edit.SetValue(key, keys::kDeviceKind, RegistryValue::String(keys::kDeviceKindNetwork));
+            return edit.SetValue(key, keys::kNetworkAddress,
+                                 RegistryValue::String(selection.networkAddress));
         }
         return 0;
     });

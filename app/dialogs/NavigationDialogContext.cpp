@@ -69,10 +69,7 @@ void StoreCoordinateStyle(RegistryStore& registry, CoordinateStyle style) {
 }
 
 PositionSource ActivePositionSource(ApplicationCore& core) {
-    CommEndpoint* receiving = core.BluetoothSource().IsRunning()
-                                  ? static_cast<CommEndpoint*>(&core.BluetoothSource())
-                              : core.SerialSource().IsRunning() ? &core.SerialSource()
-                                                                : nullptr;
+    CommEndpoint* receiving = core.RunningSource();
     if (receiving != nullptr) {
         return {kEngineTrack2, receiving->RecordFileName().string()};
     }

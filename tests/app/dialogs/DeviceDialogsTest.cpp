@@ -14,6 +14,7 @@
 #include "app/dialogs/CMarkPositionDlg.h"
 #include "app/dialogs/CNavigationListView.h"
 #include "app/dialogs/CNearestWaypointListDlg.h"
+#include "app/dialogs/CNetworkDlg.h"
 #include "app/dialogs/CNewNavigationItemDlg.h"
 #include "app/dialogs/CSelectBluetoothChannelDlg.h"
 #include "app/dialogs/CSelectBluetoothDeviceDlg.h"
@@ -22,6 +23,7 @@
 #include "app/dialogs/WaypointEditing.h"
 #include "comm/ApplicationCore.h"
 #include "comm/BaudRateSettings.h"
+#include "comm/Loopback.h"
 #include "comm/PseudoTerminal.h"
 #include "comm/ScriptedBluetooth.h"
 #include "navigation/NavigationDataBase.h"
@@ -38,10 +40,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <memory>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -129,6 +133,7 @@ private slots:
     void ClosingTheDeviceDialogOrTheProgramDoesNotWaitForTheInquiry();
     void ChannelDialogIsAskedFromAWorkerThread();
     void BluetoothConnectionRunsOffTheWindowAndCanBeCancelled();
+    void NetworkChoiceIsStoredNamedByThePlaybackItemAndStartsIt();
 
 private:
     // A value read back from the settings file by a store of its own.
@@ -532,6 +537,37 @@ void DeviceDialogsTest::BluetoothConnectionRunsOffTheWindowAndCanBeCancelled() {
     QVERIFY(frame.ExecuteCommand(kRecordFrom));
     QVERIFY(core.BluetoothSource().IsRunning());
     QCOMPARE(ItemText(frame, kRecordFrom), QStringLiteral("Recording &from GPS-Mouse Channel:3"));
+}
+
+void DeviceDialogsTest::NetworkChoiceIsStoredNamedByThePlaybackItemAndStartsIt() {
+    CMainFrame& frame = m_window->frame;
+    ApplicationCore& core = m_window->core;
+    core.SerialDestination().SetPortName("COM5:");
+    const int port = FreeLoopbackPort();
+    bool refused = false;
+    WhenShown<CNetworkDlg>([port, &refused](CNetworkDlg& dialog) {
+        dialog.Protocols()->setCurrentIndex(
+            dialog.Protocols()->findData(static_cast<int>(NetworkProtocol::TcpServer)));
+        dialog.Port()->setValue(port);
+        // A host that is no name keeps the dialog open and says so.
+        dialog.Host()->setText(QStringLiteral("a host"));
+        dialog.accept();
+        refused = dialog.isVisible() && !dialog.Problem()->text().isEmpty();
+        dialog.Host()->clear();
+        dialog.accept();
+    });
+    QVERIFY(frame.ExecuteCommand(kPlaybackNetwork));
+    QVERIFY(refused);
+    const QString url = QStringLiteral("tcp-server://127.0.0.1:") + QString::number(port);
+    QCOMPARE(StoredString(kDestinationKey, keys::kDeviceKind), QStringLiteral("NET"));
+    QCOMPARE(StoredString(kDestinationKey, keys::kNetworkAddress), url);
+    QVERIFY(core.SerialDestination().GetPortName().empty());
+    QCOMPARE(ItemText(frame, kPlaybackTo), QStringLiteral("Playing back &to ") + url);
+    const int reader = ConnectLoopback(static_cast<std::uint16_t>(port));
+    QVERIFY(reader >= 0);
+    ::close(reader);
+    core.PlaybackToCommand();
+    QCOMPARE(ItemText(frame, kPlaybackTo), QStringLiteral("Playback &to ") + url);
 }
 
 ZRV_QTEST_MAIN(DeviceDialogsTest)
