@@ -113,7 +113,7 @@ TEST_F(CommandLineTest, HelpAndVersionAnswerOnStdoutAndSucceed) {
     const testpaths::CommandRun help = Cli("--help");
     EXPECT_EQ(help.exit, 0);
     EXPECT_THAT(help.out, StartsWith("usage: ppcObrin3-cli COMMAND [ARGS...]\n"));
-    EXPECT_THAT(help.out, HasSubstr("\n  record [PORT]"));
+    EXPECT_THAT(help.out, HasSubstr("\n  record [PORT | URL]"));
     EXPECT_EQ(help.err, "");
     const testpaths::CommandRun version = Cli("--version");
     EXPECT_EQ(version.exit, 0);
