@@ -341,7 +341,7 @@ std::optional<CalendarTime> ParseGpxTime(std::u16string_view text) {
     }
     // A leap second is the last second of its minute here.
     f.second = std::min(f.second, 59);
-    CalendarTime time = MakeCalendarTime(f);
+    const CalendarTime time = MakeCalendarTime(f);
     if (pos == text.size() || (IsTerminator(text, pos, u'Z') && pos + 1 == text.size())) {
         return time;
     }
