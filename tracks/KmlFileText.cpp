@@ -172,9 +172,14 @@ std::string WriteKmlFile(const std::filesystem::path& path, const CXmlMarkup& ma
         return SystemErrorMessage("Unable to create file", path);
     }
     // A file cut short (a full disk, a file-size limit) is removed, as a failed KMZ archive
-    // is: a truncated document would read as a damaged track.
-    const auto removed = [&path](std::string message) {
-        ::unlink(path.c_str());
+    // is: a truncated document would read as a damaged track. Only a regular file: never a
+    // device such as /dev/full.
+    struct stat status {};
+    const bool regular = ::fstat(file.Get(), &status) == 0 && S_ISREG(status.st_mode);
+    const auto removed = [&path, regular](std::string message) {
+        if (regular) {
+            ::unlink(path.c_str());
+        }
         return message;
     };
     std::size_t done = 0;

@@ -115,6 +115,10 @@ TEST(KmlFileText, WritesUtf8DocumentsAsKmlOrKmz) {
 
     EXPECT_NE(WriteKmlFile(dir / "no" / "out.kml", markup), "");
     EXPECT_NE(WriteKmzFile(dir / "no" / "out.kmz", markup, kNoDateTime), "");
+    if (std::filesystem::exists("/dev/full")) {
+        EXPECT_NE(WriteKmlFile("/dev/full", markup), "");
+        EXPECT_TRUE(std::filesystem::exists("/dev/full")) << "a device is never removed";
+    }
 }
 
 TEST(KmlFileText, EveryCorpusFileLoadsOrFailsWithAMessage) {
