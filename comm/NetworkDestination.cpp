@@ -133,11 +133,7 @@ SerialPort::WriteResult NetworkDestinationEndpoint::Send(std::string_view bytes)
     return {};
 }
 
-int DestinationNetworkRecvProc(ApplicationCore* application) {
-    if (application == nullptr) {
-        return 1;
-    }
-    NetworkDestinationEndpoint& endpoint = application->NetworkDestination();
+int ServeNetworkReaders(NetworkDestinationEndpoint& endpoint) {
     NetworkReaders* readers = endpoint.Readers();
     if (readers == nullptr) {
         return 4;
@@ -151,22 +147,32 @@ int DestinationNetworkRecvProc(ApplicationCore* application) {
     return 12;
 }
 
+CommEndpoint::WriteBytes NetworkWriter(NetworkDestinationEndpoint& endpoint) {
+    return
+        [&endpoint, url = NetworkAddressText(endpoint.RunningAddress())](std::string_view bytes) {
+            const SerialPort::WriteResult result = endpoint.Send(bytes);
+            if (result.status == SerialPort::Status::Failed) {
+                endpoint.ReportDeviceFailure(result.failure, url);
+            }
+            return result;
+        };
+}
+
+int DestinationNetworkRecvProc(ApplicationCore* application) {
+    if (application == nullptr) {
+        return 1;
+    }
+    return ServeNetworkReaders(application->NetworkDestination());
+}
+
 int DestinationNetworkSendProc(ApplicationCore* application) {
     if (application == nullptr) {
         return 2;
     }
     NetworkDestinationEndpoint& endpoint = application->NetworkDestination();
-    WorkerThreadSlot& slot = endpoint.SendSlot();
-    if (!slot.KeepRunning()) {
+    if (!endpoint.SendSlot().KeepRunning()) {
         return 7;
     }
-    const std::string url = NetworkAddressText(endpoint.RunningAddress());
-    const auto write = [&](std::string_view bytes) {
-        const SerialPort::WriteResult result = endpoint.Send(bytes);
-        if (result.status == SerialPort::Status::Failed) {
-            endpoint.ReportDeviceFailure(result.failure, url);
-        }
-        return result;
-    };
-    return RunDestinationSendLoop(*application, endpoint, write, url);
+    return RunDestinationSendLoop(*application, endpoint, NetworkWriter(endpoint),
+                                  NetworkAddressText(endpoint.RunningAddress()));
 }

@@ -56,6 +56,11 @@ private:
     bool m_running = false;
 };
 
+// The threads of a network destination or autopilot port: the receive thread serves the
+// readers of a TCP server; the writer sends bytes and reports a failure.
+int ServeNetworkReaders(NetworkDestinationEndpoint& endpoint);
+CommEndpoint::WriteBytes NetworkWriter(NetworkDestinationEndpoint& endpoint);
+
 // The two thread procedures of the network destination.
 int DestinationNetworkRecvProc(ApplicationCore* application);
 int DestinationNetworkSendProc(ApplicationCore* application);

@@ -215,10 +215,11 @@ std::string SerialEndpoint::LineRateText() const {
 }
 
 ResolvedDevice SerialEndpoint::ResolveForOpen(ApplicationCore& application) const {
-    // A playback into the virtual port writes where its host takes the application's bytes,
-    // not into the terminal that its readers share and set up for themselves.
+    // A playback or an autopilot output into the virtual port writes where its host takes the
+    // application's bytes, not into the terminal that its readers share and set up for
+    // themselves.
     const int virtualPort = application.VirtualSerialPortIndex();
-    if (this == &application.SerialDestination() && virtualPort != kNoVirtualPort &&
+    if (this != &application.SerialSource() && virtualPort != kNoVirtualPort &&
         m_portName == VirtualPortName(virtualPort)) {
         if (auto input = VirtualPortInput(application.Paths(), virtualPort)) {
             ResolvedDevice device;
@@ -309,11 +310,7 @@ int SourceSerialSendProc(ApplicationCore* application) {
     }
 }
 
-int DestinationSerialRecvProc(ApplicationCore* application) {
-    if (application == nullptr) {
-        return 1;
-    }
-    SerialEndpoint& endpoint = application->SerialDestination();
+int ConsumerSerialReceive(ApplicationCore* application, SerialEndpoint& endpoint) {
     if (const int code = CheckStart(application, endpoint, 4); code != 0) {
         return code;
     }
@@ -327,29 +324,44 @@ int DestinationSerialRecvProc(ApplicationCore* application) {
     return ReceiveLoop(endpoint, 10, [](std::string_view) { return true; });
 }
 
-int DestinationSerialSendProc(ApplicationCore* application) {
-    if (application == nullptr) {
-        return 2;
-    }
-    SerialEndpoint& endpoint = application->SerialDestination();
+CommEndpoint::WriteBytes ConsumerSerialWriter(SerialEndpoint& endpoint) {
+    return [&endpoint](std::string_view bytes) {
+        const SerialPort::WriteResult result =
+            endpoint.Port().Write(bytes, endpoint.SendSlot().StopDescriptor());
+        if (result.status == SerialPort::Status::Failed) {
+            endpoint.ReportDeviceFailure(result.failure, endpoint.RunningPortName());
+        }
+        return result;
+    };
+}
+
+int CheckConsumerSend(SerialEndpoint& endpoint) {
     if (endpoint.RunningPortName().empty()) {
         return 4;
     }
     if (!endpoint.Port().IsOpen()) {
         return 5;
     }
-    WorkerThreadSlot& slot = endpoint.SendSlot();
-    if (!slot.KeepRunning()) {
-        return 7;
+    return endpoint.SendSlot().KeepRunning() ? 0 : 7;
+}
+
+int DestinationSerialRecvProc(ApplicationCore* application) {
+    if (application == nullptr) {
+        return 1;
     }
-    // A failed write is reported here; the upload's report of the same failure then finds it
-    // reported already.
-    const auto write = [&](std::string_view bytes) {
-        const SerialPort::WriteResult result = endpoint.Port().Write(bytes, slot.StopDescriptor());
-        if (result.status == SerialPort::Status::Failed) {
-            endpoint.ReportDeviceFailure(result.failure, endpoint.RunningPortName());
-        }
-        return result;
-    };
-    return RunDestinationSendLoop(*application, endpoint, write, endpoint.RunningPortName());
+    return ConsumerSerialReceive(application, application->SerialDestination());
+}
+
+int DestinationSerialSendProc(ApplicationCore* application) {
+    if (application == nullptr) {
+        return 2;
+    }
+    SerialEndpoint& endpoint = application->SerialDestination();
+    if (const int code = CheckConsumerSend(endpoint); code != 0) {
+        return code;
+    }
+    // A failed write is reported by the writer; the upload's report of the same failure then
+    // finds it reported already.
+    return RunDestinationSendLoop(*application, endpoint, ConsumerSerialWriter(endpoint),
+                                  endpoint.RunningPortName());
 }

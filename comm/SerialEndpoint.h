@@ -59,6 +59,14 @@ private:
     std::optional<int> m_baudChoice;
 };
 
+// The threads of a port that is written to (a destination, the autopilot port). The receive
+// thread reads and drops what the device sends, so that its buffer never fills, but never reads
+// the virtual port. The send thread first checks that the port is open (0 when it is, else its
+// exit code); the writer writes bytes on it and reports a failed write.
+int ConsumerSerialReceive(ApplicationCore* application, SerialEndpoint& endpoint);
+int CheckConsumerSend(SerialEndpoint& endpoint);
+CommEndpoint::WriteBytes ConsumerSerialWriter(SerialEndpoint& endpoint);
+
 // The four serial thread procedures.
 int SourceSerialRecvProc(ApplicationCore* application);
 int SourceSerialSendProc(ApplicationCore* application);
