@@ -42,3 +42,8 @@ void WindowOptionUsers::SetKindOfRouteGuidance(std::int32_t kind) {
 void WindowOptionUsers::SetAntennaAltitudeMode(std::int32_t mode) {
     m_frameSettings.antennaAltitudeMode = mode;
 }
+
+void WindowOptionUsers::SetAutopilotPort(const std::string& port) {
+    m_frameSettings.autopilotPort = port;
+    m_core.SetAutopilotPort(port);
+}

@@ -24,6 +24,7 @@ public:
     void SetGoogleTrackLineColored(std::int32_t colored) override;
     void SetKindOfRouteGuidance(std::int32_t kind) override;
     void SetAntennaAltitudeMode(std::int32_t mode) override;
+    void SetAutopilotPort(const std::string& port) override;
 
 private:
     CObrin2View& m_view;

@@ -40,13 +40,16 @@ ApplicationCore::ApplicationCore(const ApplicationServices& services)
       m_deviceFolder(services.paths), m_serialSource(services.calls),
       m_serialDestination(services.calls), m_bluetoothSource(services.bluetooth, services.calls),
       m_bluetoothDestination(services.bluetooth, services.calls), m_networkSource(services.calls),
-      m_networkDestination(services.calls) {
+      m_networkDestination(services.calls), m_autopilotSerial(services.calls),
+      m_autopilotNetwork(services.calls) {
     m_serialSource.SetApplication(this);
     m_serialDestination.SetApplication(this);
     m_bluetoothSource.SetApplication(this);
     m_bluetoothDestination.SetApplication(this);
     m_networkSource.SetApplication(this);
     m_networkDestination.SetApplication(this);
+    m_autopilotSerial.SetApplication(this);
+    m_autopilotNetwork.SetApplication(this);
     m_inquirySlot.SetPrompts(&services.prompts);
     m_playbackReader.SetPrompts(&services.prompts);
     m_storeReader.SetPrompts(&services.prompts);
@@ -76,6 +79,10 @@ void ApplicationCore::StopWorkers() {
     m_networkSource.ReceiveSlot().Stop();
     m_networkDestination.ReceiveSlot().Stop();
     m_networkDestination.SendSlot().Stop();
+    m_autopilotSerial.ReceiveSlot().Stop();
+    m_autopilotSerial.SendSlot().Stop();
+    m_autopilotNetwork.ReceiveSlot().Stop();
+    m_autopilotNetwork.SendSlot().Stop();
     m_inquirySlot.Stop();
 }
 
@@ -144,6 +151,7 @@ void ApplicationCore::ApplySettings(const Settings& settings) {
     apply(m_document.Track(kEngineTrack1), settings.fromFile);
     apply(m_document.Track(kEngineTrack2), settings.fromDirect);
     m_pacedPlayback.store(settings.pacedByLogTime);
+    SetAutopilotPort(settings.general.autopilotPort);
 }
 
 StartupRegistration ApplicationCore::RegisterVirtualPort(IDeviceManager& devices) {
@@ -220,6 +228,7 @@ void ApplicationCore::RecordCommand() {
     IViewHost& view = m_services.view;
     CTrack& track2 = m_document.Track(kEngineTrack2);
     if (CommEndpoint* running = RunningSource()) {
+        StopAutopilot();
         const std::string kept = running->Close();
         {
             std::lock_guard lock(m_track2Lock);
@@ -252,6 +261,9 @@ void ApplicationCore::RecordCommand() {
     if (ShownEngine() == kEngineTrack2) {
         view.RefreshTitle();
     }
+    if (!m_autopilotPort.empty() && !IsAutopilotRunning()) {
+        StartAutopilot(); // a failure was reported; the recording goes on without it
+    }
     view.StartRefreshTimer();
     view.SelectView(m_document.Store().Mode() != NavigationMode::None
                         ? command_ids::kViewRouteGuidance
@@ -282,6 +294,8 @@ void ApplicationCore::StopAfterDeviceFailure(CommEndpoint& endpoint, unsigned ru
     } else if (&endpoint == &m_serialDestination || &endpoint == &m_bluetoothDestination ||
                &endpoint == &m_networkDestination) {
         PlaybackToCommand();
+    } else if (&endpoint == &m_autopilotSerial || &endpoint == &m_autopilotNetwork) {
+        StopAutopilot();
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comm/AutopilotOutput.h"
 #include "comm/BluetoothEndpoint.h"
 #include "comm/BluetoothTransport.h"
 #include "comm/FileCommunication.h"
@@ -70,6 +71,8 @@ public:
     // The rest of the settings load: the virtual serial port of the loaded choice is
     // registered when missing, or a stored registration withdrawn when none is chosen.
     StartupRegistration RegisterVirtualPort(IDeviceManager& devices);
+    // The store reader started by Start is still reading the navigation store.
+    bool IsStoreLoading() const { return m_storeReader.IsRunning(); }
     // "Save Changes Now": writes the navigation store with the save reader.
     void SaveChangesNow();
     // Stops every worker thread (readers, endpoints, inquiry) and waits for them; before the
@@ -116,6 +119,32 @@ public:
     // The longest silence a gap in the log becomes in paced playback (not kept).
     void SetMaxLogGap(std::chrono::milliseconds gap) { m_maxLogGap.store(gap); }
     std::chrono::milliseconds MaxLogGap() const { return m_maxLogGap.load(); }
+
+    // --- Autopilot port (user-interface thread) ---------------------------------------------
+
+    // The autopilot port of the options: a port name (the virtual port among them) or a
+    // network destination's URL (tcp-server://, udp://); empty for none. A change while the
+    // port is open reopens it on the new one.
+    void SetAutopilotPort(const std::string& port);
+    const std::string& AutopilotPort() const { return m_autopilotPort; }
+    // Opens the autopilot port; a failure is reported. True when it runs. A recording opens
+    // the chosen port itself when it starts, and closes it when it stops.
+    bool StartAutopilot();
+    void StopAutopilot();
+    bool IsAutopilotRunning() const {
+        return m_autopilotSerial.IsRunning() || m_autopilotNetwork.IsRunning();
+    }
+    // "Autopilot: " and the port while it runs, else empty.
+    std::string AutopilotText() const;
+    // The newest fix of the live track.
+    LiveFix NewestLiveFix();
+    // The guidance of the live fix, once a second: the update of `guidance` (which advances a
+    // followed route) and, while the autopilot port runs, its sentences for a new fix handed
+    // to the port's send thread.
+    GuidanceUpdate GuideLiveFix(CRouteGuidance& guidance);
+    SerialEndpoint& AutopilotSerial() { return m_autopilotSerial; }
+    NetworkDestinationEndpoint& AutopilotNetwork() { return m_autopilotNetwork; }
+    AutopilotFeed& Autopilot() { return m_autopilotFeed; }
 
     // After a device failure in run `run` of an endpoint: stops it as its command would, unless
     // it was stopped (or started anew) meanwhile.
@@ -213,6 +242,11 @@ private:
     BluetoothEndpoint m_bluetoothDestination;
     NetworkSourceEndpoint m_networkSource;
     NetworkDestinationEndpoint m_networkDestination;
+    std::string m_autopilotPort;
+    SerialEndpoint m_autopilotSerial;
+    NetworkDestinationEndpoint m_autopilotNetwork;
+    AutopilotFeed m_autopilotFeed;
+    AutopilotSteering m_autopilotSteering;
     mutable std::mutex m_bluetoothDevicesLock;
     std::vector<BluetoothDevice> m_bluetoothDevices;
     WorkerThreadSlot m_inquirySlot;

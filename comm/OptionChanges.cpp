@@ -45,4 +45,10 @@ void ApplyOptions(const GeneralSettings& current, const GeneralSettings& chosen,
         accessor.SetValueName(row.valueName);
         accessor.WriteDword(static_cast<std::uint32_t>(value));
     }
+    if (chosen.autopilotPort != current.autopilotPort) {
+        users.SetAutopilotPort(chosen.autopilotPort);
+    }
+    accessor.SetKey(keys::kCommunication);
+    accessor.SetValueName(keys::kAutopilotPort);
+    accessor.WriteString(chosen.autopilotPort);
 }

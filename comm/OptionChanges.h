@@ -3,6 +3,7 @@
 #include "platform/Settings.h"
 
 #include <cstdint>
+#include <string>
 
 class RegistryStore;
 
@@ -28,12 +29,15 @@ public:
     virtual void SetKindOfRouteGuidance(std::int32_t kind) = 0;
     // The document (KML export).
     virtual void SetAntennaAltitudeMode(std::int32_t mode) = 0;
+    // The application core, which reopens a running autopilot port on the new one.
+    virtual void SetAutopilotPort(const std::string& port) = 0;
 };
 
 // OK in the option dialog, over the eight General values that the dialog edits (the others
-// are left alone). Option by option, in the order of the declaration above: when the chosen
-// value differs from the current one it is handed to its users, then the option's value is
-// written to the "General" key, changed or not, so that the stored values are the ones in
-// force afterwards. Write failures are ignored, as every settings write is.
+// are left alone), then the autopilot port (written below the communication key). Option by option,
+// in the order of the declaration above: when the chosen value differs from the current one it is
+// handed to its users, then the option's value is written to the "General" key, changed or not, so
+// that the stored values are the ones in force afterwards. Write failures are ignored, as every
+// settings write is.
 void ApplyOptions(const GeneralSettings& current, const GeneralSettings& chosen,
                   IOptionUsers& users, RegistryStore& registry);

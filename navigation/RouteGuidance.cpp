@@ -358,13 +358,15 @@ GuidanceDisplay CRouteGuidance::Display(const GuidanceTarget& target, const Guid
     return display;
 }
 
-GuidanceDisplay CRouteGuidance::Update(CNavigationDataBase& store, const GuidanceFix& fix) {
-    const GuidanceTarget target = store.CurrentGuidanceTarget();
-    const GuidanceValues values = ComputeGuidanceValues(target, fix, m_settings.followTheRoute);
-    GuidanceDisplay display = Display(target, values, fix);
-    if (display.hasDestination && fix.hasPosition && target.mode == NavigationMode::GoAlong &&
-        m_settings.followTheRoute && values.distance < RadiiForKind(m_settings.kind).arrival) {
-        store.AdvanceActiveWaypoint(target.routeIndex, target.activeIndex);
+GuidanceUpdate CRouteGuidance::Update(CNavigationDataBase& store, const GuidanceFix& fix) {
+    GuidanceUpdate update;
+    update.target = store.CurrentGuidanceTarget();
+    update.values = ComputeGuidanceValues(update.target, fix, m_settings.followTheRoute);
+    update.display = Display(update.target, update.values, fix);
+    if (update.display.hasDestination && fix.hasPosition &&
+        update.target.mode == NavigationMode::GoAlong && m_settings.followTheRoute &&
+        update.values.distance < RadiiForKind(m_settings.kind).arrival) {
+        store.AdvanceActiveWaypoint(update.target.routeIndex, update.target.activeIndex);
     }
-    return display;
+    return update;
 }

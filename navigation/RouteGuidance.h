@@ -97,6 +97,14 @@ struct GuidanceDisplay {
     std::string fieldText;
 };
 
+// One update: the target read from the store, the values derived for the fix (those an
+// autopilot is sent), and what the view shows of them.
+struct GuidanceUpdate {
+    GuidanceTarget target;
+    GuidanceValues values;
+    GuidanceDisplay display;
+};
+
 // The route guidance of one view: the settings, the ETE/ETA alternation toggle flipped on every
 // update, and the clock that ETA counts from.
 class CRouteGuidance {
@@ -106,9 +114,10 @@ public:
     void SetSettings(const GuidanceSettings& settings) { m_settings = settings; }
     const GuidanceSettings& Settings() const { return m_settings; }
 
-    // One update for a new fix: reads the target from the store, computes the display and, when
-    // the destination is reached while following the route, moves on to the next waypoint.
-    GuidanceDisplay Update(CNavigationDataBase& store, const GuidanceFix& fix);
+    // One update for a new fix: reads the target from the store, computes the values and the
+    // display and, when the destination is reached while following the route, moves on to the
+    // next waypoint (the update still tells of the target it reached).
+    GuidanceUpdate Update(CNavigationDataBase& store, const GuidanceFix& fix);
 
     // The display for a target (no automatic advance); flips the toggle.
     GuidanceDisplay Show(const GuidanceTarget& target, const GuidanceFix& fix);

@@ -56,6 +56,9 @@ struct GeneralSettings {
     std::int32_t kindOfRouteGuidance = 2; // 1 walk, 2 drive, 3 flight
     std::int32_t antennaAltitudeMode = 1;
     std::int32_t averaging = 1;
+    // Where the autopilot is steered from: a port name or a network destination's URL; empty
+    // for none. Kept below the communication key, not with the numbers above.
+    std::string autopilotPort;
 
     bool operator==(const GeneralSettings&) const = default;
 };

@@ -61,6 +61,8 @@ inline constexpr const char* kDeviceName = "DeviceName";                        
 inline constexpr const char* kRemoteDeviceAddress = "RemoteDeviceAddress";           // 64-bit
 inline constexpr const char* kSerialPort = "SerialPort";                             // string
 inline constexpr const char* kNetworkAddress = "NetworkAddress";                     // string
+// The autopilot port: a port name or a network destination's URL; missing or empty: none.
+inline constexpr const char* kAutopilotPort = "AutopilotPort"; // string
 // The line rate of the configured serial source; 0 or missing: detected.
 inline constexpr const char* kSourceBaudRate = "SourceBaudRate"; // DWORD
 // Below kCommunication: the rate last detected on each port, the value named like the port.

@@ -172,6 +172,8 @@ Settings LoadSettings(RegistryStore& store) {
     ReadInt(accessor, keys::kAntennaAltitudeMode, general.antennaAltitudeMode);
     ReadInt(accessor, keys::kKindOfRouteGuidance, general.kindOfRouteGuidance);
     ReadInt(accessor, keys::kAveraging, general.averaging);
+    accessor.SetKey(keys::kCommunication);
+    ReadText(accessor, keys::kAutopilotPort, general.autopilotPort);
     return settings;
 }
 

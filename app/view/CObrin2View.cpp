@@ -293,7 +293,7 @@ void CObrin2View::DrawView() {
         return;
     }
     // Until the next tick: the guidance of the newest point, without moving along the route.
-    const GuidanceFix fix = NewestLiveFix();
+    const GuidanceFix fix = m_core.NewestLiveFix().fix;
     CNavigationDataBase& store = m_core.Document().Store();
     {
         std::lock_guard lock(store.Lock());
@@ -395,36 +395,23 @@ ProfileAxes CObrin2View::AxesOf(const PlotScaleKey& key) const {
 }
 
 void CObrin2View::DrawGuidanceView() {
-    DrawGuidancePanel(m_image, m_image.rect(), m_guidanceDisplay, m_units, *m_palette, Dpi());
+    DrawGuidancePanel(m_image, m_image.rect(), m_guidanceDisplay, m_units, *m_palette, Dpi(),
+                      m_core.AutopilotText());
     update();
 }
 
-GuidanceFix CObrin2View::NewestLiveFix() {
-    TrackPoint newest;
-    {
-        std::lock_guard lock(m_core.TrackLock(kEngineTrack2));
-        const CTrack& track = m_core.Document().Track(kEngineTrack2);
-        newest = track.PointAt(track.LastIndex());
-    }
-    GuidanceFix fix;
-    fix.latitude = newest.Position().Latitude().DecimalDegrees();
-    fix.longitude = newest.Position().Longitude().DecimalDegrees();
-    fix.speed = newest.SpeedOverGround();
-    fix.track = newest.CourseOverGround();
-    fix.hasPosition = newest.Position().IsValid();
-    return fix;
-}
-
 void CObrin2View::RefreshTick() {
-    if (ShownKind() == kViewKindRouteGuidance) {
-        const GuidanceFix fix = NewestLiveFix();
-        CNavigationDataBase& store = m_core.Document().Store();
-        {
-            std::lock_guard lock(store.Lock());
-            m_guidanceDisplay = m_guidance.Update(store, fix);
+    // The autopilot is steered whatever the view shows, from the same update the route
+    // guidance view would show.
+    const bool guidanceShown = ShownKind() == kViewKindRouteGuidance;
+    if (guidanceShown || m_core.IsAutopilotRunning()) {
+        const GuidanceUpdate update = m_core.GuideLiveFix(m_guidance);
+        if (guidanceShown) {
+            m_guidanceDisplay = update.display;
+            DrawGuidanceView();
         }
-        DrawGuidanceView();
-    } else if (ShownEngine() == kEngineTrack2) {
+    }
+    if (!guidanceShown && ShownEngine() == kEngineTrack2) {
         DrawTrackView(false);
     }
 }

@@ -112,7 +112,6 @@ private:
     void DrawView();
     void DrawTrackView(bool fromScratch);
     void DrawGuidanceView();
-    GuidanceFix NewestLiveFix();
     void OnActionKey();
     void CycleView(int step);
     void RedrawFromScratch();

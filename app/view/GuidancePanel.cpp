@@ -50,10 +50,21 @@ QString WithUnit(const std::string& value, const char* unit) {
 
 } // namespace
 
-void DrawGuidancePanel(QImage& image, const QRect& rect, const GuidanceDisplay& display,
-                       DistanceUnit units, const ViewPalette& palette, int dpi) {
+void DrawGuidancePanel(QImage& image, const QRect& whole, const GuidanceDisplay& display,
+                       DistanceUnit units, const ViewPalette& palette, int dpi,
+                       const std::string& autopilot) {
     QPainter painter(&image);
-    painter.fillRect(rect, palette.background);
+    painter.fillRect(whole, palette.background);
+    QRect rect = whole;
+    if (!autopilot.empty()) {
+        // A driver must see at a glance that the boat steers itself.
+        const QRect strip(whole.left(), whole.top(), whole.width(), whole.height() / 12);
+        painter.fillRect(strip, palette.indicator);
+        painter.setPen(palette.background);
+        DrawFitted(painter, strip.adjusted(strip.height() / 4, 0, -strip.height() / 4, 0),
+                   QString::fromStdString(autopilot), dpi);
+        rect.setTop(strip.bottom() + 1);
+    }
     painter.setPen(palette.text);
     if (!display.hasDestination) {
         DrawFitted(painter, Rows(rect, 3, 2), QString::fromStdString(display.destinationLabel),

@@ -28,6 +28,9 @@ public:
     void SetGoogleTrackLineColored(std::int32_t v) override { Add("GoogleTrackLineColored", v); }
     void SetKindOfRouteGuidance(std::int32_t v) override { Add("KindOfRouteGuidance", v); }
     void SetAntennaAltitudeMode(std::int32_t v) override { Add("AntennaAltitudeMode", v); }
+    void SetAutopilotPort(const std::string& port) override {
+        calls.push_back("AutopilotPort " + port);
+    }
 
     std::vector<std::string> calls;
 
@@ -48,6 +51,7 @@ GeneralSettings AllChanged() {
     general.googleTrackLineColored = 0;
     general.kindOfRouteGuidance = 3;
     general.antennaAltitudeMode = 2;
+    general.autopilotPort = "tcp-server://:10110";
     return general;
 }
 
@@ -70,11 +74,11 @@ TEST(OptionChanges, ChangedOptionsReachTheirUsersInOrderAndAllAreStored) {
     OptionsFile settings;
     RecordingUsers users;
     ApplyOptions(GeneralSettings{}, AllChanged(), users, settings.registry);
-    EXPECT_EQ(users.calls,
-              (std::vector<std::string>{"DistanceUnits 1", "ShowFullDTStatistic 0",
-                                        "ShowFullFFStatistic 0", "AutomaticallyFollowTheRoute 0",
-                                        "VSerialPort 4", "GoogleTrackLineColored 0",
-                                        "KindOfRouteGuidance 3", "AntennaAltitudeMode 2"}));
+    EXPECT_EQ(users.calls, (std::vector<std::string>{
+                               "DistanceUnits 1", "ShowFullDTStatistic 0", "ShowFullFFStatistic 0",
+                               "AutomaticallyFollowTheRoute 0", "VSerialPort 4",
+                               "GoogleTrackLineColored 0", "KindOfRouteGuidance 3",
+                               "AntennaAltitudeMode 2", "AutopilotPort tcp-server://:10110"}));
     EXPECT_EQ(settings.Stored(), AllChanged());
 }
 

@@ -50,7 +50,7 @@ TEST_F(StoreTest, TheRouteMovesOnInsideTheArrivalRadiusOfItsKind) {
         CRouteGuidance guidance(clock);
         guidance.SetSettings({c.kind, true, DistanceUnit::Kilometers, GuidanceField::ETE});
         const double latitude = -c.metres / 1852.0 * DegreesPerMile();
-        const GuidanceDisplay display = guidance.Update(store, FixAt(latitude, 0.0));
+        const GuidanceDisplay display = guidance.Update(store, FixAt(latitude, 0.0)).display;
         EXPECT_EQ(display.distance, Format("%.3f", c.metres / 1000.0));
         EXPECT_EQ(store.Route(0).ActiveIndex(), c.advances ? 1 : 0);
     }
@@ -85,7 +85,7 @@ TEST_F(StoreTest, WithoutAFixTheDestinationIsShownAndNothingThatNeedsAPosition) 
     guidance.SetSettings({2, true, DistanceUnit::NauticalMiles, GuidanceField::XTK});
     GuidanceFix noFix = FixAt(0.0, 0.0);
     noFix.hasPosition = false;
-    const GuidanceDisplay display = guidance.Update(store, noFix);
+    const GuidanceDisplay display = guidance.Update(store, noFix).display;
     EXPECT_TRUE(display.hasDestination);
     const GuidanceTarget target = store.CurrentGuidanceTarget();
     EXPECT_EQ(display.destinationLabel, DestinationLabel(target));
@@ -122,7 +122,7 @@ TEST_F(StoreTest, TheTargetOfARouteNamesItsNeighboursAndTheRemainingLegs) {
     EXPECT_EQ(guidance.FieldLabel(GuidanceField::ETA, GoToTarget("A", At(0, 0))), "ETA");
 
     store.SetNavigationTarget(0, 0);
-    EXPECT_EQ(guidance.Update(store, fix).destinationLabel, "No destination");
+    EXPECT_EQ(guidance.Update(store, fix).display.destinationLabel, "No destination");
 }
 
 // ---- Steering indicator -----------------------------------------------------------------
