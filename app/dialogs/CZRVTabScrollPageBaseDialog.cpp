@@ -34,6 +34,21 @@ QComboBox* CZRVTabScrollPageBaseDialog::AddList(const char* label, const ListEnt
     return list;
 }
 
+QComboBox* CZRVTabScrollPageBaseDialog::AddEditableList(const char* label,
+                                                        const QStringList& entries,
+                                                        const QString& text) {
+    QComboBox* list = AddList(label, {}, 0);
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->addItems(entries);
+    if (const int index = list->findText(text); index >= 0) {
+        list->setCurrentIndex(index);
+    } else {
+        list->setEditText(text);
+    }
+    return list;
+}
+
 QCheckBox* CZRVTabScrollPageBaseDialog::AddCheckBox(const char* text, bool checked) {
     auto* box = new QCheckBox(QString::fromUtf8(text), widget());
     box->setChecked(checked);

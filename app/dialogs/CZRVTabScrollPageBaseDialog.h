@@ -3,6 +3,7 @@
 #include <QScrollArea>
 
 #include <QString>
+#include <QStringList>
 
 #include <utility>
 #include <vector>
@@ -27,6 +28,8 @@ public:
 protected:
     // A list under its label (with its mnemonic) with the entry of `value` chosen.
     QComboBox* AddList(const char* label, const ListEntries& entries, int value);
+    // A list under its label that also takes a typed text, showing `text`.
+    QComboBox* AddEditableList(const char* label, const QStringList& entries, const QString& text);
     QCheckBox* AddCheckBox(const char* text, bool checked);
     // A line of text under the control before it.
     void AddHint(const char* text);

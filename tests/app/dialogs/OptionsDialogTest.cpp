@@ -92,6 +92,7 @@ GeneralSettings Chosen() {
     values.distanceUnits = 1;
     values.googleTrackLineColored = 0;
     values.antennaAltitudeMode = 2;
+    values.autopilotPort = "udp://127.0.0.1:10110";
     return values;
 }
 
@@ -208,7 +209,10 @@ void OptionsDialogTest::PagesShowTheirLabelsAndValuesInTabOrder() {
              QStringList({"Route Guidance", "Playback", "Record", "Common"}));
     QCOMPARE(PageContent(*dialog.RouteGuidancePage()),
              QStringList({"Kind of route &guidance:", "Walk|Drive|[Flight]",
-                          "[ ] &Automatically follow the route"}));
+                          "[ ] &Automatically follow the route", "Autopilot &port:",
+                          "None|COM0:|COM1:|COM2:|COM3:|COM4:|COM5:|COM6:|COM7:|COM8:|COM9:|"
+                          "tcp-server://:10110|[udp://127.0.0.1:10110]",
+                          "A port, tcp-server://:PORT or udp://HOST:PORT"}));
     QCOMPARE(PageContent(*dialog.PlaybackPage()),
              QStringList({"[ ] Show full statistic for Recorde&d", "Virtual &COM Port:",
                           "None|COM0:|COM1:|COM2:|COM3:|[COM4:]|COM5:|COM6:|COM7:|COM8:|COM9:"}));
@@ -288,8 +292,11 @@ void OptionsDialogTest::OkAppliesTheChangesAndStoresEveryOption() {
             dialog.CommonPage()->UnitsList()->setCurrentIndex(0);
             dialog.CommonPage()->ColoredBox()->setChecked(false);
             dialog.CommonPage()->AltitudeModeList()->setCurrentIndex(1);
+            dialog.RouteGuidancePage()->AutopilotList()->setEditText("udp://127.0.0.1:10110");
         },
         true);
+    QCOMPARE(StoredSettings().general.autopilotPort, "udp://127.0.0.1:10110");
+    QCOMPARE(m_app->Core().AutopilotPort(), "udp://127.0.0.1:10110");
     QCOMPARE(m_devices->calls,
              (std::vector<std::string>{"Deregister 81", "Register COM 4 ppcZRV3SerialDrv.dll 0"}));
     QCOMPARE(m_app->Core().VirtualSerialPortIndex(), 4);
