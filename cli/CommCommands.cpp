@@ -1,5 +1,6 @@
 #include "cli/CommCommands.h"
 
+#include "cli/CommonOptions.h"
 #include "comm/ApplicationCore.h"
 #include "comm/BaudRateSettings.h"
 #include "comm/DeviceManager.h"
@@ -28,6 +29,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -147,7 +149,57 @@ struct RecordOptions {
     std::optional<std::string> port;
     std::optional<int> baud;
     bool keep = true;
+    GuidanceTargetChoice target;
+    bool activeGiven = false;
+    std::optional<std::string> autopilot;
 };
+
+// The values of the options that steer an autopilot during the recording.
+bool ParseSteeringOption(std::span<const std::string> args, std::size_t& i, RecordOptions& options,
+                         std::string& problem) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--go-to" || arg == "--go-along" || arg == "--autopilot") {
+        if (!hasValue) {
+            problem = OptionTakes(arg, arg == "--go-to"      ? "a waypoint name"
+                                       : arg == "--go-along" ? "a route name"
+                                                             : "a PORT or URL");
+            return false;
+        }
+        (arg == "--go-to"      ? options.target.waypoint
+         : arg == "--go-along" ? options.target.route
+                               : options.autopilot) = args[++i];
+        return true;
+    }
+    int row = 0;
+    const std::string value = hasValue ? args[i + 1] : std::string();
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), row);
+    if (error != std::errc() || end != value.data() + value.size() || row < 1) {
+        problem = OptionTakes(arg, "a row number from 1");
+        return false;
+    }
+    options.target.activeRow = row;
+    options.activeGiven = true;
+    ++i;
+    return true;
+}
+
+// What is wrong with the steering options together; empty when nothing is.
+std::string SteeringProblem(const RecordOptions& options) {
+    if (options.target.waypoint && options.target.route) {
+        return "--go-to and --go-along exclude each other";
+    }
+    if (options.activeGiven && !options.target.route) {
+        return "--active is for --go-along";
+    }
+    if (options.autopilot && LooksLikeNetworkUrl(*options.autopilot)) {
+        std::string problem;
+        if (!ParseNetworkAddress(*options.autopilot, Direction::Playback, problem)) {
+            return "--autopilot: " + problem;
+        }
+    }
+    return {};
+}
 
 // Nothing, with the problem, when the command line is wrong.
 std::optional<RecordOptions> ParseRecordOptions(std::span<const std::string> args,
@@ -169,6 +221,11 @@ std::optional<RecordOptions> ParseRecordOptions(std::span<const std::string> arg
                     OptionTakes("--baud", "4800, 9600, 19200, 38400, 57600, 115200 or detect");
                 return std::nullopt;
             }
+        } else if (arg == "--go-to" || arg == "--go-along" || arg == "--active" ||
+                   arg == "--autopilot") {
+            if (!ParseSteeringOption(args, i, options, problem)) {
+                return std::nullopt;
+            }
         } else if (arg.starts_with("-")) {
             problem = UnknownOption(arg);
             return std::nullopt;
@@ -179,7 +236,46 @@ std::optional<RecordOptions> ParseRecordOptions(std::span<const std::string> arg
             options.port = arg;
         }
     }
+    problem = SteeringProblem(options);
+    if (!problem.empty()) {
+        return std::nullopt;
+    }
     return options;
+}
+
+// Steering from the command line: the autopilot port of this run and the target, set once the
+// navigation store has been read. False when the run cannot go on (the reason was printed).
+bool SetUpSteering(Session& session, const RecordOptions& options) {
+    ApplicationCore& app = session.app;
+    if (options.autopilot) {
+        app.SetAutopilotPort(*options.autopilot); // for this run only
+    }
+    if (options.target.waypoint || options.target.route) {
+        if (app.AutopilotPort().empty()) {
+            std::fprintf(stderr, "ppcObrin3-cli: --go-to and --go-along steer an autopilot: "
+                                 "--autopilot PORT is needed\n");
+            return false;
+        }
+        while (app.IsStoreLoading()) {
+            session.view.RunPosted(std::chrono::milliseconds(20));
+        }
+        CNavigationDataBase& store = app.Document().Store();
+        std::lock_guard lock(store.Lock());
+        if (!SetGuidanceTarget(store, options.target)) {
+            return false;
+        }
+    }
+    // A port given on the command line must work; one from the settings only adds to the run.
+    return !options.autopilot || app.StartAutopilot();
+}
+
+// The guidance settings of the window, for the autopilot's values.
+GuidanceSettings StoredGuidanceSettings(const GeneralSettings& general) {
+    GuidanceSettings settings;
+    settings.kind = general.kindOfRouteGuidance;
+    settings.followTheRoute = general.automaticallyFollowTheRoute != 0;
+    settings.unit = DistanceUnitOfSetting(general.distanceUnits);
+    return settings;
 }
 
 // The live fix goes to a reader that may go away (a closed pipe, a dropped ssh session): the
@@ -238,16 +334,25 @@ int RunRecord(std::span<const std::string> args) {
         return kExitFailure;
     }
     app.SerialSource().SetBaudRate(options->baud);
+    if (!SetUpSteering(session, *options)) {
+        return kExitFailure;
+    }
     CatchInterrupts();
     app.RecordCommand();
     CommEndpoint* running = app.RunningSource();
     if (running == nullptr) {
+        app.StopAutopilot();
         return kExitFailure;
     }
     CommEndpoint& source = *running;
     const std::filesystem::path recordFile = source.RecordFileName();
     StatusLines status;
     status.Print("recording from " + source.ConnectedName() + " into " + recordFile.string());
+    if (app.IsAutopilotRunning()) {
+        status.Print("steering the autopilot at " + app.AutopilotPort());
+    }
+    CRouteGuidance guidance(session.clock);
+    guidance.SetSettings(StoredGuidanceSettings(session.settings.general));
     const DistanceUnit units = DistanceUnitOfSetting(session.settings.general.distanceUnits);
     auto nextReport = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     std::string rateShown;
@@ -273,6 +378,13 @@ int RunRecord(std::span<const std::string> args) {
         {
             std::lock_guard lock(app.TrackLock(kEngineTrack2));
             line = LiveLine(app.Document().Track(kEngineTrack2), units);
+        }
+        if (app.IsAutopilotRunning()) {
+            const GuidanceDisplay shown = app.GuideLiveFix(guidance).display;
+            line += "  " + shown.destinationLabel;
+            if (shown.hasDestination) {
+                line += "  DST " + shown.distance + "  BRG " + shown.bearing;
+            }
         }
         status.Print(line);
     }
@@ -654,7 +766,9 @@ int RunDestination(std::span<const std::string> args) {
 }
 
 const CliCommand kRecordCommand = {
-    "record", "[PORT | URL] [--baud N | --baud detect] [--keep | --discard]",
+    "record",
+    "[PORT | URL] [--baud N | --baud detect] [--keep | --discard] "
+    "[--go-to WAYPOINT | --go-along ROUTE [--active N]] [--autopilot PORT | URL]",
     "record from PORT or URL, or without either from the configured source, into a record file "
     "of the "
     "documents folder, printing the live fix once per second until Ctrl-C, SIGTERM or SIGHUP, "
@@ -673,7 +787,15 @@ const CliCommand kRecordCommand = {
     "              try those rates until whole sentences arrive (the default, unless the\n"
     "              setting SourceBaudRate names a rate); the rate used is shown\n"
     "  --keep      keep the record file at the stop (the default)\n"
-    "  --discard   delete the record file at the stop\n"};
+    "  --discard   delete the record file at the stop\n"
+    "  --autopilot PORT | URL\n"
+    "              while a waypoint or route is followed, send $GPRMB, $GPAPB and $GPXTE\n"
+    "              for each new fix, once a second, to this port (4800 baud) or network\n"
+    "              destination (tcp-server://[HOST]:PORT, udp://HOST:PORT); without it the\n"
+    "              autopilot port of the options, when one is chosen\n"
+    "  --go-to WAYPOINT, --go-along ROUTE [--active N]\n"
+    "              the target to steer to (kept in the store as Go To and Go Along keep it);\n"
+    "              without either the store's own target\n"};
 
 const CliCommand kPlayCommand = {
     "play",

@@ -1,8 +1,11 @@
 #include "cli/CommonOptions.h"
 
+#include "navigation/NavigationDataBase.h"
 #include "platform/PlatformPaths.h"
 #include "platform/RegistryStore.h"
 #include "platform/SettingsStore.h"
+
+#include <cstdio>
 
 std::optional<DistanceUnit> ParseUnitOption(std::string_view text) {
     if (text == "km") {
@@ -60,4 +63,27 @@ GeneralSettings LoadGeneralSettings(IPrompts& prompts) {
 
 DistanceUnit UnitOrSetting(std::optional<DistanceUnit> option, IPrompts& prompts) {
     return option ? *option : DistanceUnitOfSetting(LoadGeneralSettings(prompts).distanceUnits);
+}
+
+bool SetGuidanceTarget(CNavigationDataBase& store, const GuidanceTargetChoice& choice) {
+    if (choice.waypoint) {
+        const int waypoint = store.FindWaypoint(*choice.waypoint);
+        if (waypoint < 0) {
+            std::fprintf(stderr, "ppcObrin3-cli: no waypoint '%s'\n", choice.waypoint->c_str());
+            return false;
+        }
+        store.SetNavigationTarget(static_cast<int>(NavItemKind::Waypoint), waypoint);
+        return true;
+    }
+    const int route = choice.route ? store.FindRoute(*choice.route) : -1;
+    if (route < 0 || choice.activeRow > store.Route(route).WaypointCount()) {
+        std::fprintf(stderr, "ppcObrin3-cli: no route '%s' with a row %d\n",
+                     choice.route.value_or("").c_str(), choice.activeRow);
+        return false;
+    }
+    store.SetNavigationTarget(static_cast<int>(NavItemKind::Route), route);
+    if (choice.activeRow > 1) {
+        store.GoToRouteRow(route, choice.activeRow - 1);
+    }
+    return true;
 }

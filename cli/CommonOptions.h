@@ -29,3 +29,17 @@ GeneralSettings LoadGeneralSettings(IPrompts& prompts);
 // The unit a command shows distances in: the --units option when given, else the
 // "DistanceUnits" setting, as the window shows them.
 DistanceUnit UnitOrSetting(std::optional<DistanceUnit> option, IPrompts& prompts);
+
+class CNavigationDataBase;
+
+// The target of guidance on the command line: a waypoint to go to, or a route to go along from
+// its row `activeRow` (from 1).
+struct GuidanceTargetChoice {
+    std::optional<std::string> waypoint;
+    std::optional<std::string> route;
+    int activeRow = 1;
+};
+
+// Makes it the store's navigation target; false, with the reason printed, when the store holds
+// no such waypoint or route row.
+bool SetGuidanceTarget(CNavigationDataBase& store, const GuidanceTargetChoice& choice);

@@ -411,9 +411,7 @@ int RunStore(std::span<const std::string> args) {
 
 struct GuideOptions {
     std::optional<std::string> store;
-    std::optional<std::string> to;
-    std::optional<std::string> along;
-    int activeRow = 1;
+    GuidanceTargetChoice target;
     std::optional<CLatLong> at;
     GuidanceFix fix;
     bool speedGiven = false;
@@ -441,14 +439,16 @@ std::optional<GuideOptions> ParseGuideOptions(std::span<const std::string> args,
             if (!hasValue) {
                 return fail(OptionTakes(arg, arg == "--store" ? "a PATH" : "a name"));
             }
-            (arg == "--store" ? options.store : arg == "--to" ? options.to : options.along) = value;
+            (arg == "--store" ? options.store
+             : arg == "--to"  ? options.target.waypoint
+                              : options.target.route) = value;
             ++i;
         } else if (arg == "--active") {
             const auto row = ParseNumber(value);
             if (!row || *row < 1 || *row != static_cast<int>(*row)) {
                 return fail(OptionTakes(arg, "a row number from 1"));
             }
-            options.activeRow = static_cast<int>(*row);
+            options.target.activeRow = static_cast<int>(*row);
             ++i;
         } else if (arg == "--at") {
             options.at =
@@ -502,7 +502,7 @@ std::optional<GuideOptions> ParseGuideOptions(std::span<const std::string> args,
     if (!options.store) {
         return fail("missing --store PATH");
     }
-    if (options.to.has_value() == options.along.has_value()) {
+    if (options.target.waypoint.has_value() == options.target.route.has_value()) {
         return fail("one of --to WAYPOINT and --along ROUTE is needed");
     }
     if (!options.at) {
@@ -539,24 +539,8 @@ int RunGuide(std::span<const std::string> args) {
         return kExitFailure;
     }
     CNavigationDataBase& store = cli.Store();
-    if (options->to) {
-        const int waypoint = store.FindWaypoint(*options->to);
-        if (waypoint < 0) {
-            std::fprintf(stderr, "ppcObrin3-cli: no waypoint '%s'\n", options->to->c_str());
-            return kExitFailure;
-        }
-        store.SetNavigationTarget(static_cast<int>(NavItemKind::Waypoint), waypoint);
-    } else {
-        const int route = store.FindRoute(*options->along);
-        if (route < 0 || options->activeRow > store.Route(route).WaypointCount()) {
-            std::fprintf(stderr, "ppcObrin3-cli: no route '%s' with a row %d\n",
-                         options->along->c_str(), options->activeRow);
-            return kExitFailure;
-        }
-        store.SetNavigationTarget(static_cast<int>(NavItemKind::Route), route);
-        if (options->activeRow > 1) {
-            store.GoToRouteRow(route, options->activeRow - 1);
-        }
+    if (!SetGuidanceTarget(store, options->target)) {
+        return kExitFailure;
     }
     TerminalPrompts prompts;
     const GuidanceSettings settings = GuidanceSettingsFor(*options, LoadGeneralSettings(prompts));

@@ -276,6 +276,35 @@ TEST(RecordCommandLine, APortThatDoesNotExistFailsWithTheSystemsReason) {
         << process.Stderr();
 }
 
+// The autopilot is sent RMB, APB and XTE for each new fix while the waypoint is gone to.
+TEST(RecordCommandLine, GoToSteersTheAutopilotPortUntilTheStop) {
+    Companion companion;
+    ChildProcess added = companion.Run({"store", "add-waypoint", "HOME", "48.2", "11.6"});
+    ASSERT_EQ(added.Wait(20s), 0) << added.Stderr();
+    PseudoTerminal receiver;
+    PseudoTerminal autopilot;
+    ChildProcess process = companion.Run(
+        {"record", receiver.SlavePath(), "--go-to", "HOME", "--autopilot", autopilot.SlavePath()});
+    ASSERT_TRUE(process.WaitForOutput("steering the autopilot at " + autopilot.SlavePath(), 20s))
+        << process.Stdout() << process.Stderr();
+    receiver.Write(testlogs::SyntheticDrive(3));
+    std::string sent;
+    ASSERT_TRUE(WaitUntil([&] {
+        sent += autopilot.Read(1, 100ms);
+        return sent.find("$GPXTE,") != std::string::npos && sent.ends_with("\r\n");
+    })) << sent;
+    EXPECT_TRUE(sent.starts_with("$GPRMB,A,")) << sent;
+    EXPECT_NE(sent.find(",HOME,"), std::string::npos) << sent;
+    ASSERT_TRUE(process.WaitForOutput("Dst: HOME", 20s)) << process.Stdout();
+    process.Signal(SIGTERM);
+    EXPECT_EQ(process.Wait(20s), 0) << process.Stderr();
+
+    ChildProcess missing = companion.Run(
+        {"record", receiver.SlavePath(), "--go-to", "AWAY", "--autopilot", autopilot.SlavePath()});
+    EXPECT_EQ(missing.Wait(20s), 1);
+    EXPECT_NE(missing.Stderr().find("no waypoint 'AWAY'"), std::string::npos) << missing.Stderr();
+}
+
 TEST(CommCommandLines, BadUsageExitsWithTwo) {
     const std::vector<std::vector<std::string>> cases = {
         {"record", "COM1:", "--loud"},
@@ -283,6 +312,10 @@ TEST(CommCommandLines, BadUsageExitsWithTwo) {
         {"record", "COM1:", "--baud", "fast"},
         {"record", "COM1:", "--baud"},
         {"record", "COM1:", "--baud", "4800", "--baud", "9600"},
+        {"record", "COM1:", "--go-to", "A", "--go-along", "B", "--autopilot", "COM2:"},
+        {"record", "COM1:", "--go-to", "A", "--active", "2", "--autopilot", "COM2:"},
+        {"record", "COM1:", "--autopilot", "tcp://127.0.0.1:10110"},
+        {"record", "COM1:", "--autopilot"},
         {"source", "bluetooth", "00-11-22-33-44-55"},
         {"play", "file.txt", "--to", "COM1:", "--zoom", "7"},
         {"play", "file.txt", "--to", "COM1:", "--from", "middle"},
