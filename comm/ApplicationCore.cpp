@@ -355,7 +355,6 @@ void ApplicationCore::LoadRecordFile(const std::string& path, const std::string&
 
 bool ApplicationCore::ImportKmlGeometry(const KmlGeometry& geometry, const std::string& path,
                                         int guidanceKind) {
-    IViewHost& view = m_services.view;
     bool routeStored = false;
     if (!geometry.points.empty()) {
         m_document.Store().ResetLastImportKind();
@@ -364,28 +363,14 @@ bool ApplicationCore::ImportKmlGeometry(const KmlGeometry& geometry, const std::
                           .routeIndex >= 0;
     }
     if (!geometry.lines.empty()) {
-        m_playbackReader.Stop();
-        ++m_trackLoad;
-        bool complete = false;
-        {
-            std::lock_guard lock(m_track1Lock);
-            complete = FillTrackFromKmlLines(geometry.lines, path, m_document.Track(kEngineTrack1));
-        }
-        if (!complete) {
-            m_services.prompts.ShowError("Out of memory");
-        }
-        view.SelectView(command_ids::kViewRecordedTrack);
-        view.RedrawTrack(kEngineTrack1);
-        if (ShownEngine() == kEngineTrack1) {
-            view.RefreshTitle();
-        }
+        ShowImportedTrack(
+            [&](CTrack& track) { return FillTrackFromKmlLines(geometry.lines, path, track); });
     }
-    view.StartAlert(AlertKind::Short);
+    m_services.view.StartAlert(AlertKind::Short);
     return routeStored;
 }
 
 GpxStoreResult ApplicationCore::ImportGpxData(const GpxData& data, const std::string& path) {
-    IViewHost& view = m_services.view;
     GpxStoreResult stored;
     if (!data.waypoints.empty() || !data.routes.empty()) {
         m_document.Store().ResetLastImportKind();
@@ -396,24 +381,29 @@ GpxStoreResult ApplicationCore::ImportGpxData(const GpxData& data, const std::st
         }
     }
     if (!data.track.empty()) {
-        m_playbackReader.Stop();
-        ++m_trackLoad;
-        bool complete = false;
-        {
-            std::lock_guard lock(m_track1Lock);
-            complete = FillTrackFromGpx(data.track, path, m_document.Track(kEngineTrack1));
-        }
-        if (!complete) {
-            m_services.prompts.ShowError("Out of memory");
-        }
-        view.SelectView(command_ids::kViewRecordedTrack);
-        view.RedrawTrack(kEngineTrack1);
-        if (ShownEngine() == kEngineTrack1) {
-            view.RefreshTitle();
-        }
+        ShowImportedTrack([&](CTrack& track) { return FillTrackFromGpx(data.track, path, track); });
     }
-    view.StartAlert(AlertKind::Short);
+    m_services.view.StartAlert(AlertKind::Short);
     return stored;
+}
+
+void ApplicationCore::ShowImportedTrack(const std::function<bool(CTrack&)>& fill) {
+    IViewHost& view = m_services.view;
+    m_playbackReader.Stop();
+    ++m_trackLoad; // a load still being finished must not touch the imported track
+    bool complete = false;
+    {
+        std::lock_guard lock(m_track1Lock);
+        complete = fill(m_document.Track(kEngineTrack1));
+    }
+    if (!complete) {
+        m_services.prompts.ShowError("Out of memory");
+    }
+    view.SelectView(command_ids::kViewRecordedTrack);
+    view.RedrawTrack(kEngineTrack1);
+    if (ShownEngine() == kEngineTrack1) {
+        view.RefreshTitle();
+    }
 }
 
 FileCommunication::ReadEnd ApplicationCore::ReadPlaybackFile(WorkerThreadSlot& slot,

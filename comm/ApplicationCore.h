@@ -25,6 +25,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -216,6 +217,9 @@ private:
     // file ends, memory runs out, or a line is for the navigation store: that line is left in
     // `line`, not decoded. With lineWaits, `line` is decoded first without reading.
     PlaybackBatchEnd DecodePlaybackBatch(std::string_view& line, bool lineWaits);
+    // Track 1 filled by `fill` (false: memory ran out, which is reported) under its lock, and
+    // shown as the recorded track plot.
+    void ShowImportedTrack(const std::function<bool(CTrack&)>& fill);
     void WritePlaybackSetting(const char* valueName, std::int32_t track1Value,
                               std::int32_t track2Value);
     int ShownEngine() const;
