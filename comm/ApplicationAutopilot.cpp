@@ -50,10 +50,12 @@ void ApplicationCore::SetAutopilotPort(const std::string& port) {
     if (port == m_autopilotPort) {
         return;
     }
-    const bool running = IsAutopilotRunning();
+    // A port chosen during a recording steers from now on, as the recording's start would
+    // have opened it.
+    const bool wanted = IsAutopilotRunning() || RunningSource() != nullptr;
     StopAutopilot();
     m_autopilotPort = port;
-    if (running && !port.empty()) {
+    if (wanted && !port.empty()) {
         StartAutopilot();
     }
 }

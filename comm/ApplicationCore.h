@@ -124,8 +124,8 @@ public:
     // --- Autopilot port (user-interface thread) ---------------------------------------------
 
     // The autopilot port of the options: a port name (the virtual port among them) or a
-    // network destination's URL (tcp-server://, udp://); empty for none. A change while the
-    // port is open reopens it on the new one.
+    // network destination's URL (tcp-server://, udp://); empty for none. A change during a
+    // recording opens the new port at once (closing the old one).
     void SetAutopilotPort(const std::string& port);
     const std::string& AutopilotPort() const { return m_autopilotPort; }
     // Opens the autopilot port; a failure is reported. True when it runs. A recording opens

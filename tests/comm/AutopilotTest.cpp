@@ -1,5 +1,6 @@
 #include "comm/AutopilotOutput.h"
 #include "tests/comm/AppFixture.h"
+#include "tests/comm/Loopback.h"
 #include "tests/comm/PseudoTerminal.h"
 #include "tests/comm/TestLogs.h"
 
@@ -139,7 +140,7 @@ TEST_F(AutopilotPort, ANetworkDestinationGetsTheSentencesAsOneDatagram) {
     f.app->RecordCommand();
 }
 
-TEST_F(AutopilotPort, AnUnusableAddressIsReportedAndTheRecordingGoesOn) {
+TEST_F(AutopilotPort, AnUnusableAddressIsReportedAndAPortChosenWhileRecordingOpensAtOnce) {
     f.LinkPort("COM1:", receiver.SlavePath());
     f.app->SerialSource().SetPortName("COM1:");
     f.app->SetAutopilotPort("udp://");
@@ -149,6 +150,13 @@ TEST_F(AutopilotPort, AnUnusableAddressIsReportedAndTheRecordingGoesOn) {
     ASSERT_EQ(f.prompts.Texts().size(), 1u);
     EXPECT_TRUE(f.prompts.Texts()[0].starts_with("The autopilot port udp:// cannot be used"))
         << f.prompts.Texts()[0];
+
+    const std::string port = "udp://127.0.0.1:" + std::to_string(FreeLoopbackPort());
+    f.app->SetAutopilotPort(port);
+    EXPECT_TRUE(f.app->IsAutopilotRunning());
+    EXPECT_EQ(f.app->AutopilotText(), "Autopilot: " + port);
+    f.app->SetAutopilotPort("");
+    EXPECT_FALSE(f.app->IsAutopilotRunning());
     f.prompts.Answer(PromptAnswer::No);
     f.app->RecordCommand();
 }
