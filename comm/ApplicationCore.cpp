@@ -451,20 +451,31 @@ FileCommunication::ReadEnd ApplicationCore::ReadPlaybackFile(WorkerThreadSlot& s
 ApplicationCore::PlaybackBatchEnd ApplicationCore::DecodePlaybackBatch(std::string_view& line,
                                                                        bool lineWaits) {
     const CNavigationDataBase& store = m_document.Store();
-    std::lock_guard lock(m_track1Lock);
+    // Only lines that reach one of the store's types are offered to it: any other line changes
+    // nothing there.
+    const auto next = [&] {
+        if (!m_playbackLines.NextLine(line)) {
+            return PlaybackBatchEnd::EndOfFile;
+        }
+        return store.FindLineType(line) != nullptr ? PlaybackBatchEnd::StoreLine
+                                                   : PlaybackBatchEnd::Full;
+    };
+    // A line that needs a read of the file is read without the track's lock: the view never
+    // waits for a slow medium while the lock is held.
+    std::unique_lock lock(m_track1Lock, std::defer_lock);
     const auto start = std::chrono::steady_clock::now();
     for (int n = 1; n <= kPlaybackBatchLines; ++n) {
-        if (!lineWaits) {
-            if (!m_playbackLines.NextLine(line)) {
-                return PlaybackBatchEnd::EndOfFile;
+        if (n > 1 || !lineWaits) {
+            if (lock.owns_lock() && !m_playbackLines.LineIsBuffered()) {
+                lock.unlock();
             }
-            // Only lines that reach one of the store's types are offered to it: any other
-            // line changes nothing there.
-            if (store.FindLineType(line) != nullptr) {
-                return PlaybackBatchEnd::StoreLine;
+            if (const PlaybackBatchEnd end = next(); end != PlaybackBatchEnd::Full) {
+                return end;
             }
         }
-        lineWaits = false;
+        if (!lock.owns_lock()) {
+            lock.lock();
+        }
         bool outOfMemory = false;
         m_document.DecodeLine(kEngineTrack1, line, outOfMemory, {});
         if (outOfMemory) {

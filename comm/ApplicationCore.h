@@ -215,7 +215,8 @@ private:
     enum class PlaybackBatchEnd { Full, StoreLine, EndOfFile, OutOfMemory };
     // Reads lines and decodes them into track 1 under its lock until the batch is full, the
     // file ends, memory runs out, or a line is for the navigation store: that line is left in
-    // `line`, not decoded. With lineWaits, `line` is decoded first without reading.
+    // `line`, not decoded. A line that needs a read of the file is read without the lock. With
+    // lineWaits, `line` is decoded first without reading.
     PlaybackBatchEnd DecodePlaybackBatch(std::string_view& line, bool lineWaits);
     // Track 1 filled by `fill` (false: memory ran out, which is reported) under its lock, and
     // shown as the recorded track plot.

@@ -83,6 +83,17 @@ bool RecordLineReader::PeekByte(char& byte) {
     return true;
 }
 
+bool RecordLineReader::LineIsBuffered() const {
+    if (m_fd < 0) {
+        return true;
+    }
+    const char* start = m_buffer + m_position;
+    const std::size_t available = m_fill - m_position;
+    // A CR ends the line only with the byte after it seen (it may be the LF of a CR LF).
+    return std::memchr(start, '\n', available) != nullptr ||
+           (available > 1 && std::memchr(start, '\r', available - 1) != nullptr);
+}
+
 bool RecordLineReader::NextLine(std::string_view& line) {
     // The common case needs no copy: the whole line lies in the buffer, ends in CR LF and holds
     // no other CR and no NUL.

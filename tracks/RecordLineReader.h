@@ -36,6 +36,11 @@ public:
     // fails (Failed() and Error() tell which).
     bool NextLine(std::string_view& line);
 
+    // The next NextLine needs no read of the file: the buffer holds the end of the next line,
+    // or the file is at its end. A read may wait for a slow medium (a pipe, a stalled network
+    // share or USB stick), which a caller that holds a lock others wait for must not do.
+    bool LineIsBuffered() const;
+
     // Percent of the file read so far (0 to 100), updated at each refill of the buffer.
     int Progress() const { return m_progress; }
     std::uint64_t BytesRead() const { return m_bytesRead; }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -352,6 +354,41 @@ TEST(PlaybackLoading, TheEndOfAReplacedLoadLeavesTheNextLoadAlone) {
     EXPECT_EQ(f.Points(1).size(), 5u);
     EXPECT_FALSE(f.timers.IsRunning(kTimerKeepAwakePlayback));
     EXPECT_EQ(f.view.Alerts(), std::vector<AlertKind>{AlertKind::Long});
+}
+
+// A file on a slow medium: while the reader waits for the rest, track 1 is free for the view.
+TEST(PlaybackLoading, AReaderWaitingForTheFileHoldsNoLockOnTrack1) {
+    AppFixture f;
+    const auto slow = f.home / "slow.txt";
+    ASSERT_EQ(::mkfifo(slow.c_str(), 0600), 0);
+    const int writer = ::open(slow.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    // However the test ends, the reader gets the end of its file.
+    std::unique_ptr<const int, void (*)(const int*)> closing(&writer,
+                                                             [](const int* fd) { ::close(*fd); });
+    f.app->LoadRecordFile(slow.string(), "slow.txt");
+    const std::string drive = testlogs::SyntheticDrive(10);
+    const std::size_t half = drive.size() / 2;
+    ASSERT_EQ(::write(writer, drive.data(), half), static_cast<ssize_t>(half));
+    // The points of track 1, when its lock is free now.
+    const auto pointsNow = [&]() -> std::optional<int> {
+        std::unique_lock lock(f.app->TrackLock(1), std::try_to_lock);
+        if (!lock.owns_lock()) {
+            return std::nullopt;
+        }
+        return f.app->Document().Track(1).PointCount();
+    };
+    ASSERT_TRUE(WaitUntil([&] { return pointsNow().value_or(0) >= 4; }));
+    // The reader now waits in its read, and the lock is free again and again.
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(WaitUntil([&] { return pointsNow().has_value(); }, 5s)) << i;
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_EQ(::write(writer, drive.data() + half, drive.size() - half),
+              static_cast<ssize_t>(drive.size() - half));
+    closing.reset();
+    f.WaitForPlaybackLoaded();
+    EXPECT_EQ(f.Points(1).size(), 10u);
 }
 
 TEST(NavigationStoreFile, IsLoadedAtStartAndSavedOnRequestAndWhenTheDocumentCloses) {
