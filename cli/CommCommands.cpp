@@ -192,6 +192,10 @@ std::string SteeringProblem(const RecordOptions& options) {
     if (options.activeGiven && !options.target.route) {
         return "--active is for --go-along";
     }
+    // The command line has no other way to start guidance: the store keeps no target.
+    if (options.autopilot && !options.target.waypoint && !options.target.route) {
+        return "--autopilot steers to --go-to WAYPOINT or --go-along ROUTE";
+    }
     if (options.autopilot && LooksLikeNetworkUrl(*options.autopilot)) {
         std::string problem;
         if (!ParseNetworkAddress(*options.autopilot, Direction::Playback, problem)) {
@@ -348,7 +352,8 @@ int RunRecord(std::span<const std::string> args) {
     const std::filesystem::path recordFile = source.RecordFileName();
     StatusLines status;
     status.Print("recording from " + source.ConnectedName() + " into " + recordFile.string());
-    if (app.IsAutopilotRunning()) {
+    const bool steering = options->target.waypoint || options->target.route;
+    if (steering && app.IsAutopilotRunning()) {
         status.Print("steering the autopilot at " + app.AutopilotPort());
     }
     CRouteGuidance guidance(session.clock);
@@ -788,14 +793,13 @@ const CliCommand kRecordCommand = {
     "              setting SourceBaudRate names a rate); the rate used is shown\n"
     "  --keep      keep the record file at the stop (the default)\n"
     "  --discard   delete the record file at the stop\n"
-    "  --autopilot PORT | URL\n"
-    "              while a waypoint or route is followed, send $GPRMB, $GPAPB and $GPXTE\n"
-    "              for each new fix, once a second, to this port (4800 baud) or network\n"
-    "              destination (tcp-server://[HOST]:PORT, udp://HOST:PORT); without it the\n"
-    "              autopilot port of the options, when one is chosen\n"
     "  --go-to WAYPOINT, --go-along ROUTE [--active N]\n"
-    "              the target to steer to (kept in the store as Go To and Go Along keep it);\n"
-    "              without either the store's own target\n"};
+    "              steer the autopilot to a waypoint of the store, or along a route from its\n"
+    "              row N (from 1), advancing as the window does\n"
+    "  --autopilot PORT | URL\n"
+    "              send $GPRMB, $GPAPB and $GPXTE for each new fix, once a second, to this\n"
+    "              port (4800 baud) or network destination (tcp-server://[HOST]:PORT,\n"
+    "              udp://HOST:PORT); without it the autopilot port of the options\n"};
 
 const CliCommand kPlayCommand = {
     "play",
