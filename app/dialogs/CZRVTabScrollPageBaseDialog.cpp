@@ -59,5 +59,8 @@ QCheckBox* CZRVTabScrollPageBaseDialog::AddCheckBox(const char* text, bool check
 void CZRVTabScrollPageBaseDialog::AddHint(const char* text) {
     auto* hint = new QLabel(QString::fromUtf8(text), widget());
     hint->setIndent(hint->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 6);
+    // The page never scrolls sideways: a hint wider than a narrow dialog wraps instead of
+    // widening the page past its right edge.
+    hint->setWordWrap(true);
     m_layout->insertWidget(m_layout->count() - 1, hint);
 }
