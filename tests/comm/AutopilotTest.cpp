@@ -1,4 +1,5 @@
 #include "comm/AutopilotOutput.h"
+#include "comm/NetworkSockets.h"
 #include "tests/comm/AppFixture.h"
 #include "tests/comm/Loopback.h"
 #include "tests/comm/PseudoTerminal.h"
@@ -6,10 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -117,22 +114,12 @@ TEST_F(AutopilotPort, ARecordingSteersThePortOncePerNewFixAndClosesItAtTheStop) 
 }
 
 TEST_F(AutopilotPort, ANetworkDestinationGetsTheSentencesAsOneDatagram) {
-    const int listener = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    StartSteeredRecording("udp://127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
+    const int listener = BindLoopbackDatagrams(0);
+    ASSERT_GE(listener, 0);
+    StartSteeredRecording("udp://127.0.0.1:" + std::to_string(BoundPort(listener)));
     ASSERT_TRUE(NextFix(0));
     f.app->GuideLiveFix(guidance);
-    pollfd p{listener, POLLIN, 0};
-    ASSERT_EQ(poll(&p, 1, 20000), 1);
-    char datagram[2048];
-    const ssize_t got = recv(listener, datagram, sizeof datagram, 0);
-    ASSERT_GT(got, 0);
-    const std::string text(datagram, static_cast<std::size_t>(got));
+    const std::string text = ReceiveDatagram(listener);
     EXPECT_TRUE(text.starts_with("$GPRMB,")) << text;
     EXPECT_EQ(Count(text, "\r\n"), 3u) << text;
     close(listener);

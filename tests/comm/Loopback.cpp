@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -35,4 +36,24 @@ int ConnectLoopback(std::uint16_t port) {
         return -1;
     }
     return fd;
+}
+
+int BindLoopbackDatagrams(std::uint16_t port) {
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const sockaddr_in address = LoopbackAddress(port);
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::string ReceiveDatagram(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 20000) != 1) {
+        return {};
+    }
+    char datagram[2048];
+    const ssize_t got = recv(fd, datagram, sizeof datagram, 0);
+    return got > 0 ? std::string(datagram, static_cast<std::size_t>(got)) : std::string();
 }

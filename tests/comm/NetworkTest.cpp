@@ -153,20 +153,12 @@ TEST_F(NetworkPlayback, ALateReaderGetsWholeBurstsAndWhatReadersSendIsDropped) {
 }
 
 TEST_F(NetworkPlayback, DatagramsCarryWholeBursts) {
-    const int listener = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const int listener = BindLoopbackDatagrams(port);
+    ASSERT_GE(listener, 0);
     Play(NetworkProtocol::Udp);
     for (int i = 0; i < 2; ++i) {
-        pollfd p{listener, POLLIN, 0};
-        ASSERT_EQ(poll(&p, 1, 20000), 1);
-        char datagram[2048];
-        const ssize_t got = recv(listener, datagram, sizeof datagram, 0);
-        ASSERT_GT(got, 0);
-        const std::string text(datagram, static_cast<std::size_t>(got));
+        const std::string text = ReceiveDatagram(listener);
+        ASSERT_FALSE(text.empty());
         EXPECT_TRUE(text.starts_with("$GPGGA,")) << text;
         EXPECT_TRUE(text.ends_with("\r\n")) << text;
         ExpectWholeBursts(text);
